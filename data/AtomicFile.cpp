@@ -1,0 +1,78 @@
+#include "data/AtomicFile.h"
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstring>
+#include <stdexcept>
+
+namespace orbisk {
+
+namespace {
+
+[[noreturn]] void Fail(const std::string& what, const std::string& path, int err) {
+  throw std::runtime_error(what + " '" + path + "': " + std::strerror(err));
+}
+
+}  // namespace
+
+AtomicFile::AtomicFile(std::string target) : target_(std::move(target)) {
+  auto slash = target_.rfind('/');
+  std::string dir = slash == std::string::npos ? "." : target_.substr(0, slash);
+  std::string base = slash == std::string::npos ? target_ : target_.substr(slash + 1);
+  if (base.empty()) throw std::runtime_error("Cannot write '" + target_ + "': no file name.");
+  struct stat st;
+  if (::stat(target_.c_str(), &st) == 0 && S_ISDIR(st.st_mode))
+    throw std::runtime_error("Cannot write '" + target_ + "': it is a folder.");
+  std::string templ = dir + "/." + base + ".XXXXXX";
+  int fd = ::mkstemp(templ.data());
+  if (fd < 0) Fail("Cannot create", target_, errno);
+  temp_ = templ;
+  // Keep the permissions a new file would get (mkstemp makes 0600).
+  mode_t mask = ::umask(0);
+  ::umask(mask);
+  mode_t mode = 0666 & ~mask;
+  if (::stat(target_.c_str(), &st) == 0) mode = st.st_mode & 07777;
+  ::fchmod(fd, mode);
+  f_ = ::fdopen(fd, "wb");
+  if (!f_) {
+    int err = errno;
+    ::close(fd);
+    ::unlink(temp_.c_str());
+    Fail("Cannot create", target_, err);
+  }
+}
+
+AtomicFile::~AtomicFile() {
+  if (!committed_) {
+    if (f_) std::fclose(f_);
+    if (!temp_.empty()) ::unlink(temp_.c_str());
+  }
+}
+
+void AtomicFile::Write(std::string_view bytes) {
+  if (!f_) throw std::runtime_error("Cannot write '" + target_ + "': the file is closed.");
+  if (!bytes.empty() && std::fwrite(bytes.data(), 1, bytes.size(), f_) != bytes.size())
+    Fail("Cannot write", target_, errno);
+}
+
+void AtomicFile::Commit() {
+  if (!f_) throw std::runtime_error("Cannot write '" + target_ + "': the file is closed.");
+  if (std::fflush(f_) != 0) Fail("Cannot write", target_, errno);
+  if (::fsync(::fileno(f_)) != 0 && errno != EINVAL) Fail("Cannot write", target_, errno);
+  FILE* f = f_;
+  f_ = nullptr;
+  if (std::fclose(f) != 0) Fail("Cannot write", target_, errno);
+  if (::rename(temp_.c_str(), target_.c_str()) != 0) Fail("Cannot replace", target_, errno);
+  committed_ = true;
+}
+
+void WriteFileAtomically(const std::string& path, std::string_view bytes) {
+  AtomicFile f(path);
+  f.Write(bytes);
+  f.Commit();
+}
+
+}  // namespace orbisk
