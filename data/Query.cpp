@@ -1,0 +1,562 @@
+#include "data/Query.h"
+
+#include <sqlite3.h>
+
+#include <cctype>
+#include <cstdio>
+#include <ctime>
+#include <stdexcept>
+
+#include "data/Connection.h"
+#include "data/JetSql.h"
+#include "data/Schema.h"
+#include "strutil/TextUtil.h"
+
+namespace orbisk {
+
+namespace {
+
+const Value kNull;
+
+// "yyyy-mm-dd" / "hh:mm:ss" style formats over the parts of an ISO date text.
+std::string FormatDatePart(const std::string& fmt, int y, int mo, int d, int h, int mi, int s) {
+  std::string out;
+  for (size_t i = 0; i < fmt.size();) {
+    auto run = [&](char c) {
+      size_t n = 0;
+      while (i + n < fmt.size() && (fmt[i + n] == c || fmt[i + n] == c - 32)) ++n;
+      return n;
+    };
+    char c = fmt[i];
+    char lc = (c >= 'A' && c <= 'Z') ? c + 32 : c;
+    size_t n = (lc >= 'a' && lc <= 'z') ? run(lc) : 0;
+    char buf[16];
+    if (lc == 'y' && n) {
+      std::snprintf(buf, sizeof buf, n <= 2 ? "%02d" : "%04d", n <= 2 ? y % 100 : y);
+    } else if (lc == 'm' && n) {
+      // "mm" after an hour is minutes, as in the classic formats.
+      bool minutes = !out.empty() && (fmt.find_last_of("hH", i) != std::string::npos) &&
+                     fmt.find_last_of("dDyY", i) == std::string::npos;
+      std::snprintf(buf, sizeof buf, n >= 2 ? "%02d" : "%d", minutes ? mi : mo);
+    } else if (lc == 'd' && n) {
+      std::snprintf(buf, sizeof buf, n >= 2 ? "%02d" : "%d", d);
+    } else if (lc == 'h' && n) {
+      std::snprintf(buf, sizeof buf, n >= 2 ? "%02d" : "%d", h);
+    } else if (lc == 'n' && n) {
+      std::snprintf(buf, sizeof buf, n >= 2 ? "%02d" : "%d", mi);
+    } else if (lc == 's' && n) {
+      std::snprintf(buf, sizeof buf, n >= 2 ? "%02d" : "%d", s);
+    } else {
+      out += c;
+      ++i;
+      continue;
+    }
+    out += buf;
+    i += n;
+  }
+  return out;
+}
+
+std::string FormatDateValue(const Value& v, TFieldType type) {
+  int y = 1899, mo = 12, d = 30, h = 0, mi = 0, s = 0;
+  if (const std::string* t = v.TextPtr()) {
+    if (std::sscanf(t->c_str(), "%d-%d-%d %d:%d:%d", &y, &mo, &d, &h, &mi, &s) < 3 &&
+        std::sscanf(t->c_str(), "%d:%d:%d", &h, &mi, &s) < 2)
+      return *t;
+  } else {
+    // Days since 1899-12-30, the classic date serial.
+    double serial = v.AsReal();
+    long long days = static_cast<long long>(serial < 0 ? serial - 1 + 1e-9 : serial);
+    double frac = serial - static_cast<double>(days);
+    if (frac < 0) frac = -frac;
+    long long secs = static_cast<long long>(frac * 86400.0 + 0.5);
+    std::time_t tt = static_cast<std::time_t>((days - 25569) * 86400LL);
+    std::tm tm{};
+    gmtime_r(&tt, &tm);
+    y = tm.tm_year + 1900, mo = tm.tm_mon + 1, d = tm.tm_mday;
+    h = static_cast<int>(secs / 3600), mi = static_cast<int>(secs / 60 % 60), s = static_cast<int>(secs % 60);
+  }
+  const DateFormats& f = CurrentDateFormats();
+  std::string date = FormatDatePart(f.shortDate, y, mo, d, h, mi, s);
+  std::string time = FormatDatePart(f.longTime, y, mo, d, h, mi, s);
+  if (type == ftDate) return date;
+  if (type == ftTime) return time;
+  if (h == 0 && mi == 0 && s == 0) return date;  // midnight shows the date alone
+  return date + " " + time;
+}
+
+}  // namespace
+
+DateFormats& CurrentDateFormats() {
+  static DateFormats formats;
+  return formats;
+}
+
+ScopedDateFormats::ScopedDateFormats(std::string shortDate, std::string longTime)
+    : saved_(CurrentDateFormats()) {
+  CurrentDateFormats().shortDate = std::move(shortDate);
+  CurrentDateFormats().longTime = std::move(longTime);
+}
+
+ScopedDateFormats::~ScopedDateFormats() { CurrentDateFormats() = saved_; }
+
+std::string QueryBaseName(const Query& q) {
+  const std::string& n = q.Name();
+  auto u = n.find('_');
+  return u == std::string::npos ? n : n.substr(0, u);
+}
+
+// ---------------------------------------------------------------------------
+
+Field::Field(Query* query, FieldDef def, int index, int column)
+    : query_(query), def_(std::move(def)), index_(index), column_(column) {}
+
+int Field::DisplayWidth() const {
+  if (def_.displayWidth > 0) return def_.displayWidth;
+  if (IsTextFieldType(def_.type) && def_.size > 0) return def_.size;
+  return 10;
+}
+
+const Value& Field::ValueAt(int row) const {
+  const Query& q = *query_;
+  if (!q.active_ || row < 0 || row >= q.rowCount_) return kNull;
+  if (def_.calculated) {
+    int slot = q.calcIndex_[index_];
+    return q.calc_[static_cast<size_t>(row) * q.calcCount_ + slot];
+  }
+  if (column_ < 0) return kNull;
+  return q.cells_[static_cast<size_t>(row) * q.columns_.size() + column_];
+}
+
+const Value& Field::AsValue() const {
+  if (def_.calculated && query_->calcRow_ >= 0) return ValueAt(query_->calcRow_);
+  return ValueAt(query_->cur_);
+}
+
+std::string Field::TextOf(const Value& v) const {
+  if (v.IsNull()) return {};
+  switch (def_.type) {
+    case ftBoolean: return v.AsInteger() ? "True" : "False";
+    case ftDate:
+    case ftTime:
+    case ftDateTime: return FormatDateValue(v, def_.type);
+    default: return v.AsText();
+  }
+}
+
+void Field::SetCalcValue(Value v) {
+  Query& q = *query_;
+  if (!def_.calculated || q.calcRow_ < 0)
+    throw std::logic_error(q.name_ + ": Field '" + def_.name + "' cannot be modified");
+  q.calc_[static_cast<size_t>(q.calcRow_) * q.calcCount_ + q.calcIndex_[index_]] = std::move(v);
+}
+
+// ---------------------------------------------------------------------------
+
+Query::Query(std::string name, Connection* connection) : name_(std::move(name)), connection_(connection) {}
+
+Query::~Query() {
+  if (stmt_) sqlite3_finalize(stmt_);
+}
+
+void Query::SetSQL(std::string sql) {
+  if (active_) Close();
+  if (stmt_) {
+    sqlite3_finalize(stmt_);
+    stmt_ = nullptr;
+  }
+  sql_ = std::move(sql);
+  ParseParams();
+}
+
+void Query::ParseParams() {
+  // Parameters keep their values when the statement is re-stated with the same names.
+  std::vector<std::pair<std::string, Value>> old = std::move(params_);
+  params_.clear();
+  bool inQuote = false;
+  char quote = 0;
+  for (size_t i = 0; i < sql_.size(); ++i) {
+    char c = sql_[i];
+    if (inQuote) {
+      if (c == quote) inQuote = false;
+      continue;
+    }
+    if (c == '\'' || c == '"') {
+      inQuote = true;
+      quote = c;
+    } else if (c == '[') {
+      auto close = sql_.find(']', i);
+      if (close == std::string::npos) break;
+      i = close;
+    } else if (c == ':' && i + 1 < sql_.size() &&
+               (std::isalpha(static_cast<unsigned char>(sql_[i + 1])) || sql_[i + 1] == '_')) {
+      size_t e = i + 1;
+      while (e < sql_.size() && (std::isalnum(static_cast<unsigned char>(sql_[e])) || sql_[e] == '_')) ++e;
+      std::string name = sql_.substr(i + 1, e - i - 1);
+      bool known = false;
+      for (auto& p : params_) known = known || EqualsNoCaseAscii(p.first, name);
+      if (!known) {
+        Value v;
+        for (auto& p : old)
+          if (EqualsNoCaseAscii(p.first, name)) v = p.second;
+        params_.emplace_back(name, v);
+      }
+      i = e - 1;
+    }
+  }
+}
+
+bool Query::HasParam(std::string_view name) const {
+  for (auto& p : params_)
+    if (EqualsNoCaseAscii(p.first, name)) return true;
+  return false;
+}
+
+const Value& Query::Param(std::string_view name) const {
+  for (auto& p : params_)
+    if (EqualsNoCaseAscii(p.first, name)) return p.second;
+  throw std::runtime_error(name_ + ": Parameter '" + std::string(name) + "' not found");
+}
+
+void Query::SetParam(std::string_view name, Value v) {
+  for (auto& p : params_)
+    if (EqualsNoCaseAscii(p.first, name)) {
+      p.second = std::move(v);
+      return;
+    }
+  throw std::runtime_error(name_ + ": Parameter '" + std::string(name) + "' not found");
+}
+
+void Query::DeclareFields(std::vector<FieldDef> defs) {
+  if (active_) Close();
+  declared_ = std::move(defs);
+}
+
+Field* Query::FindField(std::string_view name) {
+  for (auto& f : fields_)
+    if (EqualsNoCaseAscii(f.FieldName(), name)) return &f;
+  return nullptr;
+}
+
+const Field* Query::FindField(std::string_view name) const {
+  return const_cast<Query*>(this)->FindField(name);
+}
+
+Field& Query::FieldByName(std::string_view name) {
+  if (Field* f = FindField(name)) return *f;
+  throw std::runtime_error(name_ + ": Field '" + std::string(name) + "' not found");
+}
+
+const Field& Query::FieldByName(std::string_view name) const {
+  return const_cast<Query*>(this)->FieldByName(name);
+}
+
+const Value& Query::CellValue(int row, int column) const {
+  if (!active_ || row < 0 || row >= rowCount_ || column < 0 || column >= static_cast<int>(columns_.size()))
+    return kNull;
+  return cells_[static_cast<size_t>(row) * columns_.size() + column];
+}
+
+void Query::ResetRows() {
+  cells_.clear();
+  cells_.shrink_to_fit();
+  calc_.clear();
+  calc_.shrink_to_fit();
+  rowCount_ = 0;
+  cur_ = -1;
+  eof_ = bof_ = true;
+}
+
+void Query::Open() {
+  if (active_) return;
+  if (!connection_) throw std::runtime_error(name_ + ": Missing Connection or ConnectionString");
+  sqlite3* db = connection_->Handle();
+  try {
+    if (!stmt_) {
+      std::string sql = TranslateJetSql(sql_);
+      const char* tail = nullptr;
+      if (sqlite3_prepare_v2(db, sql.c_str(), -1, &stmt_, &tail) != SQLITE_OK) {
+        std::string m = EngineError(db);
+        sqlite3_finalize(stmt_);
+        stmt_ = nullptr;
+        throw std::runtime_error(m);
+      }
+      if (!stmt_) throw std::runtime_error(name_ + ": CommandText does not return a result set");
+    }
+    connection_->CountStatement();
+    sqlite3_reset(stmt_);
+    sqlite3_clear_bindings(stmt_);
+    for (int i = 1, n = sqlite3_bind_parameter_count(stmt_); i <= n; ++i) {
+      const char* pname = sqlite3_bind_parameter_name(stmt_, i);
+      if (!pname || !*pname) continue;
+      const Value& v = Param(pname + 1);
+      switch (v.kind()) {
+        case Value::Kind::Null: sqlite3_bind_null(stmt_, i); break;
+        case Value::Kind::Integer: sqlite3_bind_int64(stmt_, i, v.AsInteger()); break;
+        case Value::Kind::Real: sqlite3_bind_double(stmt_, i, v.AsReal()); break;
+        case Value::Kind::Text: sqlite3_bind_text(stmt_, i, v.TextPtr()->data(), static_cast<int>(v.TextPtr()->size()), SQLITE_TRANSIENT); break;
+        case Value::Kind::Blob: sqlite3_bind_blob(stmt_, i, v.BlobPtr()->bytes.data(), static_cast<int>(v.BlobPtr()->bytes.size()), SQLITE_TRANSIENT); break;
+      }
+    }
+    const int ncols = sqlite3_column_count(stmt_);
+    columns_.assign(ncols, ColumnInfo{});
+    for (int c = 0; c < ncols; ++c) {
+      ColumnInfo& ci = columns_[c];
+      ci.name = sqlite3_column_name(stmt_, c);
+      const char* decl = sqlite3_column_decltype(stmt_, c);
+      ci.declaredType = decl ? decl : "";
+      const char* table = sqlite3_column_table_name(stmt_, c);
+      const char* origin = sqlite3_column_origin_name(stmt_, c);
+      if (table && origin) {
+        ci.baseTable = table;
+        ci.baseColumn = origin;
+        int notNull = 0, pk = 0, autoinc = 0;
+        if (sqlite3_table_column_metadata(db, sqlite3_column_database_name(stmt_, c), table, origin, nullptr,
+                                          nullptr, &notNull, &pk, &autoinc) == SQLITE_OK)
+          ci.nullable = !notNull;
+      }
+      if (decl) {
+        ColumnType t = ColumnTypeFromDeclared(decl);
+        ci.type = FieldTypeOf(t);
+        ci.size = t.size;
+        if (t.kind == ColumnKind::Counter) {
+          ci.autoIncrement = true;
+          ci.nullable = false;
+        }
+        if (ci.type == ftWideString && ci.size == 0) ci.size = 255;
+      }
+    }
+    std::vector<Value> cells;
+    int rows = 0;
+    int rc;
+    while ((rc = sqlite3_step(stmt_)) == SQLITE_ROW) {
+      ++rows;
+      for (int c = 0; c < ncols; ++c) {
+        switch (sqlite3_column_type(stmt_, c)) {
+          case SQLITE_INTEGER: cells.emplace_back(static_cast<int64_t>(sqlite3_column_int64(stmt_, c))); break;
+          case SQLITE_FLOAT: cells.emplace_back(sqlite3_column_double(stmt_, c)); break;
+          case SQLITE_TEXT:
+            cells.emplace_back(std::string(reinterpret_cast<const char*>(sqlite3_column_text(stmt_, c)),
+                                           static_cast<size_t>(sqlite3_column_bytes(stmt_, c))));
+            break;
+          case SQLITE_BLOB: {
+            const char* b = static_cast<const char*>(sqlite3_column_blob(stmt_, c));
+            cells.emplace_back(Blob{std::string(b ? b : "", static_cast<size_t>(sqlite3_column_bytes(stmt_, c)))});
+            break;
+          }
+          default: cells.emplace_back(); break;
+        }
+      }
+    }
+    if (rc != SQLITE_DONE) throw std::runtime_error(EngineError(db));
+    sqlite3_reset(stmt_);
+    if (!prepared_) {
+      sqlite3_finalize(stmt_);
+      stmt_ = nullptr;
+    }
+    // Columns of expressions take their type from what they hold.
+    for (int c = 0; c < ncols; ++c) {
+      ColumnInfo& ci = columns_[c];
+      if (!ci.declaredType.empty()) continue;
+      ci.type = ftWideString;
+      size_t longest = 0;
+      for (int r = 0; r < rows; ++r) {
+        const Value& v = cells[static_cast<size_t>(r) * ncols + c];
+        if (v.kind() == Value::Kind::Integer) { ci.type = ftInteger; break; }
+        if (v.kind() == Value::Kind::Real) { ci.type = ftFloat; break; }
+        if (v.kind() == Value::Kind::Blob) { ci.type = ftBlob; break; }
+        if (v.kind() == Value::Kind::Text) longest = std::max(longest, v.TextPtr()->size());
+      }
+      if (ci.type == ftWideString) ci.size = static_cast<int>(std::max<size_t>(longest, 1));
+    }
+    cells_ = std::move(cells);
+    rowCount_ = rows;
+    BuildFields();
+  } catch (...) {
+    if (stmt_) sqlite3_reset(stmt_);
+    if (stmt_ && !prepared_) {
+      sqlite3_finalize(stmt_);
+      stmt_ = nullptr;
+    }
+    fields_.clear();
+    columns_.clear();
+    ResetRows();
+    throw;
+  }
+  active_ = true;
+  cur_ = rowCount_ ? 0 : -1;
+  eof_ = bof_ = rowCount_ == 0;
+  if (!rowCount_) bof_ = true;
+  if (AfterOpen) AfterOpen(*this);
+  Notify(QueryEvent::Opened);
+  if (rowCount_ && AfterScroll) AfterScroll(*this);
+}
+
+void Query::BuildFields() {
+  fields_.clear();
+  calcIndex_.clear();
+  calcCount_ = 0;
+  std::vector<FieldDef> defs = declared_;
+  if (defs.empty()) {
+    // Without declarations every returned column is a field of its own kind.
+    for (const auto& c : columns_) {
+      FieldDef d;
+      d.name = c.name;
+      d.type = c.type == ftUnknown ? ftWideString : c.type;
+      d.size = c.size;
+      defs.push_back(d);
+    }
+  }
+  fields_.reserve(defs.size());
+  for (size_t i = 0; i < defs.size(); ++i) {
+    int column = -1;
+    if (!defs[i].calculated) {
+      for (size_t c = 0; c < columns_.size(); ++c)
+        if (EqualsNoCaseAscii(columns_[c].name, defs[i].name)) {
+          column = static_cast<int>(c);
+          break;
+        }
+      if (column < 0) throw std::runtime_error(name_ + ": Field '" + defs[i].name + "' not found");
+    }
+    calcIndex_.push_back(defs[i].calculated ? calcCount_++ : -1);
+    fields_.emplace_back(this, defs[i], static_cast<int>(i), column);
+  }
+  calc_.assign(static_cast<size_t>(rowCount_) * calcCount_, Value());
+  if (calcCount_ && OnCalcFields) {
+    // The query counts as open while its calculated fields are filled.
+    bool wasActive = active_;
+    active_ = true;
+    try {
+      for (calcRow_ = 0; calcRow_ < rowCount_; ++calcRow_) OnCalcFields(*this);
+    } catch (...) {
+      calcRow_ = -1;
+      active_ = wasActive;
+      throw;
+    }
+    calcRow_ = -1;
+    active_ = wasActive;
+  }
+}
+
+void Query::Close() {
+  if (!active_) return;
+  active_ = false;
+  ResetRows();
+  fields_.clear();
+  columns_.clear();
+  Notify(QueryEvent::Closed);
+}
+
+void Query::ExecSQL() {
+  if (!connection_) throw std::runtime_error(name_ + ": Missing Connection or ConnectionString");
+  sqlite3* db = connection_->Handle();
+  std::string sql = TranslateJetSql(sql_);
+  char* err = nullptr;
+  connection_->CountStatement();
+  if (sqlite3_exec(db, sql.c_str(), nullptr, nullptr, &err) != SQLITE_OK) {
+    std::string m = err ? err : EngineError(db);
+    sqlite3_free(err);
+    throw std::runtime_error(m);
+  }
+}
+
+int Query::RecNo() const { return (active_ && cur_ >= 0) ? cur_ + 1 : 0; }
+
+void Query::Scrolled() {
+  Notify(QueryEvent::Scrolled);
+  if (AfterScroll) AfterScroll(*this);
+}
+
+void Query::First() {
+  if (!active_) throw std::runtime_error(name_ + ": Cannot perform this operation on a closed dataset");
+  bof_ = true;
+  eof_ = rowCount_ == 0;
+  if (rowCount_) {
+    cur_ = 0;
+    Scrolled();
+  }
+}
+
+void Query::Last() {
+  if (!active_) throw std::runtime_error(name_ + ": Cannot perform this operation on a closed dataset");
+  eof_ = true;
+  bof_ = rowCount_ == 0;
+  if (rowCount_) {
+    cur_ = rowCount_ - 1;
+    Scrolled();
+  }
+}
+
+void Query::MoveBy(int distance) {
+  if (!active_) throw std::runtime_error(name_ + ": Cannot perform this operation on a closed dataset");
+  if (distance == 0 || rowCount_ == 0) {
+    if (rowCount_ == 0) eof_ = bof_ = true;
+    return;
+  }
+  if ((distance > 0 && eof_) || (distance < 0 && bof_)) return;
+  bof_ = eof_ = false;
+  long target = static_cast<long>(cur_) + distance;
+  if (target >= rowCount_) {
+    target = rowCount_ - 1;
+    eof_ = true;
+  } else if (target < 0) {
+    target = 0;
+    bof_ = true;
+  }
+  cur_ = static_cast<int>(target);
+  Scrolled();
+}
+
+void Query::Next() { MoveBy(1); }
+void Query::Prior() { MoveBy(-1); }
+
+void Query::MoveTo(int recNo) {
+  if (!active_) throw std::runtime_error(name_ + ": Cannot perform this operation on a closed dataset");
+  if (!rowCount_) return;
+  if (recNo < 1) recNo = 1;
+  if (recNo > rowCount_) recNo = rowCount_;
+  cur_ = recNo - 1;
+  bof_ = eof_ = false;
+  Scrolled();
+}
+
+void Query::GotoBookmark(Bookmark b) {
+  if (!BookmarkValid(b)) return;
+  cur_ = b;
+  bof_ = eof_ = false;
+  Scrolled();
+}
+
+void Query::EnableControls() {
+  if (disableCount_ > 0 && --disableCount_ == 0) Notify(QueryEvent::Changed);
+}
+
+int Query::AddObserver(Observer o) {
+  observers_.emplace_back(nextObserver_, std::move(o));
+  return nextObserver_++;
+}
+
+void Query::RemoveObserver(int id) {
+  for (auto it = observers_.begin(); it != observers_.end(); ++it)
+    if (it->first == id) {
+      observers_.erase(it);
+      return;
+    }
+}
+
+void Query::Notify(QueryEvent e) {
+  if (disableCount_ > 0) return;
+  // Copy: an observer may add or remove observers.
+  auto list = observers_;
+  for (auto& o : list) o.second(*this, e);
+}
+
+size_t Query::MemoryUsed() const {
+  size_t bytes = (cells_.capacity() + calc_.capacity()) * sizeof(Value);
+  for (const auto& v : cells_)
+    if (const std::string* s = v.TextPtr())
+      if (s->capacity() > 15) bytes += s->capacity() + 1;
+  return bytes;
+}
+
+}  // namespace orbisk
