@@ -263,7 +263,7 @@ void LoadAccessFile(const std::string& path, sqlite3* db, const LoadProgress& pr
     std::vector<std::vector<char>> buffers(ncols, std::vector<char>(bindSize + 1));
     std::vector<int> lens(ncols);
     for (unsigned c = 0; c < ncols; ++c) mdb_bind_column(table, c + 1, buffers[c].data(), &lens[c]);
-    std::vector<MdbField> fields(ncols + 1);
+    std::vector<MdbField> fields(256);  // a row may hold more columns than the table (dropped ones)
     std::vector<unsigned char> isNull(ncols);
     mdb_rewind_table(table);
     while (mdb_fetch_row(table)) {
@@ -273,6 +273,10 @@ void LoadAccessFile(const std::string& path, sqlite3* db, const LoadProgress& pr
       size_t size = 0;
       const int rowIndex = static_cast<int>(table->cur_row) - 1;
       bool found = rowIndex >= 0 && mdb_find_row(mdb.get(), rowIndex, &start, &size) == 0;
+      // A row moved to an overflow page leaves only a pointer here, which libmdb
+      // follows itself; its null mask cannot be read in place.
+      if (found && (mdb_get_int16(mdb->pg_buf, mdb->fmt->row_count_offset + 2 + rowIndex * 2) & 0x4000))
+        found = false;
       if (found) {
         // Columns added to the table after the row was written are not in it: null.
         std::fill(isNull.begin(), isNull.end(), 1);
