@@ -155,7 +155,9 @@ Row CompanyInfoRow(RowBuilder& b, const SampleOptions& options, size_t index, co
   const Sector& sector = Sectors()[c.sector];
   const std::string place = ", " + std::string(city.name) + ", " + std::string(p.name);
 
-  const std::string location = StreetAddress(r, c.french) + place;
+  // Streets have French names where the province speaks French.
+  const bool frenchStreets = c.french && (p.name == "Quebec" || p.name == "New Brunswick");
+  const std::string location = StreetAddress(r, frenchStreets) + place;
   std::optional<std::string> locationPostal;
   if (r.Percent(97)) locationPostal = PostalCode(r, city.letters);
   std::optional<std::string> mailing, mailingPostal;
@@ -165,18 +167,18 @@ Row CompanyInfoRow(RowBuilder& b, const SampleOptions& options, size_t index, co
       mailingPostal = locationPostal;
       break;
     case 1:
-      mailing = PostBox(r, c.french) + place;
+      mailing = PostBox(r, frenchStreets) + place;
       mailingPostal = PostalCode(r, city.letters);
       break;
     case 2:
-      mailing = StreetAddress(r, c.french) + place;
+      mailing = StreetAddress(r, frenchStreets) + place;
       mailingPostal = PostalCode(r, city.letters);
       break;
   }
 
   // Absent web and mail addresses are null; a few are stored as empty text.
   std::optional<std::string> website, email;
-  switch (r.Weighted({65, 30, 5})) {
+  switch (r.Weighted({66, 31, 3})) {
     case 0: {
       int form = static_cast<int>(r.Weighted({60, 35, 5}));
       website = (form == 0 ? "www." : "http://www.") + c.domain + (form == 2 ? "/index.html" : "");

@@ -252,7 +252,6 @@ std::string Description(SampleRandom& rng, const CompanyFacts& f) {
       "Prices are quoted in Canadian or U.S. dollars on request.",
       "Bilingual service is offered in English and French."};
   static const Words kFrenchKinds = {"familiale", "québécoise", "privée", "en pleine croissance"};
-  static const Words kFrenchVerbs = {"fabriquons", "distribuons", "concevons et fabriquons", "offrons"};
   static const Words kFrenchMarkets = {"au Canada et aux États-Unis", "partout au Québec",
                                        "en Amérique du Nord", "en Europe et en Asie"};
   static const Words kFrenchPool = {
@@ -270,9 +269,13 @@ std::string Description(SampleRandom& rng, const CompanyFacts& f) {
     text += std::string(f.name) + " est une entreprise " + std::string(rng.Pick(kFrenchKinds));
     text += f.year ? " fondée en " + std::to_string(*f.year) + " à " : " établie à ";
     text += std::string(f.city) + ".";
-    if (!f.products.empty())
-      text += " Nous " + std::string(rng.Pick(kFrenchVerbs)) + " : " + JoinList(f.products, "et") +
-              " pour des clients " + std::string(rng.Pick(kFrenchMarkets)) + ".";
+    text += " Nous servons une clientèle " + std::string(rng.Pick(kFrenchMarkets)) + ".";
+    // The product list keeps the names as the directory lists them.
+    if (!f.products.empty()) {
+      text += std::string(crlf) + "Produits et services : ";
+      for (size_t i = 0; i < f.products.size(); ++i) text += (i ? ", " : "") + std::string(f.products[i]);
+      text += ".";
+    }
     if (f.employees) text += std::string(crlf) + "Notre équipe compte " + std::to_string(*f.employees) + " personnes.";
   } else {
     text += std::string(f.name) + " is a " + std::string(rng.Pick(kEnglishKinds)) + " company";
@@ -315,8 +318,10 @@ std::string MarketAlliances(SampleRandom& rng, bool french) {
   std::string s;
   int lines = rng.Between(1, 3);
   for (int i = 0; i < lines; ++i) {
-    if (i) s += "\r\n";
-    s += rng.Pick(pool);
+    std::string_view line = rng.Pick(pool);
+    if (s.find(line) != std::string::npos) continue;
+    if (!s.empty()) s += "\r\n";
+    s += line;
   }
   return s;
 }
