@@ -179,11 +179,6 @@ struct MdbCloser {
   void operator()(MdbHandle* h) const { mdb_close(h); }
 };
 
-bool IsKeyColumn(std::string_view name) {
-  return EqualsNoCaseAscii(name, "Company_ID") ||
-         (name.size() >= 8 && EqualsNoCaseAscii(name.substr(name.size() - 8), "Cat_Code"));
-}
-
 std::string Quoted(std::string_view name) { return "\"" + ReplaceAll(name, "\"", "\"\"") + "\""; }
 
 }  // namespace
@@ -251,7 +246,7 @@ void LoadAccessFile(const std::string& path, sqlite3* db, const LoadProgress& pr
       }
       create += Quoted(col->name) + " " + SqliteDeclaredType(types[c]);
       insert += "?";
-      if (IsKeyColumn(col->name))
+      if (IsIndexedColumn(col->name))
         indexes.push_back("CREATE INDEX " + Quoted("ix_" + l.name + "_" + col->name) + " ON " + Quoted(l.name) +
                           " (" + Quoted(col->name) + ")");
     }

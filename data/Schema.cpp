@@ -166,6 +166,12 @@ std::string CreateTableStatement(const SchemaTable& table) {
   return s + ")";
 }
 
+bool IsIndexedColumn(std::string_view name) {
+  const std::string_view code = "Cat_Code";
+  return EqualsNoCaseAscii(name, "Company_ID") ||
+         (name.size() >= code.size() && EqualsNoCaseAscii(name.substr(name.size() - code.size()), code));
+}
+
 std::string_view FieldTypeName(TFieldType type) {
   static const char* const names[] = {
       "ftUnknown", "ftString", "ftSmallint", "ftInteger", "ftWord", "ftBoolean", "ftFloat",

@@ -53,4 +53,8 @@ const SchemaTable* FindDirectoryTable(std::string_view name);
 // CREATE TABLE statement for a table under the naming convention.
 std::string CreateTableStatement(const SchemaTable& table);
 
+// Columns indexed wherever a directory is built or loaded: every Company_ID
+// and every category code (Cat_Code, MainCat_Code, SubCat_Code); letter case ignored.
+bool IsIndexedColumn(std::string_view name);
+
 }  // namespace orbisk

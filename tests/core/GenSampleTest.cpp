@@ -13,6 +13,7 @@
 #include <string>
 #include <vector>
 
+#include "data/Connection.h"
 #include "data/Schema.h"
 
 using namespace orbisk;
@@ -313,6 +314,34 @@ TEST_F(GenSample, CompaniesAreAssignedToLeavesOfTheirMainCategory) {
   EXPECT_GT(db.Number("select count(*) from Company_SubCat where SubCat_Code in "
                       "(select SubCat_Code from All_Leaf_SubCat where IsValid = 'N')"), 0);
   EXPECT_GT(db.Number("select count(distinct Company_ID) from Company_SubCat where MainCat_Code = 'Abor'"), 0);
+}
+
+TEST_F(GenSample, OpensInPlaceThroughTheDirectoryEngine) {
+  ASSERT_EQ(DetectDatabaseFormat(Sample().string()), DatabaseFormat::Sqlite);
+  Connection c;
+  c.SetConnectionString("Data Source=" + Sample().string());
+  sqlite3* db = c.Handle();
+  auto number = [&](const std::string& sql) {
+    sqlite3_stmt* st = nullptr;
+    EXPECT_EQ(sqlite3_prepare_v2(db, sql.c_str(), -1, &st, nullptr), SQLITE_OK) << sql;
+    long long n = sqlite3_step(st) == SQLITE_ROW ? sqlite3_column_int64(st, 0) : -1;
+    sqlite3_finalize(st);
+    return n;
+  };
+  // The indexes were built under the engine's own letter-case rule (the
+  // engine replaces NOCASE): a mismatch would show here as a broken index.
+  sqlite3_stmt* st = nullptr;
+  ASSERT_EQ(sqlite3_prepare_v2(db, "PRAGMA integrity_check", -1, &st, nullptr), SQLITE_OK);
+  ASSERT_EQ(sqlite3_step(st), SQLITE_ROW);
+  EXPECT_STREQ(reinterpret_cast<const char*>(sqlite3_column_text(st, 0)), "ok");
+  sqlite3_finalize(st);
+  const long long abor = number("select count(*) from Company_SubCat where MainCat_Code = 'Abor'");
+  EXPECT_GT(abor, 0);
+  EXPECT_EQ(number("select count(*) from Company_SubCat where MainCat_Code = 'ABOR'"), abor);
+  // Accented names are found whatever their letter case, as the search panel's LIKE does it.
+  EXPECT_GT(number("select count(*) from Company_Info where Location_Address like '%MONTRÉAL%'"), 0);
+  EXPECT_EQ(number("select count(*) from Company_Info where Company_Name like '%bank%'"),
+            number("select count(*) from Company_Info where instr(lower(Company_Name), 'bank')"));
 }
 
 TEST_F(GenSample, BadArgumentsAndFailuresLeaveNoFile) {

@@ -41,3 +41,10 @@ TEST(Schema, DeclaredTypesRoundTrip) {
   EXPECT_EQ(FieldTypeOf(ColumnTypeFromDeclared("COUNTER")), ftAutoInc);
   EXPECT_EQ(FieldTypeOf(ColumnTypeFromDeclared("LONGTEXT")), ftMemo);
 }
+
+TEST(Schema, IndexedColumnsAreCompanyIdsAndCategoryCodes) {
+  for (const char* name : {"Company_ID", "company_id", "Cat_Code", "MainCat_Code", "SUBCAT_CODE"})
+    EXPECT_TRUE(IsIndexedColumn(name)) << name;
+  for (const char* name : {"Profile_ID", "Cat1_Code", "Cat_Name", "Company_IDs", "at_Code", ""})
+    EXPECT_FALSE(IsIndexedColumn(name)) << name;
+}

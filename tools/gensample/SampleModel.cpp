@@ -350,13 +350,9 @@ void CategoryRows(DirectorySink& sink, SampleCounts& counts) {
 
 std::vector<std::pair<const SchemaTable*, std::string_view>> IndexedColumns() {
   std::vector<std::pair<const SchemaTable*, std::string_view>> out;
-  const std::string_view catCode = "Cat_Code";
   for (const SchemaTable& t : DirectoryTables())
-    for (const SchemaColumn& c : t.columns) {
-      std::string_view n = c.name;
-      if (n == "Company_ID" || (n.size() >= catCode.size() && n.substr(n.size() - catCode.size()) == catCode))
-        out.push_back({&t, n});
-    }
+    for (const SchemaColumn& c : t.columns)
+      if (IsIndexedColumn(c.name)) out.push_back({&t, c.name});
   return out;
 }
 

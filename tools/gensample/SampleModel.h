@@ -20,8 +20,7 @@ struct SampleCounts {
   int64_t companies = 0, contacts = 0, products = 0, assignments = 0, mainCategories = 0, leafCategories = 0;
 };
 
-// The (table, column) pairs that get an index: every Company_ID and every
-// category-code column (Cat_Code, MainCat_Code, SubCat_Code).
+// The (table, column) pairs of the directory that get an index (IsIndexedColumn).
 std::vector<std::pair<const SchemaTable*, std::string_view>> IndexedColumns();
 
 // Produces every table of the directory into the sink, then the indexes, then
