@@ -4,6 +4,7 @@
 // compiler, library and machine (std:: distributions do not promise that).
 #include <cstdint>
 #include <initializer_list>
+#include <iterator>
 #include <vector>
 
 namespace orbisk::gensample {
