@@ -48,15 +48,13 @@ QString SystemVersionText() {
 }
 
 QString MemInfoText(const char* key) {
+  // /proc files report no size: read them whole rather than through a stream.
   QFile f(QStringLiteral("/proc/meminfo"));
   qulonglong kb = 0;
-  if (f.open(QIODevice::ReadOnly | QIODevice::Text)) {
+  if (f.open(QIODevice::ReadOnly)) {
     const QString prefix = QString::fromLatin1(key) + QLatin1Char(':');
-    QTextStream in(&f);
-    while (!in.atEnd()) {
-      const QString line = in.readLine();
+    for (const QString& line : QString::fromLatin1(f.readAll()).split(QLatin1Char('\n')))
       if (line.startsWith(prefix)) kb = line.mid(prefix.size()).trimmed().section(QLatin1Char(' '), 0, 0).toULongLong();
-    }
   }
   return QLocale::system().toString(static_cast<double>(kb), 'f', 2);
 }
@@ -186,6 +184,7 @@ TAbout_Frm::TAbout_Frm(QWidget* parent) : QDialog(parent) {
   info->addWidget(Bevel);
   info->addWidget(WindowsVersion_Lab);
   auto* memory = new QGridLayout;
+  memory->setHorizontalSpacing(12);
   memory->addWidget(new QLabel(QStringLiteral("Memory Available to Windows:"), this), 0, 0);
   memory->addWidget(TotalMem_Lab, 0, 1);
   memory->addWidget(new QLabel(QStringLiteral("Free Memory to Windows:"), this), 1, 0);

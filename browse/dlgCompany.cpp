@@ -81,16 +81,15 @@ TCompany_Dlg::TCompany_Dlg(orbisk::TDM& dm, QWidget* parent) : QDialog(parent), 
   Description_TS =
       AddPage(CompanyInfo_PC, QStringLiteral("Description"), "Description_TS", Company_Description_DBMemo);
 
-  GridColumn email{"Email", QStringLiteral("Email")};
-  email.link = true;
-  email.linkColor = QColor(0, 0, 255);
+  // The detail tables declare wide columns; the grids use widths that fit the window.
+  GridColumn email{"Email", QStringLiteral("Email"), Qt::AlignLeft, true, QColor(0, 0, 255), 22};
   Contact_DBGrid = MakeDetailGrid(&dm_.CompanyContact_Q,
-                                  {{"Name", QStringLiteral("Name")},
-                                   {"Title", QStringLiteral("Title")},
-                                   {"Area", QStringLiteral("Area")},
+                                  {{"Name", QStringLiteral("Name"), Qt::AlignLeft, false, {}, 16},
+                                   {"Title", QStringLiteral("Title"), Qt::AlignLeft, false, {}, 14},
+                                   {"Area", QStringLiteral("Area"), Qt::AlignLeft, false, {}, 12},
                                    email,
-                                   {"Telephone", QStringLiteral("Telephone")},
-                                   {"Fax", QStringLiteral("Fax")}},
+                                   {"Telephone", QStringLiteral("Telephone"), Qt::AlignLeft, false, {}, 14},
+                                   {"Fax", QStringLiteral("Fax"), Qt::AlignLeft, false, {}, 14}},
                                   "Contact_DBGrid");
   QFont linkFont(QStringLiteral("Verdana"));
   Contact_DBGrid->queryModel()->setFont(linkFont);
@@ -98,9 +97,9 @@ TCompany_Dlg::TCompany_Dlg(orbisk::TDM& dm, QWidget* parent) : QDialog(parent), 
   connect(Contact_DBGrid, &TDBGrid::gridDoubleClicked, this, [this] { Contact_DBGridDblClick(); });
 
   PSL_DBGrid = MakeDetailGrid(&dm_.PSL_Q,
-                              {{"Type", QStringLiteral("Type")},
-                               {"Name", QStringLiteral("Name")},
-                               {"IsExporting", QStringLiteral("Exporting")}},
+                              {{"Type", QStringLiteral("Type"), Qt::AlignLeft, false, {}, 12},
+                               {"Name", QStringLiteral("Name"), Qt::AlignLeft, false, {}, 40},
+                               {"IsExporting", QStringLiteral("Exporting"), Qt::AlignLeft, false, {}, 9}},
                               "PSL_DBGrid");
   PSL_TS = AddPage(CompanyInfo_PC, QStringLiteral("Product/Service"), "PSL_TS", PSL_DBGrid);
 
@@ -111,7 +110,7 @@ TCompany_Dlg::TCompany_Dlg(orbisk::TDM& dm, QWidget* parent) : QDialog(parent), 
   }
 
   descriptionLink_ = dm_.OneCompany_Q.AddObserver([this](Query&, QueryEvent) { ShowDescription(); });
-  resize(620, 460);
+  resize(760, 480);
   FormCreate();
 }
 

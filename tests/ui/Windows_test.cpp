@@ -371,6 +371,7 @@ void WindowsTest::aboutWindow() {
     QVERIFY2(l->text().endsWith(QStringLiteral(" KB")), qPrintable(l->text()));
     QVERIFY(!l->text().contains(QStringLiteral(".00")));
     QVERIFY(l->text().at(0).isDigit());
+    QVERIFY2(l->text() != QStringLiteral("0 KB"), "the machine has memory");
   }
   QVERIFY(frm.WindowsVersion_Lab->text().contains(QStringLiteral(" (Build ")));
   QCOMPARE(frm.URL_Lab->toolTip(), QStringLiteral("Home Page"));
