@@ -110,7 +110,7 @@ TCompany_Dlg::TCompany_Dlg(orbisk::TDM& dm, QWidget* parent) : QDialog(parent), 
   }
 
   descriptionLink_ = dm_.OneCompany_Q.AddObserver([this](Query&, QueryEvent) { ShowDescription(); });
-  resize(760, 480);
+  resize(820, 480);
   FormCreate();
 }
 
