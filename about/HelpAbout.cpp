@@ -1,0 +1,235 @@
+#include "about/HelpAbout.h"
+
+#include <QFile>
+#include <QFrame>
+#include <QGridLayout>
+#include <QHBoxLayout>
+#include <QLocale>
+#include <QMouseEvent>
+#include <QPainter>
+#include <QPushButton>
+#include <QTextStream>
+#include <QVBoxLayout>
+#include <sys/utsname.h>
+
+#include "browse/uiOpen.h"
+#include "browse/uiWindowKit.h"
+
+const char* const kHomePageAddress = "https://www.orbisk.ca";
+const char* const kSupportMailAddress = "support@orbisk.ca";
+
+void OpenHomePage() { ShellOpen(QString::fromLatin1(kHomePageAddress), QString()); }
+
+void OpenSupportMail() {
+  ShellOpen(QStringLiteral("mailto:") + QString::fromLatin1(kSupportMailAddress), QString());
+}
+
+// Stand-ins for the system texts of the shell helpers (app/HelpTools.h):
+// the system name with the kernel build, and the memory figures in kilobytes
+// with two decimals in the user's locale.
+namespace standin {
+
+QString SystemVersionText() {
+  QString name = QStringLiteral("Linux");
+  QFile f(QStringLiteral("/etc/os-release"));
+  if (f.open(QIODevice::ReadOnly | QIODevice::Text)) {
+    QTextStream in(&f);
+    while (!in.atEnd()) {
+      const QString line = in.readLine();
+      if (line.startsWith(QLatin1String("PRETTY_NAME="))) {
+        name = line.mid(12);
+        if (name.size() >= 2 && (name.front() == u'"' || name.front() == u'\'')) name = name.mid(1, name.size() - 2);
+      }
+    }
+  }
+  utsname u{};
+  const QString release = uname(&u) == 0 ? QString::fromLocal8Bit(u.release) : QString();
+  return name + QStringLiteral(" (Build ") + release + QStringLiteral(")");
+}
+
+QString MemInfoText(const char* key) {
+  // /proc files report no size: read them whole rather than through a stream.
+  QFile f(QStringLiteral("/proc/meminfo"));
+  qulonglong kb = 0;
+  if (f.open(QIODevice::ReadOnly)) {
+    const QString prefix = QString::fromLatin1(key) + QLatin1Char(':');
+    for (const QString& line : QString::fromLatin1(f.readAll()).split(QLatin1Char('\n')))
+      if (line.startsWith(prefix)) kb = line.mid(prefix.size()).trimmed().section(QLatin1Char(' '), 0, 0).toULongLong();
+  }
+  return QLocale::system().toString(static_cast<double>(kb), 'f', 2);
+}
+
+QString GetTotalMemoryText() { return MemInfoText("MemTotal"); }
+QString GetFreeMemoryText() { return MemInfoText("MemAvailable"); }
+
+}  // namespace standin
+
+QString AboutMemoryText(const QString& figure) {
+  QString text = figure;
+  // Only a ".00" that ends the number is its decimal part; where the point
+  // groups thousands ("1.000.000,00") it is part of the figure and stays.
+  for (qsizetype at = text.indexOf(QLatin1String(".00")); at >= 0; at = text.indexOf(QLatin1String(".00"), at + 1)) {
+    const qsizetype after = at + 3;
+    if (after >= text.size() || !text.at(after).isDigit()) {
+      text.remove(at, 3);
+      break;
+    }
+  }
+  return text + QStringLiteral(" KB");
+}
+
+void TClickLabel::mouseReleaseEvent(QMouseEvent* e) {
+  QLabel::mouseReleaseEvent(e);
+  if (e->button() == Qt::LeftButton && rect().contains(e->position().toPoint())) emit clicked();
+}
+
+// The resources live in a static library; nothing else pulls them in.
+static void InitAboutResources() {
+  static bool done = false;
+  if (!done) {
+    Q_INIT_RESOURCE(orbisk);
+    done = true;
+  }
+}
+
+namespace {
+
+QPixmap ProductPicture() {
+  InitAboutResources();
+  QPixmap picture(QStringLiteral(":/images/about.jpg"));
+  if (!picture.isNull()) return picture;
+  // Without the resource: a plain picture of the same size.
+  picture = QPixmap(160, 300);
+  picture.fill(QColor(74, 177, 5));
+  QPainter p(&picture);
+  p.setPen(Qt::white);
+  QFont f(QStringLiteral("Verdana"));
+  f.setPointSize(18);
+  f.setBold(true);
+  p.setFont(f);
+  p.drawText(picture.rect(), Qt::AlignCenter, QStringLiteral("Orbisk"));
+  return picture;
+}
+
+TClickLabel* LinkLabel(const QString& text, const QString& hint, const char* name, QWidget* parent) {
+  auto* l = new TClickLabel(text, parent);
+  l->setObjectName(QLatin1String(name));
+  QFont f = l->font();
+  f.setUnderline(true);
+  l->setFont(f);
+  QPalette p = l->palette();
+  p.setColor(QPalette::WindowText, QColor(0, 0, 255));
+  l->setPalette(p);
+  l->setCursor(Qt::PointingHandCursor);
+  l->setToolTip(hint);
+  return l;
+}
+
+QLabel* Named(QLabel* l, const char* name) {
+  l->setObjectName(QLatin1String(name));
+  return l;
+}
+
+}  // namespace
+
+TAbout_Frm::TAbout_Frm(QWidget* parent) : QDialog(parent) {
+  setObjectName(QStringLiteral("About_Frm"));
+  setWindowTitle(QStringLiteral("About Orbisk "));
+  setWindowFlags(Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint | Qt::WindowTitleHint | Qt::WindowCloseButtonHint |
+                 Qt::CustomizeWindowHint);
+  setFont(QFont(QStringLiteral("Verdana")));
+  SetInfoBackground(this);
+
+  Image = new TClickLabel(this);
+  Image->setObjectName(QStringLiteral("Image"));
+  Image->setPixmap(ProductPicture());
+  Image->setFixedSize(Image->pixmap().size());
+  Image->setCursor(Qt::PointingHandCursor);
+  Image->setToolTip(QString::fromLatin1(kHomePageAddress));
+
+  SoftName_Lab = Named(new QLabel(QStringLiteral("Orbisk"), this), "SoftName_Lab");
+  QFont bold = font();
+  bold.setBold(true);
+  bold.setPointSize(bold.pointSize() + 4);
+  SoftName_Lab->setFont(bold);
+  QPalette green = SoftName_Lab->palette();
+  green.setColor(QPalette::WindowText, QColor(74, 177, 5));
+  SoftName_Lab->setPalette(green);
+  Version_Lab = Named(new QLabel(QStringLiteral("Version  1.0"), this), "Version_Lab");
+  URL_Lab = LinkLabel(QString::fromLatin1(kHomePageAddress), QStringLiteral("Home Page"), "URL_Lab", this);
+  Support_Lab =
+      LinkLabel(QString::fromLatin1(kSupportMailAddress), QStringLiteral("Online Support"), "Support_Lab", this);
+  Bevel = new QFrame(this);
+  Bevel->setObjectName(QStringLiteral("Bevel"));
+  Bevel->setFrameShape(QFrame::HLine);
+  Bevel->setFrameShadow(QFrame::Sunken);
+  WindowsVersion_Lab = Named(new QLabel(this), "WindowsVersion_Lab");
+  WindowsVersion_Lab->setWordWrap(true);
+  TotalMem_Lab = Named(new QLabel(this), "TotalMem_Lab");
+  TotalMem_Lab->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+  AvailabeMem_Lab = Named(new QLabel(this), "AvailabeMem_Lab");
+  AvailabeMem_Lab->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+  OK_Btn = new QPushButton(QStringLiteral("OK"), this);
+  OK_Btn->setObjectName(QStringLiteral("OK_Btn"));
+  OK_Btn->setDefault(true);
+
+  auto* info = new QVBoxLayout;
+  info->setContentsMargins(12, 10, 12, 10);
+  info->addWidget(SoftName_Lab);
+  info->addWidget(Version_Lab);
+  info->addSpacing(8);
+  info->addWidget(URL_Lab);
+  info->addWidget(Support_Lab);
+  info->addSpacing(6);
+  info->addWidget(Bevel);
+  info->addWidget(WindowsVersion_Lab);
+  auto* memory = new QGridLayout;
+  memory->setHorizontalSpacing(12);
+  memory->addWidget(new QLabel(QStringLiteral("Memory Available to Windows:"), this), 0, 0);
+  memory->addWidget(TotalMem_Lab, 0, 1);
+  memory->addWidget(new QLabel(QStringLiteral("Free Memory to Windows:"), this), 1, 0);
+  memory->addWidget(AvailabeMem_Lab, 1, 1);
+  info->addLayout(memory);
+  info->addStretch();
+  auto* buttons = new QHBoxLayout;
+  buttons->addStretch();
+  buttons->addWidget(OK_Btn);
+  info->addLayout(buttons);
+
+  auto* layout = new QHBoxLayout(this);
+  layout->setContentsMargins(0, 0, 0, 0);
+  layout->setSpacing(0);
+  layout->addWidget(Image, 0, Qt::AlignTop);
+  layout->addLayout(info);
+
+  connect(Image, &TClickLabel::clicked, this, &TAbout_Frm::URL_LabClick);
+  connect(URL_Lab, &TClickLabel::clicked, this, &TAbout_Frm::URL_LabClick);
+  connect(Support_Lab, &TClickLabel::clicked, this, &TAbout_Frm::Support_LabClick);
+  connect(OK_Btn, &QPushButton::clicked, this, &QDialog::accept);
+  FormCreate();
+}
+
+void TAbout_Frm::FormCreate() {
+  WindowsVersion_Lab->setText(standin::SystemVersionText());
+  TotalMem_Lab->setText(AboutMemoryText(standin::GetTotalMemoryText()));
+  AvailabeMem_Lab->setText(AboutMemoryText(standin::GetFreeMemoryText()));
+}
+
+void TAbout_Frm::FormShow() {
+  // The picture spans the window from top to bottom; the border stays fixed.
+  setFixedSize(sizeHint().width(), Image->pixmap().height());
+}
+
+void TAbout_Frm::showEvent(QShowEvent* e) {
+  FormShow();
+  CentreOnScreen(this);
+  QDialog::showEvent(e);
+}
+
+void TAbout_Frm::URL_LabClick() { OpenHomePage(); }
+void TAbout_Frm::Support_LabClick() { OpenSupportMail(); }
+
+void ShowAboutWindow() {
+  TAbout_Frm frm;
+  ExecModal(frm);
+}

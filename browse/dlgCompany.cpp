@@ -1,0 +1,163 @@
+#include "browse/dlgCompany.h"
+
+#include <QApplication>
+#include <QHeaderView>
+#include <QLabel>
+#include <QPlainTextEdit>
+#include <QTabWidget>
+#include <QVBoxLayout>
+#include <exception>
+
+#include "browse/FillFieldMemo.h"
+#include "browse/dlgContact.h"
+#include "browse/uiOpen.h"
+#include "browse/uiWindowKit.h"
+
+using orbisk::Query;
+using orbisk::QueryEvent;
+
+namespace {
+
+QPlainTextEdit* MakeMemo(QWidget* parent, const char* name) {
+  auto* memo = new QPlainTextEdit(parent);
+  memo->setObjectName(QLatin1String(name));
+  memo->setReadOnly(true);
+  memo->setLineWrapMode(QPlainTextEdit::NoWrap);
+  memo->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+  memo->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+  SetInfoBackground(memo);
+  return memo;
+}
+
+QWidget* AddPage(QTabWidget* pc, const QString& caption, const char* name, QWidget* content) {
+  auto* page = new QWidget(pc);
+  page->setObjectName(QLatin1String(name));
+  auto* l = new QVBoxLayout(page);
+  l->setContentsMargins(2, 2, 2, 2);
+  content->setParent(page);
+  l->addWidget(content);
+  pc->addTab(page, caption);
+  return page;
+}
+
+TDBGrid* MakeDetailGrid(Query* q, std::vector<GridColumn> columns, const char* name) {
+  auto* grid = new TDBGrid(q, std::move(columns));
+  grid->setObjectName(QLatin1String(name));
+  grid->queryModel()->setBackground(InfoBackground());
+  SetInfoBackground(grid);
+  return grid;
+}
+
+// The page control's designed extra tabs: one-column grids on fields no query
+// of the data module feeds.
+struct UnfedPage {
+  const char* caption;
+  const char* page;
+  const char* field;
+};
+constexpr UnfedPage kUnfedPages[] = {{"Actively Pursuing", "ActivelyPursuing_TS", "Actively_Pursuing"},
+                                     {"Export Experience", "ExportExperience_TS", "Export_Experience"},
+                                     {"Market Interests", "MarketInterests_TS", "Market_Interests"}};
+
+}  // namespace
+
+TCompany_Dlg::TCompany_Dlg(orbisk::TDM& dm, QWidget* parent) : QDialog(parent), dm_(dm) {
+  setObjectName(QStringLiteral("Company_Dlg"));
+  setWindowTitle(QStringLiteral("Company Information"));
+  auto* layout = new QVBoxLayout(this);
+  layout->setContentsMargins(0, 0, 0, 0);
+  layout->setSpacing(0);
+  Title_Pnl = MakeTitlePanel(QStringLiteral("Company Information"), this);
+  layout->addWidget(Title_Pnl);
+
+  CompanyInfo_PC = new QTabWidget(this);
+  CompanyInfo_PC->setObjectName(QStringLiteral("CompanyInfo_PC"));
+  CompanyInfo_PC->setFont(QFont(QStringLiteral("Verdana")));
+  layout->addWidget(CompanyInfo_PC);
+
+  Company_Memo = MakeMemo(this, "Company_Memo");
+  Details_TS = AddPage(CompanyInfo_PC, QStringLiteral("Details"), "Details_TS", Company_Memo);
+  Company_Description_DBMemo = MakeMemo(this, "Company_Description_DBMemo");
+  Description_TS =
+      AddPage(CompanyInfo_PC, QStringLiteral("Description"), "Description_TS", Company_Description_DBMemo);
+
+  // The detail tables declare wide columns; the grids use widths that fit the window.
+  GridColumn email{"Email", QStringLiteral("Email"), Qt::AlignLeft, true, QColor(0, 0, 255), 22};
+  Contact_DBGrid = MakeDetailGrid(&dm_.CompanyContact_Q,
+                                  {{"Name", QStringLiteral("Name"), Qt::AlignLeft, false, {}, 16},
+                                   {"Title", QStringLiteral("Title"), Qt::AlignLeft, false, {}, 14},
+                                   {"Area", QStringLiteral("Area"), Qt::AlignLeft, false, {}, 12},
+                                   email,
+                                   {"Telephone", QStringLiteral("Telephone"), Qt::AlignLeft, false, {}, 14},
+                                   {"Fax", QStringLiteral("Fax"), Qt::AlignLeft, false, {}, 14}},
+                                  "Contact_DBGrid");
+  QFont linkFont(QStringLiteral("Verdana"));
+  Contact_DBGrid->queryModel()->setFont(linkFont);
+  Contact_TS = AddPage(CompanyInfo_PC, QStringLiteral("Contact"), "Contact_TS", Contact_DBGrid);
+  connect(Contact_DBGrid, &TDBGrid::gridDoubleClicked, this, [this] { Contact_DBGridDblClick(); });
+
+  PSL_DBGrid = MakeDetailGrid(&dm_.PSL_Q,
+                              {{"Type", QStringLiteral("Type"), Qt::AlignLeft, false, {}, 12},
+                               {"Name", QStringLiteral("Name"), Qt::AlignLeft, false, {}, 40},
+                               {"IsExporting", QStringLiteral("Exporting"), Qt::AlignLeft, false, {}, 9}},
+                              "PSL_DBGrid");
+  PSL_TS = AddPage(CompanyInfo_PC, QStringLiteral("Product/Service"), "PSL_TS", PSL_DBGrid);
+
+  for (const UnfedPage& p : kUnfedPages) {
+    // Bound to the details query, which has none of these fields: the grid stays empty.
+    auto* grid = MakeDetailGrid(&dm_.OneCompany_Q, {{p.field, QString::fromLatin1(p.field)}}, p.field);
+    AddPage(CompanyInfo_PC, QString::fromLatin1(p.caption), p.page, grid);
+  }
+
+  descriptionLink_ = dm_.OneCompany_Q.AddObserver([this](Query&, QueryEvent) { ShowDescription(); });
+  resize(820, 480);
+  FormCreate();
+}
+
+TCompany_Dlg::~TCompany_Dlg() { dm_.OneCompany_Q.RemoveObserver(descriptionLink_); }
+
+void TCompany_Dlg::FormCreate() {
+  for (int i = 4; i < CompanyInfo_PC->count(); ++i) CompanyInfo_PC->setTabVisible(i, false);
+}
+
+void TCompany_Dlg::ShowDescription() {
+  const Query& q = dm_.OneCompany_Q;
+  const orbisk::Field* f = q.Active() && !q.IsEmpty() ? q.FindField("Company_Description") : nullptr;
+  QString text = f ? QString::fromStdString(f->AsString()) : QString();
+  text.replace(QLatin1String("\r\n"), QLatin1String("\n"));
+  Company_Description_DBMemo->setPlainText(text);
+}
+
+void TCompany_Dlg::OpenCompanyDetails() {
+  std::exception_ptr failure;
+  QApplication::setOverrideCursor(Qt::WaitCursor);
+  Query& one = dm_.OneCompany_Q;
+  one.DisableControls();
+  try {
+    one.Close();
+    one.SetParam("Company_ID", orbisk::Value(dm_.Company_Q.FieldByName("Company_ID").AsInteger()));
+    one.Open();
+    std::vector<std::string> lines;
+    orbisk::FillFieldMemo(one, lines, 0, true);
+    Company_Memo->setPlainText(MemoText(lines));
+    dm_.ReopenCompanyDetails();
+  } catch (...) {
+    failure = std::current_exception();
+  }
+  one.EnableControls();
+  QApplication::restoreOverrideCursor();
+  const orbisk::Field* name = dm_.Company_Q.Active() ? dm_.Company_Q.FindField("Company_Name") : nullptr;
+  Title_Pnl->setText(name ? QString::fromStdString(name->AsString()) : QString());
+  CentreOnScreen(this);
+  ExecModal(*this);
+  if (failure) std::rethrow_exception(failure);
+}
+
+void TCompany_Dlg::Contact_DBGridDblClick() {
+  const Query& q = dm_.CompanyContact_Q;
+  if (!q.Active() || q.Eof() || Contact_DBGrid->SelectedField() != "Email") return;
+  const orbisk::Field* email = q.FindField("Email");
+  const QString text = email ? QString::fromStdString(email->AsString()) : QString();
+  if (text.isEmpty()) return;
+  ShellOpen(QStringLiteral("mailto:") + text, QString());
+}

@@ -1,0 +1,28 @@
+#pragma once
+// Small pieces the details, contact, category, map and About windows share:
+// the modal showing (replaceable in tests), the error message box, centring,
+// the info-background look and the green title panel.
+#include <QColor>
+#include <QString>
+#include <functional>
+
+class QDialog;
+class QLabel;
+class QWidget;
+
+// Shows a dialog modally and returns its result. Tests replace the runner
+// through ModalSeam() to look at a window while it is "shown".
+int ExecModal(QDialog& dialog);
+std::function<int(QDialog&)>& ModalSeam();
+
+// The message box of the application's standard error handling.
+void ShowErrorMessage(QWidget* parent, const QString& text);
+std::function<void(const QString&)>& ErrorMessageSeam();
+
+// Places a window in the middle of its screen (outer size, halves rounded down).
+void CentreOnScreen(QWidget* window);
+// The tooltip ("info") background for a text box, grid or window.
+QColor InfoBackground();
+void SetInfoBackground(QWidget* w);
+// The borderless top panel with the green Verdana caption.
+QLabel* MakeTitlePanel(const QString& caption, QWidget* parent);

@@ -1,0 +1,126 @@
+#include "search/dlgCat.h"
+
+#include <QApplication>
+#include <QGridLayout>
+#include <QHBoxLayout>
+#include <QHeaderView>
+#include <QLabel>
+#include <QPushButton>
+#include <QScrollBar>
+
+#include "browse/uiWindowKit.h"
+#include "search/CategoryCondition.h"
+
+namespace {
+
+std::string CurrentText(const orbisk::Query& q, const char* field) {
+  if (!q.Active() || q.IsEmpty()) return {};
+  const orbisk::Field* f = q.FindField(field);
+  return f ? f->AsString() : std::string();
+}
+
+}  // namespace
+
+TComanyCat_Dlg::TComanyCat_Dlg(orbisk::TDM& dm, QWidget* parent) : QDialog(parent), dm_(dm) {
+  setObjectName(QStringLiteral("ComanyCat_Dlg"));
+  setWindowTitle(QStringLiteral("Company Category "));
+  setSizeGripEnabled(true);
+
+  MainCat_Lab = new QLabel(QStringLiteral("Main Categary"), this);
+  MainCat_DBGrid = new TDBGrid(&dm_.MainCat_Q,
+                               {{"RecNo", QStringLiteral("RecNo"), Qt::AlignHCenter, false, {}, 5},
+                                {"Cat_Name", QStringLiteral("Categary Name"), Qt::AlignLeft, false, {}, 26}},
+                               this);
+  MainCat_DBGrid->setObjectName(QStringLiteral("MainCat_DBGrid"));
+  MainCat_DBGrid->setSelectionBehavior(QAbstractItemView::SelectRows);
+  MainCat_DBGrid->setColumnResizing(false);
+
+  SubCat_Lab = new QLabel(QStringLiteral("Sub Categaries"), this);
+  // The designed "SectorName" column (a field the leaf query never returns) is left out.
+  std::vector<GridColumn> sub = {{"RecNo", QStringLiteral("RecNo"), Qt::AlignHCenter, false, {}, 5},
+                                 {"SubCat_Text", QStringLiteral("Sub Categary Name"), Qt::AlignLeft, false, {}, 30},
+                                 {"SubCat_Level", QStringLiteral("Sub Level"), Qt::AlignHCenter, false, {}, 6},
+                                 {"MainCat_Text", QStringLiteral("MainCat")}};
+  for (int i = 1; i <= 6; ++i)
+    sub.push_back({"Cat" + std::to_string(i) + "_Text", QStringLiteral("Cat%1").arg(i)});
+  SubCat_DBGrid = new TDBGrid(&dm_.LeafCat_Q, std::move(sub), this);
+  SubCat_DBGrid->setObjectName(QStringLiteral("SubCat_DBGrid"));
+  SubCat_DBGrid->setSelectionBehavior(QAbstractItemView::SelectRows);
+  SubCat_DBGrid->setColumnResizing(true);
+
+  OK_Btn = new QPushButton(QStringLiteral("&OK"), this);
+  OK_Btn->setObjectName(QStringLiteral("OK_Btn"));
+  OK_Btn->setDefault(true);
+  Cancel_Btn = new QPushButton(QStringLiteral("Cancel"), this);
+  Cancel_Btn->setObjectName(QStringLiteral("Cancel_Btn"));
+  connect(OK_Btn, &QPushButton::clicked, this, &QDialog::accept);
+  connect(Cancel_Btn, &QPushButton::clicked, this, &QDialog::reject);
+
+  auto* grid = new QGridLayout(this);
+  grid->addWidget(MainCat_Lab, 0, 0);
+  grid->addWidget(SubCat_Lab, 0, 1);
+  grid->addWidget(MainCat_DBGrid, 1, 0);
+  grid->addWidget(SubCat_DBGrid, 1, 1);
+  grid->setColumnStretch(1, 1);
+  grid->setRowStretch(1, 1);
+  auto* buttons = new QHBoxLayout;
+  buttons->addStretch();
+  buttons->addWidget(OK_Btn);
+  buttons->addWidget(Cancel_Btn);
+  grid->addLayout(buttons, 2, 0, 1, 2);
+  // The main list keeps its width; the leaf list takes what the dialog gains.
+  int mainWidth = MainCat_DBGrid->verticalHeader()->width() + 2 * MainCat_DBGrid->frameWidth() +
+                  MainCat_DBGrid->verticalScrollBar()->sizeHint().width() + 2;
+  for (int c = 0; c < MainCat_DBGrid->model()->columnCount(); ++c) mainWidth += MainCat_DBGrid->columnWidth(c);
+  MainCat_DBGrid->setFixedWidth(mainWidth);
+
+  connect(MainCat_DBGrid, &TDBGrid::dataCellClicked, this, [this] { MainCat_DBGridCellClick(); });
+  connect(SubCat_DBGrid, &TDBGrid::dataCellClicked, this, [this] { SubCat_DBGridCellClick(); });
+  connect(MainCat_DBGrid, &TDBGrid::gridDoubleClicked, this, [this] { MainCat_DBGridDblClick(); });
+  connect(SubCat_DBGrid, &TDBGrid::gridDoubleClicked, this, [this] { SubCat_DBGridDblClick(); });
+
+  resize(900, 480);
+  CentreOnScreen(this);
+}
+
+void TComanyCat_Dlg::UpdateSelection() {
+  // The list the user clicked last holds the focus within the dialog.
+  QWidget* focused = focusWidget();
+  const orbisk::Query& main = dm_.MainCat_Q;
+  const orbisk::Query& leaf = dm_.LeafCat_Q;
+  if (focused == MainCat_DBGrid) {
+    if (!main.Active() || main.IsEmpty()) return;
+    SelCondition = orbisk::MainCategorySelection(CurrentText(main, "Cat_Code"));
+    SelText = CurrentText(main, "Cat_Name");
+  } else if (focused == SubCat_DBGrid) {
+    if (!leaf.Active() || leaf.IsEmpty()) return;
+    SelCondition = orbisk::SubCategorySelection(CurrentText(leaf, "SubCat_Code"));
+    SelText = orbisk::SubCategoryText(CurrentText(main, "Cat_Name"), CurrentText(leaf, "SubCat_Text"));
+  }
+}
+
+void TComanyCat_Dlg::MainCat_DBGridCellClick() {
+  try {
+    dm_.OpenLeafCategories(CurrentText(dm_.MainCat_Q, "Cat_Code"));
+  } catch (const std::exception& e) {
+    ShowErrorMessage(this, QString::fromStdString(e.what()));
+    return;
+  }
+  UpdateSelection();
+}
+
+void TComanyCat_Dlg::SubCat_DBGridCellClick() { UpdateSelection(); }
+
+bool RunCategoryPicker(TComanyCat_Dlg& dlg, orbisk::TDM& dm, CategoryTarget& target) {
+  if (!dm.MainCat_Q.Active()) dm.MainCat_Q.Open();
+  if (!dm.LeafCat_Q.Active()) dm.LeafCat_Q.Open();
+  if (ExecModal(dlg) != QDialog::Accepted) return false;
+  const QString text = QString::fromStdString(dlg.SelText);
+  target.text = text;
+  target.hint = text;
+  if (!text.isEmpty()) {
+    target.condition = QString::fromStdString(orbisk::CategoryConditionText(dlg.SelCondition));
+    target.ticked = true;
+  }
+  return true;
+}

@@ -1,0 +1,54 @@
+#pragma once
+// The category picker: the main categories on the left, the leaf categories
+// of the main category last clicked on the right. The user picks a whole main
+// category or one leaf; the choice survives between openings.
+#include <QDialog>
+#include <string>
+
+#include "browse/uiDBGrid.h"
+#include "data/uDM.h"
+
+class QLabel;
+class QPushButton;
+
+class TComanyCat_Dlg : public QDialog {
+  Q_OBJECT
+ public:
+  explicit TComanyCat_Dlg(orbisk::TDM& dm, QWidget* parent = nullptr);
+
+  // The condition fragment (" MainCat_Code='...'" or " SubCat_Code='...'") and
+  // the display text of the current choice; both empty until the first click.
+  std::string SelCondition;
+  std::string SelText;
+
+  void UpdateSelection();
+  void MainCat_DBGridCellClick();
+  void SubCat_DBGridCellClick();
+  void MainCat_DBGridDblClick() { accept(); }
+  void SubCat_DBGridDblClick() { accept(); }
+
+  QLabel* MainCat_Lab;
+  TDBGrid* MainCat_DBGrid;
+  QLabel* SubCat_Lab;
+  TDBGrid* SubCat_DBGrid;
+  QPushButton* OK_Btn;
+  QPushButton* Cancel_Btn;
+
+ private:
+  orbisk::TDM& dm_;
+};
+
+// What the search panel shows and stores of a category choice.
+struct CategoryTarget {
+  QString text;       // the category box
+  QString hint;       // its tool tip, always equal to the text
+  QString condition;  // the stored category condition
+  bool ticked = false;
+};
+
+// Opens the category lists when they are not open yet, shows the picker
+// modally and, on OK, carries the choice over to `target`: the text and hint
+// always, the condition and the tick only for a non-empty choice. Returns
+// whether the dialog closed with OK. Errors opening the lists propagate before
+// the dialog shows.
+bool RunCategoryPicker(TComanyCat_Dlg& dlg, orbisk::TDM& dm, CategoryTarget& target);

@@ -1,0 +1,55 @@
+// Shows each window in turn over the small test directory, for a look on a
+// real (virtual) screen: windows_demo <company|contact|category|map|about>.
+#include <QApplication>
+#include <QTimer>
+#include <filesystem>
+#include <iostream>
+
+#include "../core/TestDirectory.h"
+#include "about/HelpAbout.h"
+#include "browse/dlgCompany.h"
+#include "browse/dlgContact.h"
+#include "search/dlgCat.h"
+#include "search/frmMap.h"
+
+int main(int argc, char* argv[]) {
+  QApplication app(argc, argv);
+  const QString which = argc > 1 ? QString::fromLocal8Bit(argv[1]) : QStringLiteral("company");
+  const int tab = argc > 2 ? std::atoi(argv[2]) : 0;
+  orbisk::testing::TempFolder folder;
+  orbisk::testing::WriteSmallDirectory(folder.Path());
+  std::filesystem::copy_file(ORBISK_BUILD_DIR "/bin/map.jpg", folder.Path() + "map.jpg");
+  orbisk::TDM dm;
+  dm.DataModuleCreate(folder.Path());
+  dm.Company_Q.SetSQL("select * from Company_Info order by Company_ID");
+  dm.Company_Q.Open();
+  dm.Contact_Q.SetSQL(
+      "select c.*, i.Company_Name, i.Location_Address from Company_Contact c, Company_Info i"
+      " where c.Company_ID = i.Company_ID order by c.Record_ID");
+  dm.Contact_Q.Open();
+  // Closes the window on screen after the screenshot has been taken.
+  QTimer::singleShot(6000, &app, [] {
+    for (QWidget* w : QApplication::topLevelWidgets())
+      if (auto* d = qobject_cast<QDialog*>(w)) d->done(QDialog::Accepted);
+    QApplication::quit();
+  });
+  if (which == QLatin1String("company")) {
+    TCompany_Dlg dlg(dm);
+    dlg.CompanyInfo_PC->setCurrentIndex(tab);
+    dlg.OpenCompanyDetails();
+  } else if (which == QLatin1String("contact")) {
+    TContact_Dlg dlg(dm);
+    dlg.OpenContactWindow();
+  } else if (which == QLatin1String("category")) {
+    TComanyCat_Dlg dlg(dm);
+    CategoryTarget target;
+    RunCategoryPicker(dlg, dm, target);
+    std::cout << target.text.toStdString() << "\n";
+  } else if (which == QLatin1String("map")) {
+    ShowMapWindow(nullptr, QString::fromStdString(folder.Path()));
+    return app.exec();
+  } else {
+    ShowAboutWindow();
+  }
+  return 0;
+}
