@@ -177,7 +177,10 @@ void TMain_Frm::CreateBanner() {
 
   QueryVisible_Btn = new QToolButton(Title_Pnl);
   QueryVisible_Btn->setAutoRaise(true);
-  QueryVisible_Btn->setArrowType(Qt::UpArrow);
+  if (QFile::exists(QStringLiteral(":/images/query_visible.png")))
+    QueryVisible_Btn->setIcon(QIcon(QStringLiteral(":/images/query_visible.png")));
+  else
+    QueryVisible_Btn->setArrowType(Qt::UpArrow);
   QueryVisible_Btn->setCursor(Qt::PointingHandCursor);
   QueryVisible_Btn->setToolTip(QStringLiteral("Hide/Show Search Panel"));
   QueryVisible_Btn->setFocusPolicy(Qt::NoFocus);
@@ -416,7 +419,7 @@ void TMain_Frm::QueryVisible_AExecute() {
   const bool visible = Query_Pnl->isHidden();
   Query_Pnl->setVisible(visible);
   Cat_Splitter->setHandleWidth(visible ? 3 : 0);
-  QueryVisible_Btn->setArrowType(visible ? Qt::UpArrow : Qt::DownArrow);
+  if (QueryVisible_Btn->icon().isNull()) QueryVisible_Btn->setArrowType(visible ? Qt::UpArrow : Qt::DownArrow);
 }
 
 void TMain_Frm::GoToWeb_AExecute() { ShellOpen(QString::fromLatin1(orbisk::kHomePage)); }

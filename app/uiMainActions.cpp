@@ -13,6 +13,7 @@
 
 #include "app/frmMain.h"
 #include "app/uiShell.h"
+#include "browse/ResultColumns.h"
 #include "browse/uiDBGrid.h"
 #include "data/uDM.h"
 
@@ -20,40 +21,32 @@ using orbisk::Query;
 
 namespace {
 
-std::vector<GridColumn> CompanyColumns() {
-  const auto L = Qt::AlignLeft;
-  const auto C = Qt::AlignHCenter;
-  return {
-      {"RecNo", "RecNo", C, false, QColor(51, 51, 255), 5},
-      {"Company_Name", "Company Name", L, false, QColor(51, 51, 255), 30},
-      {"Telephone", "Telephone", L, false, QColor(51, 51, 255), 14},
-      {"Toll_Free_Phone", "Toll Free Phone", L, false, QColor(51, 51, 255), 14},
-      {"Email", "Email", L, true, QColor(51, 51, 255), 24},
-      {"Website_URL", "Website URL", L, true, QColor(51, 51, 255), 24},
-      {"Year_Established", "Year Established", C, false, QColor(51, 51, 255), 6},
-      {"Number_of_Employees", "Number of Employees", C, false, QColor(51, 51, 255), 6},
-      {"Location_Address_Postal", "Postal Code", L, false, QColor(51, 51, 255), 8},
-      {"Location_Address", "Location Address", L, false, QColor(51, 51, 255), 40},
-      {"Exporting", "Exporting", C, false, QColor(51, 51, 255), 6},
-      {"TelAreaCode", "Tel Area Code", C, false, QColor(51, 51, 255), 5},
-      {"Fax", "Fax", L, false, QColor(51, 51, 255), 14},
-  };
+// Column widths in characters, by field; the columns themselves come from the
+// one table the command line shares.
+int WidthChars(const std::string& field) {
+  static const std::pair<const char*, int> widths[] = {
+      {"RecNo", 5},          {"Company_Name", 30},     {"Telephone", 14},  {"Toll_Free_Phone", 14},
+      {"Email", 24},         {"Website_URL", 24},      {"Year_Established", 6}, {"Number_of_Employees", 6},
+      {"Location_Address_Postal", 8}, {"Location_Address", 38}, {"Exporting", 6}, {"TelAreaCode", 5},
+      {"Fax", 14},           {"Name", 20},             {"Title", 18},      {"Area", 14}};
+  for (const auto& [name, chars] : widths)
+    if (field == name) return chars;
+  return 0;
 }
 
-std::vector<GridColumn> ContactColumns() {
-  const auto L = Qt::AlignLeft;
-  const auto C = Qt::AlignHCenter;
-  return {
-      {"RecNo", "RecNo", C, false, QColor(51, 51, 255), 5},
-      {"Company_Name", "Company Name", L, false, QColor(51, 51, 255), 30},
-      {"Location_Address", "Location Address", L, false, QColor(51, 51, 255), 36},
-      {"Name", "Name", L, false, QColor(51, 51, 255), 20},
-      {"Title", "Title", L, false, QColor(51, 51, 255), 18},
-      {"Area", "Area", L, false, QColor(51, 51, 255), 14},
-      {"Telephone", "Telephone", L, false, QColor(51, 51, 255), 14},
-      {"Fax", "Fax", L, false, QColor(51, 51, 255), 14},
-      {"Email", "Email", L, true, QColor(51, 51, 255), 24},
-  };
+std::vector<GridColumn> GridColumns(const std::vector<orbisk::ResultColumn>& columns) {
+  std::vector<GridColumn> out;
+  for (const orbisk::ResultColumn& c : columns) {
+    GridColumn g;
+    g.field = c.field;
+    g.title = QString::fromStdString(c.title);
+    g.alignment = c.centred ? Qt::AlignHCenter : Qt::AlignLeft;
+    g.link = c.link;
+    g.linkColor = QColor(51, 51, 255);
+    g.widthChars = WidthChars(c.field);
+    out.push_back(std::move(g));
+  }
+  return out;
 }
 
 QString FieldText(const Query& q, const char* name) {
@@ -92,10 +85,10 @@ void TMain_Frm::BindDataModule(orbisk::TDM* dm) {
   dm_->ADOConnection.SetProgress(
       [this](long long done, long long total, const std::string&) { ShowLoadProgress(done, total); });
 
-  Company_DBGrid = new TDBGrid(&dm_->Company_Q, CompanyColumns(), CompanyList_TS);
+  Company_DBGrid = new TDBGrid(&dm_->Company_Q, GridColumns(orbisk::CompanyResultColumns()), CompanyList_TS);
   Company_DBGrid->setObjectName(QStringLiteral("Company_DBGrid"));
   CompanyList_TS->layout()->addWidget(Company_DBGrid);
-  Contact_DBGrid = new TDBGrid(&dm_->Contact_Q, ContactColumns(), Contact_Pnl);
+  Contact_DBGrid = new TDBGrid(&dm_->Contact_Q, GridColumns(orbisk::ContactResultColumns()), Contact_Pnl);
   Contact_DBGrid->setObjectName(QStringLiteral("Contact_DBGrid"));
   Contact_Pnl->layout()->addWidget(Contact_DBGrid);
   Contact_DBGrid->setColumnResizing(false);  // until its first search
