@@ -24,6 +24,10 @@
 #include "app/uiShell.h"
 #include "data/ProgramFiles.h"
 
+// The pictures are compiled into the static window library; a static library's
+// resources register only when asked to.
+static void InitResources() { Q_INIT_RESOURCE(orbisk); }
+
 TMain_Frm* Main_Frm = nullptr;
 orbisk::TDM* DM = nullptr;
 
@@ -77,6 +81,7 @@ void TClickLabel::mouseReleaseEvent(QMouseEvent* e) {
 }
 
 TMain_Frm::TMain_Frm(QWidget* parent) : QMainWindow(parent) {
+  InitResources();
   setFont(VerdanaFont(15));
   CreateActions();
   auto* central = new QWidget(this);

@@ -25,10 +25,10 @@ namespace {
 // one table the command line shares.
 int WidthChars(const std::string& field) {
   static const std::pair<const char*, int> widths[] = {
-      {"RecNo", 5},          {"Company_Name", 30},     {"Telephone", 14},  {"Toll_Free_Phone", 14},
-      {"Email", 24},         {"Website_URL", 24},      {"Year_Established", 6}, {"Number_of_Employees", 6},
-      {"Location_Address_Postal", 8}, {"Location_Address", 38}, {"Exporting", 6}, {"TelAreaCode", 5},
-      {"Fax", 14},           {"Name", 20},             {"Title", 18},      {"Area", 14}};
+      {"RecNo", 6},          {"Company_Name", 30},     {"Telephone", 16},  {"Toll_Free_Phone", 17},
+      {"Email", 24},         {"Website_URL", 24},      {"Year_Established", 18}, {"Number_of_Employees", 22},
+      {"Location_Address_Postal", 12}, {"Location_Address", 38}, {"Exporting", 11}, {"TelAreaCode", 15},
+      {"Fax", 16},           {"Name", 20},             {"Title", 18},      {"Area", 14}};
   for (const auto& [name, chars] : widths)
     if (field == name) return chars;
   return 0;
