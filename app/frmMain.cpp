@@ -1,17 +1,459 @@
+// The main window's construction: banner, search panel, command column,
+// result pages, actions and the application-wide key and wheel handling.
 #include "app/frmMain.h"
 
+#include <QAction>
+#include <QApplication>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QFile>
+#include <QGridLayout>
+#include <QGroupBox>
+#include <QKeyEvent>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QScreen>
+#include <QSplitter>
 #include <QStatusBar>
+#include <QTabWidget>
+#include <QToolButton>
+#include <QVBoxLayout>
+#include <QWheelEvent>
 
+#include "app/HelpTools.h"
+#include "app/uiShell.h"
 #include "data/ProgramFiles.h"
 
+// The pictures are compiled into the static window library; a static library's
+// resources register only when asked to.
+static void InitResources() { Q_INIT_RESOURCE(orbisk); }
+
+TMain_Frm* Main_Frm = nullptr;
+orbisk::TDM* DM = nullptr;
+
+namespace {
+
+const QStringList kOperators = {"=", ">", ">=", "<", "<=", "<>"};
+
+QFont VerdanaFont(int pixels) {
+  static const bool substituted = [] {
+    // Linux has no Verdana; DejaVu Sans has the same wide, open shapes.
+    QFont::insertSubstitution(QStringLiteral("Verdana"), QStringLiteral("DejaVu Sans"));
+    return true;
+  }();
+  (void)substituted;
+  QFont f(QStringLiteral("Verdana"));
+  f.setPixelSize(pixels);
+  return f;
+}
+
+QComboBox* DropDownList(QWidget* parent, const QStringList& items, const QString& current) {
+  auto* c = new QComboBox(parent);
+  c->addItems(items);
+  c->setCurrentText(current);
+  return c;
+}
+
+QLineEdit* OperatorBox(QWidget* parent, const QString& op) {
+  auto* e = new QLineEdit(op, parent);
+  e->setReadOnly(true);
+  e->setFocusPolicy(Qt::NoFocus);
+  e->setAlignment(Qt::AlignCenter);
+  return e;
+}
+
+void MakeLink(TClickLabel* label, const QString& hint) {
+  QFont f = label->font();
+  f.setUnderline(true);
+  label->setFont(f);
+  QPalette p = label->palette();
+  p.setColor(QPalette::WindowText, Qt::blue);
+  label->setPalette(p);
+  label->setCursor(Qt::PointingHandCursor);
+  label->setToolTip(hint);
+}
+
+}  // namespace
+
+void TClickLabel::mouseReleaseEvent(QMouseEvent* e) {
+  QLabel::mouseReleaseEvent(e);
+  if (e->button() == Qt::LeftButton && rect().contains(e->position().toPoint())) emit clicked();
+}
+
 TMain_Frm::TMain_Frm(QWidget* parent) : QMainWindow(parent) {
+  InitResources();
+  setFont(VerdanaFont(15));
+  CreateActions();
+  auto* central = new QWidget(this);
+  auto* layout = new QVBoxLayout(central);
+  layout->setContentsMargins(0, 0, 0, 0);
+  layout->setSpacing(0);
+  CreateBanner();
+  layout->addWidget(Title_Pnl);
+  CreateSearchPanel();
+  CreateResultPages();
+  Cat_Splitter = new QSplitter(Qt::Vertical, central);
+  Cat_Splitter->setObjectName(QStringLiteral("Cat_Splitter"));
+  Cat_Splitter->addWidget(Query_Pnl);
+  Cat_Splitter->addWidget(Result_PC);
+  Cat_Splitter->setStretchFactor(0, 0);
+  Cat_Splitter->setStretchFactor(1, 1);
+  Cat_Splitter->setCollapsible(0, false);
+  Cat_Splitter->setCollapsible(1, false);
+  Cat_Splitter->setHandleWidth(3);
+  Cat_Splitter->setStyleSheet(QStringLiteral("QSplitter#Cat_Splitter::handle { background: rgb(128,128,255); }"));
+  layout->addWidget(Cat_Splitter, 1);
+  setCentralWidget(central);
+
   StatusBar = statusBar();
-  StatusBar->showMessage(QStringLiteral("Ready"));
+  StatusBar->setSizeGripEnabled(true);
+  StatusText_Lab = new QLabel(StatusBar);
+  StatusBar->addWidget(StatusText_Lab, 1);
+  SetStatusText(QStringLiteral("Ready"));
+
+  SetTabOrder();
+  qApp->installEventFilter(this);
   FormCreate();
+}
+
+TMain_Frm::~TMain_Frm() {
+  qApp->removeEventFilter(this);
+  if (Main_Frm == this) Main_Frm = nullptr;
 }
 
 void TMain_Frm::FormCreate() {
   ProgramFolder = QString::fromStdString(orbisk::ProgramFolder());
   setWindowTitle(QStringLiteral("Orbisk 1.02"));
+  QueryContact_Btn->setEnabled(true);
   CategoryCondition.clear();
+  // The banner paints its own colour, not the themed background.
+  Title_Pnl->setAutoFillBackground(true);
+}
+
+void TMain_Frm::CreateActions() {
+  auto make = [this](const QString& caption, void (TMain_Frm::*handler)()) {
+    auto* a = new QAction(caption, this);
+    connect(a, &QAction::triggered, this, [this, handler] { RunGuarded(this, [this, handler] { (this->*handler)(); }); });
+    return a;
+  };
+  SelectCat_A = make(QStringLiteral("..."), &TMain_Frm::SelectCat_AExecute);
+  QueryCompany_A = make(QStringLiteral("Query Company"), &TMain_Frm::QueryCompany_AExecute);
+  QueryContact_A = make(QStringLiteral("Query Contact"), &TMain_Frm::QueryContact_AExecute);
+  ExportExcel_A = make(QStringLiteral("Export to Excel"), &TMain_Frm::ExportExcel_AExecute);
+  ExportExcel_A->setEnabled(false);
+  GoToWeb_A = make(QString(), &TMain_Frm::GoToWeb_AExecute);
+  QueryVisible_A = make(QString(), &TMain_Frm::QueryVisible_AExecute);
+  QueryVisible_A->setToolTip(QStringLiteral("Hide/Show Search Panel"));
+  ShowMap_A = make(QStringLiteral("..."), &TMain_Frm::ShowMap_AExecute);
+  About_A = make(QStringLiteral("About..."), &TMain_Frm::About_AExecute);
+  Export_A = make(QStringLiteral("&Export"), &TMain_Frm::Export_AExecute);
+}
+
+void TMain_Frm::CreateBanner() {
+  Title_Pnl = new QFrame(this);
+  Title_Pnl->setObjectName(QStringLiteral("Title_Pnl"));
+  QPalette p = Title_Pnl->palette();
+  p.setColor(QPalette::Window, QColor(244, 242, 232));
+  p.setColor(QPalette::WindowText, QColor(74, 177, 5));
+  Title_Pnl->setPalette(p);
+  Title_Pnl->setFrameShape(QFrame::NoFrame);
+  auto* row = new QHBoxLayout(Title_Pnl);
+  const int margin = 8;
+  // The same margin on both sides: the toggle button mirrors the logo.
+  row->setContentsMargins(margin, 4, margin, 4);
+
+  Logo_Img = new TClickLabel(Title_Pnl);
+  Logo_Img->setCursor(Qt::PointingHandCursor);
+  Logo_Img->setToolTip(QStringLiteral("Product Home Page"));
+  if (QFile::exists(QStringLiteral(":/images/logo.png"))) {
+    QPixmap logo(QStringLiteral(":/images/logo.png"));
+    Logo_Img->setPixmap(logo.height() > 48 ? logo.scaledToHeight(48, Qt::SmoothTransformation) : logo);
+  }
+  connect(Logo_Img, &TClickLabel::clicked, this, [this] { RunGuarded(this, OpenProductsPage); });
+  row->addWidget(Logo_Img, 0, Qt::AlignVCenter);
+
+  Title_Lab = new QLabel(QStringLiteral("Orbisk"), Title_Pnl);
+  QFont f = VerdanaFont(30);
+  f.setBold(true);
+  f.setItalic(true);
+  Title_Lab->setFont(f);
+  Title_Lab->setAlignment(Qt::AlignCenter);
+  row->addWidget(Title_Lab, 1);
+
+  QueryVisible_Btn = new QToolButton(Title_Pnl);
+  QueryVisible_Btn->setAutoRaise(true);
+  if (QFile::exists(QStringLiteral(":/images/query_visible.png")))
+    QueryVisible_Btn->setIcon(QIcon(QStringLiteral(":/images/query_visible.png")));
+  else
+    QueryVisible_Btn->setArrowType(Qt::UpArrow);
+  QueryVisible_Btn->setCursor(Qt::PointingHandCursor);
+  QueryVisible_Btn->setToolTip(QStringLiteral("Hide/Show Search Panel"));
+  QueryVisible_Btn->setFocusPolicy(Qt::NoFocus);
+  connect(QueryVisible_Btn, &QToolButton::clicked, QueryVisible_A, &QAction::trigger);
+  row->addWidget(QueryVisible_Btn, 0, Qt::AlignVCenter);
+}
+
+void TMain_Frm::CreateSearchPanel() {
+  Query_Pnl = new QWidget(this);
+  Query_Pnl->setObjectName(QStringLiteral("Query_Pnl"));
+  auto* panelRow = new QHBoxLayout(Query_Pnl);
+  const int gap = 12;
+  // The space right of the command column equals the gap left of it.
+  panelRow->setContentsMargins(8, 6, gap, 6);
+  panelRow->setSpacing(gap);
+
+  QueryCondition_Grp = new QGroupBox(QStringLiteral("Search Condition"), Query_Pnl);
+  auto* g = new QGridLayout(QueryCondition_Grp);
+  g->setHorizontalSpacing(6);
+  g->setVerticalSpacing(4);
+  QWidget* box = QueryCondition_Grp;
+  auto check = [box](const QString& caption) { return new QCheckBox(caption, box); };
+  auto edit = [box] { return new QLineEdit(box); };
+
+  int r = 0;
+  Top_Chk = check(QStringLiteral("Only Show Top"));
+  Top_Chk->setChecked(true);
+  Top_Cbo = DropDownList(box,
+                         {"All", "1", "5", "10", "20", "50", "80", "100", "200", "400", "800", "1000", "1500", "2000",
+                          "4000", "6000", "8000", "10000", "20000", "40000"},
+                         QStringLiteral("100"));
+  g->addWidget(Top_Chk, r, 0);
+  g->addWidget(Top_Cbo, r, 2);
+  g->addWidget(new QLabel(QStringLiteral("Records"), box), r, 3);
+
+  ++r;
+  Category_Chk = check(QStringLiteral("Category"));
+  C_Cat_Edt = OperatorBox(box, QStringLiteral("="));
+  Category_Edt = edit();
+  Category_Edt->setReadOnly(true);
+  SelectCat_Btn = new QPushButton(QStringLiteral("..."), box);
+  SelectCat_Btn->setFixedWidth(SelectCat_Btn->fontMetrics().horizontalAdvance(QStringLiteral("....")) + 16);
+  connect(SelectCat_Btn, &QPushButton::clicked, SelectCat_A, &QAction::trigger);
+  g->addWidget(Category_Chk, r, 0);
+  g->addWidget(C_Cat_Edt, r, 1);
+  g->addWidget(Category_Edt, r, 2, 1, 5);
+  g->addWidget(SelectCat_Btn, r, 7);
+
+  ++r;
+  Location_Chk = check(QStringLiteral("Location"));
+  C_Location_Edt = OperatorBox(box, QStringLiteral("LIKE"));
+  Location_Cbo = new QComboBox(box);
+  Location_Cbo->setEditable(true);
+  Location_Cbo->setInsertPolicy(QComboBox::NoInsert);
+  Location_Cbo->addItems({"Alberta", "British Columbia", "Manitoba", "New Brunswick", "Newfoundland and Labrador",
+                          "Northwest Territories", "Nova Scotia", "Ontario", "Prince Edward Island", "Quebec",
+                          "Saskatchewan", "Yukon Territory"});
+  Location_Cbo->setCurrentIndex(-1);
+  Location_Cbo->setEditText(QString());
+  g->addWidget(Location_Chk, r, 0);
+  g->addWidget(C_Location_Edt, r, 1);
+  g->addWidget(Location_Cbo, r, 2, 1, 2);
+
+  ++r;
+  TelAreaCode_Chk = check(QStringLiteral("Tel Area Code"));
+  C_TelAreaCode_Cbo = DropDownList(box, kOperators, QStringLiteral("="));
+  TelAreaCode_Cbo = DropDownList(box,
+                                 {"204", "250", "289", "306", "403", "416", "418", "450", "506", "514", "519", "604",
+                                  "613", "647", "705", "709", "778", "780", "807", "819", "867", "902", "905"},
+                                 QStringLiteral("204"));
+  Map_Btn = new QPushButton(QStringLiteral("Map..."), box);
+  Map_Btn->setToolTip(QStringLiteral("Canada Map"));
+  connect(Map_Btn, &QPushButton::clicked, ShowMap_A, &QAction::trigger);
+  PostalCode_Chk = check(QStringLiteral("Postal Code"));
+  C_PostCode_Cbo = DropDownList(box, kOperators, QStringLiteral("="));
+  PostCode_Edt = edit();
+  g->addWidget(TelAreaCode_Chk, r, 0);
+  g->addWidget(C_TelAreaCode_Cbo, r, 1);
+  g->addWidget(TelAreaCode_Cbo, r, 2);
+  g->addWidget(Map_Btn, r, 3);
+  g->addWidget(PostalCode_Chk, r, 4);
+  g->addWidget(C_PostCode_Cbo, r, 5);
+  g->addWidget(PostCode_Edt, r, 6, 1, 2);
+
+  ++r;
+  CompanyName_Chk = check(QStringLiteral("Company Name"));
+  C_CompanName_Edt = OperatorBox(box, QStringLiteral("LIKE"));
+  CompanyName_Edt = edit();
+  g->addWidget(CompanyName_Chk, r, 0);
+  g->addWidget(C_CompanName_Edt, r, 1);
+  g->addWidget(CompanyName_Edt, r, 2, 1, 3);
+  g->addWidget(new QLabel(QStringLiteral("(Key word or Initial)"), box), r, 5, 1, 3);
+
+  ++r;
+  PSL_Chk = check(QStringLiteral("Product/Service"));
+  C_PSL_Edt = OperatorBox(box, QStringLiteral("LIKE"));
+  PSL_Edt = edit();
+  g->addWidget(PSL_Chk, r, 0);
+  g->addWidget(C_PSL_Edt, r, 1);
+  g->addWidget(PSL_Edt, r, 2, 1, 3);
+  g->addWidget(new QLabel(QStringLiteral("(Key word)"), box), r, 5, 1, 3);
+
+  ++r;
+  NumberofEmployees_Chk = check(QStringLiteral("Number of Employees"));
+  C_NumberOfEmployees_Cbo = DropDownList(box, kOperators, QStringLiteral(">"));
+  NumberofEmployees_Edt = edit();
+  YearEstablished_Chk = check(QStringLiteral("Year Established"));
+  C_YearEstablished_Cbo = DropDownList(box, kOperators, QStringLiteral(">"));
+  YearEstablished_Edt = edit();
+  g->addWidget(NumberofEmployees_Chk, r, 0);
+  g->addWidget(C_NumberOfEmployees_Cbo, r, 1);
+  g->addWidget(NumberofEmployees_Edt, r, 2, 1, 2);
+  g->addWidget(YearEstablished_Chk, r, 4);
+  g->addWidget(C_YearEstablished_Cbo, r, 5);
+  g->addWidget(YearEstablished_Edt, r, 6, 1, 2);
+
+  ++r;
+  WithURL_Chk = check(QStringLiteral("With Website URL"));
+  auto* orderLab = new QLabel(QStringLiteral("Order By"), box);
+  OrderBy_Cbo = DropDownList(
+      box, {"None", "Company Name", "Telephone", "Email", "Number of Employees", "Year Established"},
+      QStringLiteral("None"));
+  orderLab->setBuddy(OrderBy_Cbo);
+  g->addWidget(WithURL_Chk, r, 0, 1, 3);
+  g->addWidget(orderLab, r, 4, Qt::AlignRight);
+  g->addWidget(OrderBy_Cbo, r, 5, 1, 3);
+
+  ++r;
+  WithEmail_Chk = check(QStringLiteral("With Company Email"));
+  WithContactEmail_Chk = check(QStringLiteral("With Contact Email"));
+  WithContactEmail_Chk->setToolTip(QStringLiteral("Only for Contact Query"));
+  g->addWidget(WithEmail_Chk, r, 0, 1, 3);
+  g->addWidget(WithContactEmail_Chk, r, 4, 1, 4);
+
+  const int opWidth = C_Location_Edt->fontMetrics().horizontalAdvance(QStringLiteral("LIKE")) + 40;
+  for (QWidget* w : std::initializer_list<QWidget*>{C_Cat_Edt, C_Location_Edt, C_TelAreaCode_Cbo, C_PostCode_Cbo,
+                                                     C_CompanName_Edt, C_PSL_Edt, C_NumberOfEmployees_Cbo,
+                                                     C_YearEstablished_Cbo})
+    w->setFixedWidth(opWidth);
+  g->setColumnStretch(2, 1);
+  g->setColumnStretch(6, 1);
+  g->setColumnMinimumWidth(2, 150);
+  g->setColumnMinimumWidth(6, 110);
+
+  panelRow->addWidget(QueryCondition_Grp, 0, Qt::AlignTop);
+  CreateCommandColumn(Query_Pnl);
+}
+
+void TMain_Frm::CreateCommandColumn(QWidget* parent) {
+  auto* column = new QVBoxLayout;
+  column->setSpacing(6);
+  column->setContentsMargins(0, 8, 0, 0);
+  auto button = [&](const QString& caption, QAction* action) {
+    auto* b = new QPushButton(caption, parent);
+    b->setMinimumWidth(b->fontMetrics().horizontalAdvance(QStringLiteral("Search Company")) + 40);
+    b->setMinimumHeight(b->sizeHint().height() + 6);
+    connect(b, &QPushButton::clicked, action, &QAction::trigger);
+    connect(action, &QAction::enabledChanged, b, &QPushButton::setEnabled);
+    column->addWidget(b);
+    return b;
+  };
+  QueryCompany_Btn = button(QStringLiteral("&Search Company"), QueryCompany_A);
+  QueryCompany_Btn->setCursor(Qt::PointingHandCursor);
+  QueryContact_Btn = button(QStringLiteral("Search &Contact"), QueryContact_A);
+  QueryContact_Btn->setCursor(Qt::PointingHandCursor);
+  column->addSpacing(10);
+  Export_Btn = button(QStringLiteral("&Export..."), Export_A);
+  About_Btn = button(QStringLiteral("&About..."), About_A);
+  column->addStretch(1);
+
+  Mailto_Lab = new TClickLabel(QStringLiteral("I want more..."), parent);
+  MakeLink(Mailto_Lab, QStringLiteral("Want more special business directories? "));
+  connect(Mailto_Lab, &TClickLabel::clicked, this, [this] { RunGuarded(this, OpenProductsPage); });
+  GotoWeb_Lab = new TClickLabel(QStringLiteral("www.orbisk.ca"), parent);
+  MakeLink(GotoWeb_Lab, QStringLiteral("Business Database Provider"));
+  connect(GotoWeb_Lab, &TClickLabel::clicked, GoToWeb_A, &QAction::trigger);
+  column->addWidget(Mailto_Lab, 0, Qt::AlignHCenter);
+  column->addWidget(GotoWeb_Lab, 0, Qt::AlignHCenter);
+  column->addSpacing(4);
+  static_cast<QHBoxLayout*>(parent->layout())->addLayout(column);
+}
+
+void TMain_Frm::CreateResultPages() {
+  Result_PC = new QTabWidget(this);
+  Result_PC->setObjectName(QStringLiteral("Result_PC"));
+  Result_PC->setDocumentMode(false);
+  Result_PC->setAttribute(Qt::WA_Hover);
+  CompanyList_TS = new QWidget(Result_PC);
+  auto* companyLayout = new QVBoxLayout(CompanyList_TS);
+  companyLayout->setContentsMargins(0, 0, 0, 0);
+  ContactList_TS = new QWidget(Result_PC);
+  auto* contactLayout = new QVBoxLayout(ContactList_TS);
+  contactLayout->setContentsMargins(0, 0, 0, 0);
+  Contact_Pnl = new QWidget(ContactList_TS);
+  auto* pnlLayout = new QVBoxLayout(Contact_Pnl);
+  pnlLayout->setContentsMargins(0, 0, 0, 0);
+  contactLayout->addWidget(Contact_Pnl);
+  Result_PC->addTab(CompanyList_TS, QStringLiteral("Company List"));
+  Result_PC->addTab(ContactList_TS, QStringLiteral("Contact List"));
+  Result_PC->setCurrentWidget(CompanyList_TS);
+}
+
+void TMain_Frm::SetTabOrder() {
+  const QList<QWidget*> order = {
+      Top_Chk,         Top_Cbo,         Category_Chk,       Category_Edt,           SelectCat_Btn,
+      Location_Chk,    Location_Cbo,    TelAreaCode_Chk,    C_TelAreaCode_Cbo,      TelAreaCode_Cbo,
+      Map_Btn,         PostalCode_Chk,  C_PostCode_Cbo,     PostCode_Edt,           CompanyName_Chk,
+      CompanyName_Edt, PSL_Chk,         PSL_Edt,            NumberofEmployees_Chk,  C_NumberOfEmployees_Cbo,
+      NumberofEmployees_Edt, YearEstablished_Chk, C_YearEstablished_Cbo, YearEstablished_Edt, WithURL_Chk,
+      OrderBy_Cbo,     WithEmail_Chk,   WithContactEmail_Chk, QueryCompany_Btn,     QueryContact_Btn,
+      Export_Btn,      About_Btn,       Result_PC};
+  for (int i = 1; i < order.size(); ++i) setTabOrder(order[i - 1], order[i]);
+}
+
+void TMain_Frm::showEvent(QShowEvent* e) {
+  QMainWindow::showEvent(e);
+  if (!shownOnce_) {
+    shownOnce_ = true;
+    FormShow();
+  }
+}
+
+void TMain_Frm::FormShow() {
+  // The layout already keeps the logo centred in the banner and the space
+  // right of the command column equal to the gap left of it; the window takes
+  // the panel's natural width and is centred on the screen.
+  const QScreen* screen = this->screen() ? this->screen() : QGuiApplication::primaryScreen();
+  const QRect avail = screen ? screen->availableGeometry() : QRect(0, 0, 1280, 900);
+  const int w = std::min(std::max(sizeHint().width(), Query_Pnl->sizeHint().width()), avail.width());
+  const int h = std::min(std::max(sizeHint().height(), 760), avail.height() - 40);
+  resize(w, h);
+  move(avail.center() - QPoint(frameGeometry().width() / 2, frameGeometry().height() / 2));
+}
+
+void TMain_Frm::QueryVisible_AExecute() {
+  const bool visible = Query_Pnl->isHidden();
+  Query_Pnl->setVisible(visible);
+  Cat_Splitter->setHandleWidth(visible ? 3 : 0);
+  if (QueryVisible_Btn->icon().isNull()) QueryVisible_Btn->setArrowType(visible ? Qt::UpArrow : Qt::DownArrow);
+}
+
+void TMain_Frm::GoToWeb_AExecute() { ShellOpen(QString::fromLatin1(orbisk::kHomePage)); }
+
+bool TMain_Frm::eventFilter(QObject* watched, QEvent* event) {
+  return ApplicationEventsMessage(watched, event) || QMainWindow::eventFilter(watched, event);
+}
+
+bool TMain_Frm::ApplicationEventsMessage(QObject* watched, QEvent* event) {
+  if (event->type() == QEvent::Wheel) {
+    // Each wheel turn becomes an arrow key for the focused control: one row
+    // per notch in the grids, one item in lists, one line in text boxes.
+    auto* wheel = static_cast<QWheelEvent*>(event);
+    const bool bookkeeping = wheel->angleDelta().isNull() && wheel->phase() != Qt::NoScrollPhase;
+    if (!bookkeeping) {
+      if (QWidget* target = QApplication::focusWidget()) {
+        QKeyEvent press(QEvent::KeyPress, wheel->angleDelta().y() > 0 ? Qt::Key_Up : Qt::Key_Down, Qt::NoModifier);
+        QCoreApplication::sendEvent(target, &press);
+      }
+    }
+    return true;
+  }
+  if (event->type() == QEvent::KeyRelease) {
+    auto* key = static_cast<QKeyEvent*>(event);
+    auto* widget = qobject_cast<QWidget*>(watched);
+    // Seen once, at the control that has the focus, whatever modifiers are held.
+    if (key->key() == Qt::Key_F1 && !key->isAutoRepeat() && widget && widget->window() == this &&
+        (widget == QApplication::focusWidget() || (!QApplication::focusWidget() && widget == this)))
+      RunGuarded(this, OpenHelpPage);
+  }
+  return false;
 }

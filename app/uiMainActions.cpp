@@ -1,0 +1,258 @@
+// The main window's work: binding the grids, the two searches, the status
+// texts and the grids' clicks.
+#include <QAction>
+#include <QApplication>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QLayout>
+#include <QLineEdit>
+#include <QProgressDialog>
+#include <QStatusBar>
+#include <QTabWidget>
+#include <stdexcept>
+
+#include "app/frmMain.h"
+#include "app/uiShell.h"
+#include "browse/ResultColumns.h"
+#include "browse/uiDBGrid.h"
+#include "data/uDM.h"
+
+using orbisk::Query;
+
+namespace {
+
+// Column widths in characters, by field; the columns themselves come from the
+// one table the command line shares.
+int WidthChars(const std::string& field) {
+  static const std::pair<const char*, int> widths[] = {
+      {"RecNo", 6},          {"Company_Name", 30},     {"Telephone", 16},  {"Toll_Free_Phone", 17},
+      {"Email", 24},         {"Website_URL", 24},      {"Year_Established", 18}, {"Number_of_Employees", 22},
+      {"Location_Address_Postal", 12}, {"Location_Address", 38}, {"Exporting", 11}, {"TelAreaCode", 15},
+      {"Fax", 16},           {"Name", 20},             {"Title", 18},      {"Area", 14}};
+  for (const auto& [name, chars] : widths)
+    if (field == name) return chars;
+  return 0;
+}
+
+std::vector<GridColumn> GridColumns(const std::vector<orbisk::ResultColumn>& columns) {
+  std::vector<GridColumn> out;
+  for (const orbisk::ResultColumn& c : columns) {
+    GridColumn g;
+    g.field = c.field;
+    g.title = QString::fromStdString(c.title);
+    g.alignment = c.centred ? Qt::AlignHCenter : Qt::AlignLeft;
+    g.link = c.link;
+    g.linkColor = QColor(51, 51, 255);
+    g.widthChars = WidthChars(c.field);
+    out.push_back(std::move(g));
+  }
+  return out;
+}
+
+QString FieldText(const Query& q, const char* name) {
+  const orbisk::Field* f = q.FindField(name);
+  return f ? QString::fromStdString(f->AsString()) : QString();
+}
+
+// Everything a search suspends, undone in reverse order on every path.
+class SearchSuspension {
+ public:
+  SearchSuspension(Query& q, TDBGrid* grid, bool controlsFirst) : q_(q), grid_(grid) {
+    if (controlsFirst) q_.DisableControls();
+    QApplication::setOverrideCursor(Qt::WaitCursor);
+    if (!controlsFirst) q_.DisableControls();
+    grid_->setColumnResizing(false);
+  }
+  ~SearchSuspension() {
+    grid_->setColumnResizing(true);
+    q_.EnableControls();
+    QApplication::restoreOverrideCursor();
+  }
+  SearchSuspension(const SearchSuspension&) = delete;
+  SearchSuspension& operator=(const SearchSuspension&) = delete;
+
+ private:
+  Query& q_;
+  TDBGrid* grid_;
+};
+
+}  // namespace
+
+void TMain_Frm::BindDataModule(orbisk::TDM* dm) {
+  if (dm_) throw std::logic_error("The data module is already bound.");
+  dm_ = dm;
+  dm_->ShowCurrentRecord = [this](Query& q) { ShowCurrentRecord(q); };
+  dm_->ADOConnection.SetProgress(
+      [this](long long done, long long total, const std::string&) { ShowLoadProgress(done, total); });
+
+  Company_DBGrid = new TDBGrid(&dm_->Company_Q, GridColumns(orbisk::CompanyResultColumns()), CompanyList_TS);
+  Company_DBGrid->setObjectName(QStringLiteral("Company_DBGrid"));
+  CompanyList_TS->layout()->addWidget(Company_DBGrid);
+  Contact_DBGrid = new TDBGrid(&dm_->Contact_Q, GridColumns(orbisk::ContactResultColumns()), Contact_Pnl);
+  Contact_DBGrid->setObjectName(QStringLiteral("Contact_DBGrid"));
+  Contact_Pnl->layout()->addWidget(Contact_DBGrid);
+  Contact_DBGrid->setColumnResizing(false);  // until its first search
+  for (TDBGrid* grid : {Company_DBGrid, Contact_DBGrid}) {
+    grid->queryModel()->setStriped(true);
+    grid->queryModel()->setFont(font());
+  }
+  connect(Company_DBGrid, &TDBGrid::dataCellClicked, this,
+          [this] { RunGuarded(this, [this] { Company_DBGridCellClick(); }); });
+  connect(Contact_DBGrid, &TDBGrid::dataCellClicked, this,
+          [this] { RunGuarded(this, [this] { Contact_DBGridCellClick(); }); });
+  connect(Company_DBGrid, &TDBGrid::gridDoubleClicked, this,
+          [this] { RunGuarded(this, [this] { Company_DBGridDblClick(); }); });
+  connect(Contact_DBGrid, &TDBGrid::gridDoubleClicked, this,
+          [this] { RunGuarded(this, [this] { Contact_DBGridDblClick(); }); });
+  setTabOrder(Result_PC, Company_DBGrid);
+}
+
+orbisk::SearchPanel TMain_Frm::CurrentPanel() const {
+  orbisk::SearchPanel p;
+  auto text = [](const QString& s) { return s.toStdString(); };
+  p.Top_Chk = Top_Chk->isChecked();
+  p.Top_Text = text(Top_Cbo->currentText());
+  p.Top_Index = Top_Cbo->currentIndex();
+  p.Category_Chk = Category_Chk->isChecked();
+  p.CategoryCondition = text(CategoryCondition);
+  p.Location_Chk = Location_Chk->isChecked();
+  p.Location_Op = text(C_Location_Edt->text());
+  p.Location = text(Location_Cbo->currentText());
+  p.PostalCode_Chk = PostalCode_Chk->isChecked();
+  p.PostCode_Op = text(C_PostCode_Cbo->currentText());
+  p.PostCode = text(PostCode_Edt->text());
+  p.CompanyName_Chk = CompanyName_Chk->isChecked();
+  p.CompanyName = text(CompanyName_Edt->text());
+  p.PSL_Chk = PSL_Chk->isChecked();
+  p.PSL = text(PSL_Edt->text());
+  p.TelAreaCode_Chk = TelAreaCode_Chk->isChecked();
+  p.TelAreaCode_Op = text(C_TelAreaCode_Cbo->currentText());
+  p.TelAreaCode = text(TelAreaCode_Cbo->currentText());
+  p.NumberofEmployees_Chk = NumberofEmployees_Chk->isChecked();
+  p.NumberOfEmployees_Op = text(C_NumberOfEmployees_Cbo->currentText());
+  p.NumberofEmployees = text(NumberofEmployees_Edt->text());
+  p.YearEstablished_Chk = YearEstablished_Chk->isChecked();
+  p.YearEstablished_Op = text(C_YearEstablished_Cbo->currentText());
+  p.YearEstablished = text(YearEstablished_Edt->text());
+  p.WithURL_Chk = WithURL_Chk->isChecked();
+  p.WithEmail_Chk = WithEmail_Chk->isChecked();
+  p.WithContactEmail_Chk = WithContactEmail_Chk->isChecked();
+  p.OrderBy_Index = OrderBy_Cbo->currentIndex();
+  return p;
+}
+
+void TMain_Frm::QueryCompany_AExecute() {
+  RunSearch(dm_->Company_Q, Company_DBGrid, CompanyList_TS, false);
+}
+
+void TMain_Frm::QueryContact_AExecute() {
+  RunSearch(dm_->Contact_Q, Contact_DBGrid, ContactList_TS, true);
+}
+
+void TMain_Frm::RunSearch(Query& q, TDBGrid* grid, QWidget* page, bool contact) {
+  if (!dm_) throw std::logic_error("The data module is not ready.");
+  const orbisk::SearchPanel panel = CurrentPanel();
+  // A row that cannot be compared stops the search before any statement runs.
+  const std::string problem = orbisk::ValidatePanel(panel);
+  if (!problem.empty()) {
+    ShowMessage(this, QString::fromStdString(problem));
+    return;
+  }
+  {
+    SearchSuspension suspended(q, grid, contact);
+    q.Close();
+    q.SetSQL(contact ? orbisk::BuildContactSQL(panel) : orbisk::BuildCompanySQL(panel));
+    OpenWithProgress(q);
+    ShowRecordCount(q);
+    Result_PC->setCurrentWidget(page);
+  }
+  ExportExcel_A->setEnabled(true);
+}
+
+void TMain_Frm::OpenWithProgress(Query& q) {
+  try {
+    q.Open();
+  } catch (...) {
+    delete loadProgress_;
+    loadProgress_ = nullptr;
+    throw;
+  }
+  delete loadProgress_;
+  loadProgress_ = nullptr;
+}
+
+void TMain_Frm::ShowLoadProgress(long long done, long long total) {
+  // A large Access directory takes a while to load at the first search.
+  if (!loadProgress_) {
+    if (done >= total) return;
+    loadProgress_ = new QProgressDialog(QStringLiteral("Loading the directory..."), QString(), 0, 1000, this);
+    loadProgress_->setWindowTitle(QApplication::applicationName());
+    loadProgress_->setCancelButton(nullptr);
+    loadProgress_->setWindowModality(Qt::ApplicationModal);
+    loadProgress_->setMinimumDuration(500);
+    loadProgress_->setAutoClose(false);
+  }
+  const int value = total > 0 ? static_cast<int>(std::min<long long>(1000, done * 1000 / total)) : 0;
+  loadProgress_->setValue(value);
+}
+
+void TMain_Frm::SetStatusText(const QString& text) { StatusText_Lab->setText(text); }
+QString TMain_Frm::StatusText() const { return StatusText_Lab->text(); }
+
+void TMain_Frm::ShowCurrentRecord(Query& q) {
+  if (!q.Active() || q.IsEmpty()) return;
+  SetStatusText(QStringLiteral("Current Record: ") + QString::number(q.RecNo()) + QLatin1Char('/') +
+                QString::number(q.RecordCount()) + QStringLiteral("  ") + FieldText(q, "Company_Name") +
+                QStringLiteral(" @ ") + FieldText(q, "Location_Address"));
+}
+
+void TMain_Frm::ShowRecordCount(Query& q) {
+  if (!q.Active()) return;
+  SetStatusText(QStringLiteral("Records Count: ") + QString::number(q.RecordCount()));
+}
+
+void TMain_Frm::Company_DBGridCellClick() { ShowCurrentRecord(dm_->Company_Q); }
+void TMain_Frm::Contact_DBGridCellClick() { ShowCurrentRecord(dm_->Contact_Q); }
+
+void TMain_Frm::Company_DBGridDblClick() {
+  Query& q = dm_->Company_Q;
+  if (!q.Active() || q.Eof()) return;
+  const std::string field = Company_DBGrid->SelectedField();
+  const QString text = FieldText(q, field.c_str());
+  if (field == "Email" && !text.isEmpty()) {
+    ShellOpen(QStringLiteral("mailto:") + text);
+    return;
+  }
+  if (field == "Website_URL" && !text.isEmpty()) {
+    ShellOpen(text);
+    return;
+  }
+  OpenCompanyDetails();
+}
+
+void TMain_Frm::Contact_DBGridDblClick() {
+  Query& q = dm_->Contact_Q;
+  if (!q.Active() || q.Eof()) return;
+  const std::string field = Contact_DBGrid->SelectedField();
+  if (field == "Email") {
+    const QString text = FieldText(q, "Email");
+    if (!text.isEmpty()) ShellOpen(QStringLiteral("mailto:") + text);
+    return;
+  }
+  OpenContactWindow();
+}
+
+// --- Windows built elsewhere: each entry point below is replaced when its
+// --- window lands. Until then they say so instead of doing nothing.
+
+void TMain_Frm::NotAvailableYet(const QString& what) {
+  ShowMessage(this, what + QStringLiteral(" is not available yet."));
+}
+
+void TMain_Frm::SelectCat_AExecute() { NotAvailableYet(QStringLiteral("The category picker")); }
+void TMain_Frm::ShowMap_AExecute() { NotAvailableYet(QStringLiteral("The map window")); }
+void TMain_Frm::About_AExecute() { NotAvailableYet(QStringLiteral("The About window")); }
+void TMain_Frm::Export_AExecute() { NotAvailableYet(QStringLiteral("Export")); }
+void TMain_Frm::ExportExcel_AExecute() { NotAvailableYet(QStringLiteral("Export to Excel")); }
+void TMain_Frm::OpenCompanyDetails() { NotAvailableYet(QStringLiteral("The company details window")); }
+void TMain_Frm::OpenContactWindow() { NotAvailableYet(QStringLiteral("The contact window")); }

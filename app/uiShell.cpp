@@ -1,0 +1,67 @@
+#include "app/uiShell.h"
+
+#include <QApplication>
+#include <QDesktopServices>
+#include <QMessageBox>
+#include <exception>
+
+#include "app/HelpTools.h"
+#include "data/ProgramFiles.h"
+
+namespace {
+
+UrlOpener& Opener() {
+  static UrlOpener opener;
+  return opener;
+}
+
+MessageShower& Shower() {
+  static MessageShower shower;
+  return shower;
+}
+
+}  // namespace
+
+void SetUrlOpener(UrlOpener opener) { Opener() = std::move(opener); }
+void SetMessageShower(MessageShower shower) { Shower() = std::move(shower); }
+
+void ShellOpen(const QString& target, const QString& /*params*/) {
+  const orbisk::ShellTarget t = orbisk::ShellOpenTarget(target.toStdString());
+  QUrl url;
+  switch (t.kind) {
+    case orbisk::ShellTarget::Kind::None: return;
+    case orbisk::ShellTarget::Kind::Url: url = QUrl(QString::fromStdString(t.text), QUrl::TolerantMode); break;
+    case orbisk::ShellTarget::Kind::File: url = QUrl::fromLocalFile(QString::fromStdString(t.text)); break;
+  }
+  if (!url.isValid()) return;
+  if (Opener())
+    Opener()(url);
+  else
+    QDesktopServices::openUrl(url);  // the desktop's result is not reported
+}
+
+void OpenHelpPage() {
+  ShellOpen(QString::fromStdString(orbisk::ResolveIgnoringCase(orbisk::ProgramFolder() + orbisk::kHelpPage)));
+}
+
+void OpenHomePage() { ShellOpen(QString::fromLatin1(orbisk::kHomePage)); }
+void OpenSupportMail() { ShellOpen(QStringLiteral("mailto:") + QString::fromLatin1(orbisk::kSupportMail)); }
+void OpenProductsPage() { ShellOpen(QString::fromLatin1(orbisk::kProductsPage)); }
+
+void ShowMessage(QWidget* parent, const QString& text) {
+  if (Shower()) {
+    Shower()(parent, text);
+    return;
+  }
+  QMessageBox::information(parent, QApplication::applicationName(), text);
+}
+
+void RunGuarded(QWidget* parent, const std::function<void()>& work) {
+  try {
+    work();
+  } catch (const std::exception& e) {
+    ShowMessage(parent, QString::fromUtf8(e.what()));
+  } catch (...) {
+    ShowMessage(parent, QStringLiteral("Unknown error."));
+  }
+}

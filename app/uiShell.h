@@ -1,0 +1,32 @@
+#pragma once
+// Opening web pages, mail links and files through the desktop, and the one
+// place where a handler's failure becomes a message box. Both platform calls
+// go through replaceable functions so that tests can see what would happen.
+#include <QString>
+#include <QUrl>
+#include <functional>
+
+class QWidget;
+
+// Hands a web address, mailto: link or file to the desktop's opener. Never
+// reports a failure; Params is accepted for the callers' sake and not used.
+void ShellOpen(const QString& target, const QString& params = {});
+void OpenHelpPage();
+void OpenHomePage();
+void OpenSupportMail();
+void OpenProductsPage();
+
+// Test seams: what opens a URL and what shows a message. Passing an empty
+// function restores the real one.
+using UrlOpener = std::function<void(const QUrl&)>;
+void SetUrlOpener(UrlOpener opener);
+using MessageShower = std::function<void(QWidget* parent, const QString& text)>;
+void SetMessageShower(MessageShower shower);
+
+// Shows a message box with the program's title.
+void ShowMessage(QWidget* parent, const QString& text);
+
+// Runs a handler's work; whatever it throws is shown as a message and the
+// program goes on. Every action and slot runs through this, so no exception
+// ever crosses Qt's event dispatch.
+void RunGuarded(QWidget* parent, const std::function<void()>& work);

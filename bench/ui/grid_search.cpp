@@ -1,0 +1,137 @@
+// A company search from the main window's action to the grid's first paint,
+// against the bare statement stepped through the same engine connection, on a
+// 100,000-company directory where the search returns 40,000 rows. Also prints
+// the memory the result query holds per row.
+#include <sqlite3.h>
+
+#include <QAction>
+#include <QApplication>
+#include <QCheckBox>
+#include <QComboBox>
+
+#include <cstdio>
+#include <filesystem>
+#include <memory>
+#include <string>
+
+#include "../BenchUtil.h"
+#include "app/frmMain.h"
+#include "app/uiShell.h"
+#include "browse/uiDBGrid.h"
+#include "data/JetSql.h"
+#include "data/Schema.h"
+#include "data/uDM.h"
+
+using namespace orbisk;
+
+namespace {
+
+void Exec(sqlite3* db, const char* sql) {
+  char* err = nullptr;
+  if (sqlite3_exec(db, sql, nullptr, nullptr, &err) != SQLITE_OK) {
+    std::fprintf(stderr, "%s\n", err ? err : "?");
+    std::exit(1);
+  }
+}
+
+// Four companies in ten lie in Ontario: 40% of the rows match.
+void WriteDirectory(const std::string& folder, int companies) {
+  std::filesystem::create_directories(folder + "Database");
+  const std::string path = folder + "Database/corpdir.mdb";
+  std::filesystem::remove(path);
+  Connection c;
+  c.OpenWritable(path);
+  sqlite3* db = c.Handle();
+  for (const auto& t : DirectoryTables()) Exec(db, CreateTableStatement(t).c_str());
+  Exec(db, "BEGIN");
+  sqlite3_stmt* st = nullptr;
+  sqlite3_prepare_v2(db,
+                     "INSERT INTO Company_Info (Company_ID, Company_Name, Location_Address, Location_Address_Postal,"
+                     " TelAreaCode, Telephone, Toll_Free_Phone, Fax, Email, Website_URL, Year_Established,"
+                     " Number_of_Employees, Exporting) VALUES (?,?,?,?,?,?,?,?,?,?,?,?,?)",
+                     -1, &st, nullptr);
+  static const char* provinces[] = {"Manitoba", "Quebec", "Alberta", "British Columbia", "Nova Scotia", "Saskatchewan"};
+  for (int i = 1; i <= companies; ++i) {
+    const bool ontario = i % 10 < 4;
+    const std::string name = "Company " + std::to_string(i * 7919 % companies) + (i % 3 ? " Ltd" : " Inc.");
+    const std::string address = std::to_string(i % 900 + 1) + " Main St, Town " + std::to_string(i % 500) + ", " +
+                                (ontario ? "Ontario" : provinces[i % 6]);
+    const std::string phone = "(416) 555-" + std::to_string(1000 + i % 9000);
+    const std::string mail = i % 4 ? "info@company" + std::to_string(i) + ".ca" : "";
+    const std::string web = i % 5 ? "www.company" + std::to_string(i) + ".ca" : "";
+    sqlite3_bind_int(st, 1, i);
+    sqlite3_bind_text(st, 2, name.c_str(), -1, SQLITE_TRANSIENT);
+    sqlite3_bind_text(st, 3, address.c_str(), -1, SQLITE_TRANSIENT);
+    sqlite3_bind_text(st, 4, "M5H 2N2", -1, SQLITE_STATIC);
+    sqlite3_bind_text(st, 5, "416", -1, SQLITE_STATIC);
+    sqlite3_bind_text(st, 6, phone.c_str(), -1, SQLITE_TRANSIENT);
+    sqlite3_bind_text(st, 7, i % 2 ? "1-800-555-0100" : "", -1, SQLITE_STATIC);
+    sqlite3_bind_text(st, 8, phone.c_str(), -1, SQLITE_TRANSIENT);
+    if (mail.empty()) sqlite3_bind_null(st, 9); else sqlite3_bind_text(st, 9, mail.c_str(), -1, SQLITE_TRANSIENT);
+    if (web.empty()) sqlite3_bind_null(st, 10); else sqlite3_bind_text(st, 10, web.c_str(), -1, SQLITE_TRANSIENT);
+    sqlite3_bind_int(st, 11, 1900 + i % 120);
+    sqlite3_bind_int(st, 12, i % 1000);
+    sqlite3_bind_text(st, 13, i % 2 ? "Yes" : "No", -1, SQLITE_STATIC);
+    sqlite3_step(st);
+    sqlite3_reset(st);
+  }
+  sqlite3_finalize(st);
+  Exec(db, "COMMIT");
+}
+
+}  // namespace
+
+int main(int argc, char* argv[]) {
+  qputenv("QT_QPA_PLATFORM", "offscreen");
+  QApplication app(argc, argv);
+  const std::string folder = "/tmp/orbisk-bench/grid-search/";
+  if (!std::filesystem::exists(folder + "Database/corpdir.mdb")) WriteDirectory(folder, 100000);
+
+  TDM dm;
+  dm.DataModuleCreate(folder);
+  auto frm = std::make_unique<TMain_Frm>();
+  frm->BindDataModule(&dm);
+  SetMessageShower([](QWidget*, const QString& text) { std::fprintf(stderr, "message: %s\n", qPrintable(text)); });
+  frm->resize(1300, 850);
+  frm->show();
+  QApplication::processEvents();
+  frm->Top_Chk->setChecked(false);
+  frm->Location_Chk->setChecked(true);
+  frm->Location_Cbo->setEditText(QStringLiteral("Ontario"));
+  dm.ADOConnection.EnsureOpen();
+
+  const std::string translated = TranslateJetSql(frm->BuildCompanySQL());
+  sqlite3* db = dm.ADOConnection.Handle();
+  int rowsOurs = 0, rowsPeer = 0;
+  auto ours = [&] {
+    frm->QueryCompany_A->trigger();
+    frm->Company_DBGrid->viewport()->repaint();  // the first paint of the new rows
+    rowsOurs = frm->Company_DBGrid->model()->rowCount();
+  };
+  auto peer = [&] {
+    sqlite3_stmt* st = nullptr;
+    sqlite3_prepare_v2(db, translated.c_str(), -1, &st, nullptr);
+    int n = 0;
+    size_t bytes = 0;
+    while (sqlite3_step(st) == SQLITE_ROW) {
+      ++n;
+      for (int c = 0; c < sqlite3_column_count(st); ++c)
+        if (sqlite3_column_text(st, c)) bytes += static_cast<size_t>(sqlite3_column_bytes(st, c));
+    }
+    sqlite3_finalize(st);
+    rowsPeer = n + static_cast<int>(bytes * 0);
+  };
+  auto bare = [&] { dm.Company_Q.Close(); dm.Company_Q.SetSQL(frm->BuildCompanySQL()); dm.Company_Q.Open(); };
+  const bench::Pair d = bench::BestOf(5, bare, peer);
+  // The same statement opened in the result query alone: what the window adds is the difference.
+  bench::Report("company search, dataset open alone (no window)", d, 1.3);
+  const bench::Pair p = bench::BestOf(5, ours, peer);
+  std::printf("rows: ours %d, peer %d\n", rowsOurs, rowsPeer);
+  bench::Report("company search, action to first grid paint (40,000 of 100,000)", p, 1.3);
+  const double perRow = rowsOurs ? static_cast<double>(dm.Company_Q.MemoryUsed()) / rowsOurs : 0;
+  std::printf("memory held by the result: %.0f bytes per row (%.1f MB for %d rows)\n", perRow,
+              dm.Company_Q.MemoryUsed() / 1048576.0, rowsOurs);
+  SetMessageShower({});
+  frm.reset();
+  return rowsOurs == rowsPeer && rowsOurs == 40000 ? 0 : 1;
+}

@@ -1,0 +1,110 @@
+// Version table, memory figures and what the desktop opener is given.
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+
+#include <fstream>
+
+#include "app/HelpTools.h"
+#include "TestDirectory.h"
+
+using namespace orbisk;
+
+TEST(VersionText, TableRowByRow) {
+  struct Row {
+    VersionRecord v;
+    const char* expected;
+  } rows[] = {
+      {{3, 11, 0, 0, ""}, "Windows 3.11 (Build 0)"},
+      {{4, 0, 950, 1, ""}, "Windows 95 (Build 950)"},
+      {{4, 10, 2222, 1, " A "}, "Windows 98 SE (Build 2222)"},
+      {{4, 10, 1998, 1, "A"}, "Windows 98 (Build 1998)"},
+      {{4, 10, 1998, 1, ""}, "Windows 98 (Build 1998)"},
+      {{4, 90, 3000, 1, ""}, "Windows Millenium (Build 3000)"},
+      {{4, 20, 1, 1, ""}, "Unknown Version (Build 1)"},
+      {{4, 10, 0x0A0B0C0D, 1, ""}, "Windows 98 (Build 3085)"},  // low 16 bits only
+      {{3, 51, 1057, 2, ""}, "Windows NT 3.51 (Build 1057)"},
+      {{4, 0, 1381, 2, "Service Pack 6"}, "Windows NT 4.0 Service pack: Service Pack 6 (Build 1381)"},
+      {{5, 0, 2195, 2, ""}, "Windows 2000 (Build 2195)"},
+      {{5, 1, 2600, 2, ""}, "Windows XP (Build 2600)"},
+      {{5, 1, 2600, 2, std::string("Service Pack 2\0junk", 19)}, "Windows XP Service pack: Service Pack 2 (Build 2600)"},
+      {{5, 2, 3790, 2, "Service Pack 1"}, "Unknown Version Service pack: Service Pack 1 (Build 3790)"},
+      {{6, 0, 6000, 2, ""}, "Unknown Version (Build 6000)"},
+      {{10, 0, 19045, 2, ""}, "Unknown Version (Build 19045)"},
+      {{6, 0, 0x12345678, 2, ""}, "Unknown Version (Build 22136)"},
+      {{5, 1, 1, 3, "SP"}, "Unknown Platform (Build 1)"},
+  };
+  for (const Row& r : rows) EXPECT_EQ(GetWindowsVersionText(r.v), r.expected) << r.expected;
+}
+
+TEST(VersionText, ThisSystemFromOsRelease) {
+  EXPECT_EQ(SystemVersionText("NAME=\"Debian\"\nPRETTY_NAME=\"Debian GNU/Linux 12 (bookworm)\"\nID=debian\n",
+                              "6.1.0-18-amd64"),
+            "Debian GNU/Linux 12 (bookworm) (Build 6.1.0-18-amd64)");
+  EXPECT_EQ(SystemVersionText("PRETTY_NAME=Alpine", "5"), "Alpine (Build 5)");
+  EXPECT_EQ(SystemVersionText("", "5"), "Linux (Build 5)");
+  const std::string here = SystemVersionText();
+  EXPECT_NE(here.find(" (Build "), std::string::npos);
+  EXPECT_EQ(here.back(), ')');
+}
+
+TEST(MemoryText, FormatsWithSeparators) {
+  EXPECT_EQ(FormatNumber2(262144, ",", "."), "262,144.00");
+  EXPECT_EQ(FormatNumber2(1536.0 / 1024, ",", "."), "1.50");
+  EXPECT_EQ(FormatNumber2(0, ",", "."), "0.00");
+  EXPECT_EQ(FormatNumber2(999.995, ",", "."), "1,000.00");  // rounds before grouping
+  EXPECT_EQ(FormatNumber2(123, ",", "."), "123.00");
+  EXPECT_EQ(FormatNumber2(1234567.891, "\xE2\x80\xAF", ","), "1\xE2\x80\xAF" "234\xE2\x80\xAF" "567,89");
+  EXPECT_EQ(FormatNumber2(16777216.0, "", "."), "16777216.00");
+  // Beyond 32 bits: a machine with 64 GiB.
+  EXPECT_EQ(FormatNumber2(67108864.0, ",", "."), "67,108,864.00");
+}
+
+TEST(MemoryText, ReadsMeminfo) {
+  const char* info = "MemTotal:       16315084 kB\nMemFree:  100 kB\nMemAvailable:   9000000 kB\n";
+  EXPECT_EQ(MemInfoKilobytes(info, "MemTotal"), 16315084);
+  EXPECT_EQ(MemInfoKilobytes(info, "MemAvailable"), 9000000);
+  EXPECT_EQ(MemInfoKilobytes(info, "Mem"), -1);
+  EXPECT_EQ(MemInfoKilobytes(info, "SwapTotal"), -1);
+  EXPECT_FALSE(GetTotalMemoryText().empty());
+  EXPECT_NE(GetFreeMemoryText().find_first_of("123456789"), std::string::npos);
+}
+
+TEST(ShellTargets, WhatIsOpened) {
+  using K = ShellTarget::Kind;
+  auto is = [](std::string_view in, K kind, const std::string& text) {
+    ShellTarget t = ShellOpenTarget(in);
+    EXPECT_EQ(t.kind, kind) << in;
+    EXPECT_EQ(t.text, text) << in;
+  };
+  is("mailto:ann@prairie.ca", K::Url, "mailto:ann@prairie.ca");
+  is("https://www.orbisk.ca/products.htm", K::Url, "https://www.orbisk.ca/products.htm");
+  is("HTTP://Example.com", K::Url, "HTTP://Example.com");
+  is("www.prairie.ca", K::Url, "http://www.prairie.ca");
+  is("WWW.prairie.ca", K::Url, "http://WWW.prairie.ca");
+  is("prairie.ca", K::None, "");
+  is("", K::None, "");
+  is("   ", K::None, "");
+  is("javascript:alert(1)", K::None, "");
+  is("calc.exe", K::None, "");
+  is("/bin/sh", K::None, "");               // a program is never run
+  is("file:///bin/sh", K::None, "");
+  is("/bin/sh -c 'rm -rf ~'", K::File, "/bin/sh -c 'rm -rf ~'");  // not split: one (missing) file name
+}
+
+TEST(ShellTargets, FilesWithBlanksOpenWhole) {
+  orbisk::testing::TempFolder dir;
+  const std::string page = dir.Path() + "My Help/orbisk help.htm";
+  std::filesystem::create_directories(dir.Path() + "My Help");
+  std::ofstream(page) << "<html></html>";
+  ShellTarget t = ShellOpenTarget(page);
+  EXPECT_EQ(t.kind, ShellTarget::Kind::File);
+  EXPECT_EQ(t.text, page);
+  const std::string script = dir.Path() + "run.desktop";
+  std::ofstream(script) << "[Desktop Entry]";
+  EXPECT_EQ(ShellOpenTarget(script).kind, ShellTarget::Kind::None);
+  const std::string program = dir.Path() + "tool";
+  std::ofstream(program) << "#!/bin/sh";
+  chmod(program.c_str(), 0755);
+  EXPECT_EQ(ShellOpenTarget(program).kind, ShellTarget::Kind::None);
+  EXPECT_EQ(ShellOpenTarget(dir.Path()).kind, ShellTarget::Kind::File);  // a folder opens in the file manager
+}
