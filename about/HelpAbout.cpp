@@ -1,68 +1,23 @@
 #include "about/HelpAbout.h"
 
-#include <QFile>
+#include "app/HelpTools.h"
+#include "app/uiShell.h"
+
 #include <QFrame>
 #include <QGridLayout>
 #include <QHBoxLayout>
-#include <QLocale>
 #include <QMouseEvent>
 #include <QPainter>
 #include <QPushButton>
-#include <QTextStream>
 #include <QVBoxLayout>
-#include <sys/utsname.h>
 
-#include "browse/uiOpen.h"
+#include "app/uiShell.h"
 #include "browse/uiWindowKit.h"
 
-const char* const kHomePageAddress = "https://www.orbisk.ca";
-const char* const kSupportMailAddress = "support@orbisk.ca";
 
-void OpenHomePage() { ShellOpen(QString::fromLatin1(kHomePageAddress), QString()); }
 
-void OpenSupportMail() {
-  ShellOpen(QStringLiteral("mailto:") + QString::fromLatin1(kSupportMailAddress), QString());
-}
 
-// Stand-ins for the system texts of the shell helpers (app/HelpTools.h):
-// the system name with the kernel build, and the memory figures in kilobytes
-// with two decimals in the user's locale.
-namespace standin {
 
-QString SystemVersionText() {
-  QString name = QStringLiteral("Linux");
-  QFile f(QStringLiteral("/etc/os-release"));
-  if (f.open(QIODevice::ReadOnly | QIODevice::Text)) {
-    QTextStream in(&f);
-    while (!in.atEnd()) {
-      const QString line = in.readLine();
-      if (line.startsWith(QLatin1String("PRETTY_NAME="))) {
-        name = line.mid(12);
-        if (name.size() >= 2 && (name.front() == u'"' || name.front() == u'\'')) name = name.mid(1, name.size() - 2);
-      }
-    }
-  }
-  utsname u{};
-  const QString release = uname(&u) == 0 ? QString::fromLocal8Bit(u.release) : QString();
-  return name + QStringLiteral(" (Build ") + release + QStringLiteral(")");
-}
-
-QString MemInfoText(const char* key) {
-  // /proc files report no size: read them whole rather than through a stream.
-  QFile f(QStringLiteral("/proc/meminfo"));
-  qulonglong kb = 0;
-  if (f.open(QIODevice::ReadOnly)) {
-    const QString prefix = QString::fromLatin1(key) + QLatin1Char(':');
-    for (const QString& line : QString::fromLatin1(f.readAll()).split(QLatin1Char('\n')))
-      if (line.startsWith(prefix)) kb = line.mid(prefix.size()).trimmed().section(QLatin1Char(' '), 0, 0).toULongLong();
-  }
-  return QLocale::system().toString(static_cast<double>(kb), 'f', 2);
-}
-
-QString GetTotalMemoryText() { return MemInfoText("MemTotal"); }
-QString GetFreeMemoryText() { return MemInfoText("MemAvailable"); }
-
-}  // namespace standin
 
 QString AboutMemoryText(const QString& figure) {
   QString text = figure;
@@ -78,10 +33,6 @@ QString AboutMemoryText(const QString& figure) {
   return text + QStringLiteral(" KB");
 }
 
-void TClickLabel::mouseReleaseEvent(QMouseEvent* e) {
-  QLabel::mouseReleaseEvent(e);
-  if (e->button() == Qt::LeftButton && rect().contains(e->position().toPoint())) emit clicked();
-}
 
 // The resources live in a static library; nothing else pulls them in.
 static void InitAboutResources() {
@@ -145,7 +96,7 @@ TAbout_Frm::TAbout_Frm(QWidget* parent) : QDialog(parent) {
   Image->setPixmap(ProductPicture());
   Image->setFixedSize(Image->pixmap().size());
   Image->setCursor(Qt::PointingHandCursor);
-  Image->setToolTip(QString::fromLatin1(kHomePageAddress));
+  Image->setToolTip(QString::fromLatin1(orbisk::kHomePage));
 
   SoftName_Lab = Named(new QLabel(QStringLiteral("Orbisk"), this), "SoftName_Lab");
   QFont bold = font();
@@ -156,9 +107,9 @@ TAbout_Frm::TAbout_Frm(QWidget* parent) : QDialog(parent) {
   green.setColor(QPalette::WindowText, QColor(74, 177, 5));
   SoftName_Lab->setPalette(green);
   Version_Lab = Named(new QLabel(QStringLiteral("Version  1.0"), this), "Version_Lab");
-  URL_Lab = LinkLabel(QString::fromLatin1(kHomePageAddress), QStringLiteral("Home Page"), "URL_Lab", this);
+  URL_Lab = LinkLabel(QString::fromLatin1(orbisk::kHomePage), QStringLiteral("Home Page"), "URL_Lab", this);
   Support_Lab =
-      LinkLabel(QString::fromLatin1(kSupportMailAddress), QStringLiteral("Online Support"), "Support_Lab", this);
+      LinkLabel(QString::fromLatin1(orbisk::kSupportMail), QStringLiteral("Online Support"), "Support_Lab", this);
   Bevel = new QFrame(this);
   Bevel->setObjectName(QStringLiteral("Bevel"));
   Bevel->setFrameShape(QFrame::HLine);
@@ -210,9 +161,9 @@ TAbout_Frm::TAbout_Frm(QWidget* parent) : QDialog(parent) {
 }
 
 void TAbout_Frm::FormCreate() {
-  WindowsVersion_Lab->setText(standin::SystemVersionText());
-  TotalMem_Lab->setText(AboutMemoryText(standin::GetTotalMemoryText()));
-  AvailabeMem_Lab->setText(AboutMemoryText(standin::GetFreeMemoryText()));
+  WindowsVersion_Lab->setText(QString::fromStdString(orbisk::SystemVersionText()));
+  TotalMem_Lab->setText(AboutMemoryText(QString::fromStdString(orbisk::GetTotalMemoryText())));
+  AvailabeMem_Lab->setText(AboutMemoryText(QString::fromStdString(orbisk::GetFreeMemoryText())));
 }
 
 void TAbout_Frm::FormShow() {

@@ -1,32 +1,17 @@
 #pragma once
-// The About window and the publisher's link openers.
+// The About window.
+#include "browse/uiWindowKit.h"
 #include <QDialog>
 #include <QLabel>
 
 class QPushButton;
 class QFrame;
 
-// The publisher's addresses.
-extern const char* const kHomePageAddress;
-extern const char* const kSupportMailAddress;
-
-void OpenHomePage();
-void OpenSupportMail();
-
 // A memory figure as the About window shows it: the first ".00" that is a
 // whole decimal part removed and " KB" appended ("262,144.00" -> "262,144 KB").
 QString AboutMemoryText(const QString& figure);
 
 // A label that reports clicks (the picture and the two links).
-class TClickLabel : public QLabel {
-  Q_OBJECT
- public:
-  using QLabel::QLabel;
- signals:
-  void clicked();
- protected:
-  void mouseReleaseEvent(QMouseEvent* e) override;
-};
 
 class TAbout_Frm : public QDialog {
   Q_OBJECT

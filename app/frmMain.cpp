@@ -75,10 +75,6 @@ void MakeLink(TClickLabel* label, const QString& hint) {
 
 }  // namespace
 
-void TClickLabel::mouseReleaseEvent(QMouseEvent* e) {
-  QLabel::mouseReleaseEvent(e);
-  if (e->button() == Qt::LeftButton && rect().contains(e->position().toPoint())) emit clicked();
-}
 
 TMain_Frm::TMain_Frm(QWidget* parent) : QMainWindow(parent) {
   InitResources();

@@ -2,6 +2,7 @@
 // The main window: title banner, search panel, command column, the two result
 // pages and the status bar. The searches' SQL comes from search/SearchBuilders;
 // this window only reads its controls into a SearchPanel and runs the queries.
+#include "browse/uiWindowKit.h"
 #include <QLabel>
 #include <QMainWindow>
 #include <string>
@@ -27,16 +28,6 @@ class Query;
 class TDM;
 }  // namespace orbisk
 
-// A label that reports a left click (the link labels and the logo).
-class TClickLabel : public QLabel {
-  Q_OBJECT
- public:
-  using QLabel::QLabel;
- signals:
-  void clicked();
- protected:
-  void mouseReleaseEvent(QMouseEvent* e) override;
-};
 
 class TMain_Frm : public QMainWindow {
   Q_OBJECT

@@ -2,7 +2,10 @@
 #include <memory>
 
 #include "app/frmMain.h"
+#include "browse/dlgCompany.h"
+#include "browse/dlgContact.h"
 #include "data/uDM.h"
+#include "search/dlgCat.h"
 
 int main(int argc, char* argv[]) {
   QApplication app(argc, argv);
@@ -11,19 +14,26 @@ int main(int argc, char* argv[]) {
 
   // Created in this order and kept until the program ends. Start-up opens no
   // database: the connection opens with the first query.
-  std::unique_ptr<orbisk::TDM> dm;  // outlives the window whose grids watch its queries
+  std::unique_ptr<orbisk::TDM> dm;  // outlives the windows whose grids watch its queries
   TMain_Frm mainFrm;
   Main_Frm = &mainFrm;
   dm = std::make_unique<orbisk::TDM>();
   DM = dm.get();
   DM->DataModuleCreate(Main_Frm->ProgramFolder.toStdString());
   Main_Frm->BindDataModule(DM);
-  // The category picker, the details and contact windows and the export
-  // dialog are created here, in that order, once they exist.
+  TComanyCat_Dlg comanyCatDlg(*DM, Main_Frm);
+  ComanyCat_Dlg = &comanyCatDlg;
+  TCompany_Dlg companyDlg(*DM, Main_Frm);
+  Company_Dlg = &companyDlg;
+  TContact_Dlg contactDlg(*DM, Main_Frm);
+  Contact_Dlg = &contactDlg;
 
   Main_Frm->show();
   const int rc = app.exec();
   Main_Frm = nullptr;
+  ComanyCat_Dlg = nullptr;
+  Company_Dlg = nullptr;
+  Contact_Dlg = nullptr;
   DM = nullptr;
   return rc;
 }

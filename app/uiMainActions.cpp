@@ -15,7 +15,12 @@
 #include "app/uiShell.h"
 #include "browse/ResultColumns.h"
 #include "browse/uiDBGrid.h"
+#include "about/HelpAbout.h"
+#include "browse/dlgCompany.h"
+#include "browse/dlgContact.h"
 #include "data/uDM.h"
+#include "search/dlgCat.h"
+#include "search/frmMap.h"
 
 using orbisk::Query;
 
@@ -242,17 +247,43 @@ void TMain_Frm::Contact_DBGridDblClick() {
   OpenContactWindow();
 }
 
-// --- Windows built elsewhere: each entry point below is replaced when its
-// --- window lands. Until then they say so instead of doing nothing.
+// --- The other windows.
+
+void TMain_Frm::SelectCat_AExecute() {
+  RunGuarded(this, [this] {
+    if (!ComanyCat_Dlg || !dm_) return;
+    CategoryTarget target{Category_Edt->text(), Category_Edt->toolTip(), CategoryCondition, Category_Chk->isChecked()};
+    if (!RunCategoryPicker(*ComanyCat_Dlg, *dm_, target)) return;
+    Category_Edt->setText(target.text);
+    Category_Edt->setToolTip(target.hint);
+    CategoryCondition = target.condition;
+    Category_Chk->setChecked(target.ticked);
+  });
+}
+
+void TMain_Frm::ShowMap_AExecute() {
+  RunGuarded(this, [this] { ShowMapWindow(this, ProgramFolder); });
+}
+
+void TMain_Frm::About_AExecute() {
+  RunGuarded(this, [] { ShowAboutWindow(); });
+}
+
+void TMain_Frm::OpenCompanyDetails() {
+  RunGuarded(this, [] {
+    if (Company_Dlg) Company_Dlg->OpenCompanyDetails();
+  });
+}
+
+void TMain_Frm::OpenContactWindow() {
+  RunGuarded(this, [] {
+    if (Contact_Dlg) Contact_Dlg->OpenContactWindow();
+  });
+}
 
 void TMain_Frm::NotAvailableYet(const QString& what) {
   ShowMessage(this, what + QStringLiteral(" is not available yet."));
 }
 
-void TMain_Frm::SelectCat_AExecute() { NotAvailableYet(QStringLiteral("The category picker")); }
-void TMain_Frm::ShowMap_AExecute() { NotAvailableYet(QStringLiteral("The map window")); }
-void TMain_Frm::About_AExecute() { NotAvailableYet(QStringLiteral("The About window")); }
 void TMain_Frm::Export_AExecute() { NotAvailableYet(QStringLiteral("Export")); }
 void TMain_Frm::ExportExcel_AExecute() { NotAvailableYet(QStringLiteral("Export to Excel")); }
-void TMain_Frm::OpenCompanyDetails() { NotAvailableYet(QStringLiteral("The company details window")); }
-void TMain_Frm::OpenContactWindow() { NotAvailableYet(QStringLiteral("The contact window")); }

@@ -1,5 +1,7 @@
 #include "browse/dlgCompany.h"
 
+TCompany_Dlg* Company_Dlg = nullptr;
+
 #include <QApplication>
 #include <QHeaderView>
 #include <QLabel>
@@ -10,7 +12,7 @@
 
 #include "browse/FillFieldMemo.h"
 #include "browse/dlgContact.h"
-#include "browse/uiOpen.h"
+#include "app/uiShell.h"
 #include "browse/uiWindowKit.h"
 
 using orbisk::Query;

@@ -40,3 +40,6 @@ class TCompany_Dlg : public QDialog {
   orbisk::TDM& dm_;
   int descriptionLink_ = 0;
 };
+
+// The one instance, created at start-up and kept until the program ends.
+extern TCompany_Dlg* Company_Dlg;

@@ -1,5 +1,7 @@
 #include "browse/dlgContact.h"
 
+TContact_Dlg* Contact_Dlg = nullptr;
+
 #include <QLabel>
 #include <QPlainTextEdit>
 #include <QVBoxLayout>

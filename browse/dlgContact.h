@@ -24,3 +24,6 @@ class TContact_Dlg : public QDialog {
 
 // The memo text of a FillFieldMemo line list (memo values keep their line breaks).
 QString MemoText(const std::vector<std::string>& lines);
+
+// The one instance, created at start-up and kept until the program ends.
+extern TContact_Dlg* Contact_Dlg;

@@ -1,6 +1,7 @@
 #include "browse/uiWindowKit.h"
 
 #include <QApplication>
+#include <QMouseEvent>
 #include <QDialog>
 #include <QLabel>
 #include <QMessageBox>
@@ -14,19 +15,6 @@ std::function<int(QDialog&)>& ModalSeam() {
 int ExecModal(QDialog& dialog) {
   if (ModalSeam()) return ModalSeam()(dialog);
   return dialog.exec();
-}
-
-std::function<void(const QString&)>& ErrorMessageSeam() {
-  static std::function<void(const QString&)> shower;
-  return shower;
-}
-
-void ShowErrorMessage(QWidget* parent, const QString& text) {
-  if (ErrorMessageSeam()) {
-    ErrorMessageSeam()(text);
-    return;
-  }
-  QMessageBox::critical(parent, QApplication::applicationName(), text);
 }
 
 void CentreOnScreen(QWidget* window) {
@@ -60,4 +48,9 @@ QLabel* MakeTitlePanel(const QString& caption, QWidget* parent) {
   panel->setFrameShape(QFrame::NoFrame);
   panel->setMinimumHeight(QFontMetrics(f).height() + 16);
   return panel;
+}
+
+void TClickLabel::mouseReleaseEvent(QMouseEvent* e) {
+  QLabel::mouseReleaseEvent(e);
+  if (e->button() == Qt::LeftButton && rect().contains(e->position().toPoint())) emit clicked();
 }

@@ -1,8 +1,9 @@
 #pragma once
 // Small pieces the details, contact, category, map and About windows share:
-// the modal showing (replaceable in tests), the error message box, centring,
+// the modal showing (replaceable in tests), centring,
 // the info-background look and the green title panel.
 #include <QColor>
+#include <QLabel>
 #include <QString>
 #include <functional>
 
@@ -15,10 +16,6 @@ class QWidget;
 int ExecModal(QDialog& dialog);
 std::function<int(QDialog&)>& ModalSeam();
 
-// The message box of the application's standard error handling.
-void ShowErrorMessage(QWidget* parent, const QString& text);
-std::function<void(const QString&)>& ErrorMessageSeam();
-
 // Places a window in the middle of its screen (outer size, halves rounded down).
 void CentreOnScreen(QWidget* window);
 // The tooltip ("info") background for a text box, grid or window.
@@ -26,3 +23,14 @@ QColor InfoBackground();
 void SetInfoBackground(QWidget* w);
 // The borderless top panel with the green Verdana caption.
 QLabel* MakeTitlePanel(const QString& caption, QWidget* parent);
+
+// A label that reports a left click (link labels, the logo, the About picture).
+class TClickLabel : public QLabel {
+  Q_OBJECT
+ public:
+  using QLabel::QLabel;
+ signals:
+  void clicked();
+ protected:
+  void mouseReleaseEvent(QMouseEvent* e) override;
+};

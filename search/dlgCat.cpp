@@ -1,5 +1,7 @@
 #include "search/dlgCat.h"
 
+TComanyCat_Dlg* ComanyCat_Dlg = nullptr;
+
 #include <QApplication>
 #include <QGridLayout>
 #include <QHBoxLayout>
@@ -8,6 +10,7 @@
 #include <QPushButton>
 #include <QScrollBar>
 
+#include "app/uiShell.h"
 #include "browse/uiWindowKit.h"
 #include "search/CategoryCondition.h"
 
@@ -103,7 +106,7 @@ void TComanyCat_Dlg::MainCat_DBGridCellClick() {
   try {
     dm_.OpenLeafCategories(CurrentText(dm_.MainCat_Q, "Cat_Code"));
   } catch (const std::exception& e) {
-    ShowErrorMessage(this, QString::fromStdString(e.what()));
+    ShowMessage(this, QString::fromStdString(e.what()));
     return;
   }
   UpdateSelection();

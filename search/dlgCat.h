@@ -52,3 +52,6 @@ struct CategoryTarget {
 // whether the dialog closed with OK. Errors opening the lists propagate before
 // the dialog shows.
 bool RunCategoryPicker(TComanyCat_Dlg& dlg, orbisk::TDM& dm, CategoryTarget& target);
+
+// The one instance, created at start-up and kept until the program ends.
+extern TComanyCat_Dlg* ComanyCat_Dlg;

@@ -14,7 +14,7 @@
 #include "about/HelpAbout.h"
 #include "browse/dlgCompany.h"
 #include "browse/dlgContact.h"
-#include "browse/uiOpen.h"
+#include "app/uiShell.h"
 #include "browse/uiWindowKit.h"
 #include "search/dlgCat.h"
 #include "search/frmMap.h"
@@ -55,10 +55,10 @@ class WindowsTest : public QObject {
     dm = std::make_unique<TDM>();
     dm->DataModuleCreate(folder.Path());
     opened.clear();
-    ShellOpenSeam() = [this](const QString& t, const QString& p) { opened << t + QLatin1Char('|') + p; };
+    SetUrlOpener([this](const QUrl& url) { opened << url.toString() + QLatin1Char('|'); });
     ModalSeam() = nullptr;
     errors.clear();
-    ErrorMessageSeam() = [this](const QString& t) { errors << t; };
+    SetMessageShower([this](QWidget*, const QString& t) { errors << t; });
   }
   void cleanup() {
     ModalSeam() = nullptr;
