@@ -1,0 +1,135 @@
+#include "export/dlgSelectExportType.h"
+
+TExportType_Dlg* ExportType_Dlg = nullptr;
+
+#include <QButtonGroup>
+#include <QCheckBox>
+#include <QFileDialog>
+#include <QGridLayout>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QStyle>
+#include <QToolButton>
+#include <QVBoxLayout>
+
+#include "browse/uiWindowKit.h"
+#include "export/ExportTypes.h"
+#include "strutil/TextUtil.h"
+
+QString QtFileFilter(const QString& windowsFilter) {
+  const QStringList parts = windowsFilter.split(QLatin1Char('|'));
+  QStringList filters;
+  for (int i = 0; i + 1 < parts.size(); i += 2) {
+    QString patterns = parts[i + 1];
+    patterns.replace(QLatin1Char(';'), QLatin1Char(' '));
+    filters << parts[i] + QStringLiteral(" (") + patterns + QLatin1Char(')');
+  }
+  return filters.join(QStringLiteral(";;"));
+}
+
+TExportType_Dlg::TExportType_Dlg(QWidget* parent) : QDialog(parent) {
+  setWindowTitle(QStringLiteral("Select Export Type"));
+  setFont(QFont(QStringLiteral("Verdana")));
+
+  ExportType_Grp = new QGroupBox(QStringLiteral("Export Type"), this);
+  ExportType_Buttons = new QButtonGroup(this);
+  auto* radios = new QGridLayout(ExportType_Grp);
+  for (int t = 0; t < orbisk::kExportTypeCount; ++t) {
+    auto* r = new QRadioButton(QString::fromUtf8(orbisk::ExportTypeInfoOf(t).radioItem), ExportType_Grp);
+    ExportType_Buttons->addButton(r, t);
+    radios->addWidget(r, t % 3, t / 3);
+  }
+  ExportType_Buttons->button(orbisk::etHtml)->setChecked(true);
+
+  Label1 = new QLabel(QStringLiteral("Output File Name"), this);
+  OpenAfterSave_Chk = new QCheckBox(QStringLiteral("Open it after saving"), this);
+  OutputFile_Edt = new QLineEdit(this);
+  OutputFile_Edt->setMinimumWidth(360);
+  OuputFileOpen_Btn = new QToolButton(this);
+  OuputFileOpen_Btn->setIcon(style()->standardIcon(QStyle::SP_DialogOpenButton));
+  OuputFileOpen_Btn->setToolTip(QStringLiteral("Choose the output file"));
+  OK_Btn = new QPushButton(QStringLiteral("&OK"), this);
+  Cancel_Btn = new QPushButton(QStringLiteral("&Cancel"), this);
+  // Neither button is the default or the cancel button: Enter and Escape do
+  // not close the dialog.
+  for (QPushButton* b : {OK_Btn, Cancel_Btn}) {
+    b->setAutoDefault(false);
+    b->setDefault(false);
+  }
+  OpenDialog = new QFileDialog(this);
+  OpenDialog->setAcceptMode(QFileDialog::AcceptOpen);
+  OpenDialog->setFileMode(QFileDialog::AnyFile);  // the file need not exist
+  OpenDialog->setWindowTitle(QStringLiteral("Output File Name"));
+
+  auto* nameLine = new QHBoxLayout;
+  nameLine->addWidget(Label1);
+  nameLine->addStretch();
+  nameLine->addWidget(OpenAfterSave_Chk);
+  auto* fileLine = new QHBoxLayout;
+  fileLine->addWidget(OutputFile_Edt, 1);
+  fileLine->addWidget(OuputFileOpen_Btn);
+  auto* buttons = new QHBoxLayout;
+  buttons->addStretch();
+  buttons->addWidget(OK_Btn);
+  buttons->addWidget(Cancel_Btn);
+  auto* layout = new QVBoxLayout(this);
+  // Equal margins all round: right of Cancel as left of the edit, below the
+  // buttons as above the radio group.
+  layout->setContentsMargins(12, 12, 12, 12);
+  layout->addWidget(ExportType_Grp);
+  layout->addLayout(nameLine);
+  layout->addLayout(fileLine);
+  layout->addSpacing(6);
+  layout->addLayout(buttons);
+
+  connect(ExportType_Buttons, &QButtonGroup::idClicked, this, [this] { ExportType_GrpClick(); });
+  connect(OutputFile_Edt, &QLineEdit::textChanged, this, [this] { OutputFile_EdtChange(); });
+  connect(OuputFileOpen_Btn, &QToolButton::clicked, this, [this] { OuputFileOpen_BtnClick(); });
+  connect(OK_Btn, &QPushButton::clicked, this, &QDialog::accept);
+  connect(Cancel_Btn, &QPushButton::clicked, this, &QDialog::reject);
+  FormCreate();
+}
+
+void TExportType_Dlg::FormCreate() { ExportType_GrpClick(); }
+
+int TExportType_Dlg::SelectedExportType() const { return ExportType_Buttons->checkedId(); }
+bool TExportType_Dlg::OpenAfterSave() const { return OpenAfterSave_Chk->isChecked(); }
+QString TExportType_Dlg::OutputFileName() const { return OutputFile_Edt->text(); }
+
+void TExportType_Dlg::ExportType_GrpClick() {
+  const int type = SelectedExportType();
+  OpenDialog->setNameFilter(QtFileFilter(QString::fromUtf8(orbisk::ExportChooserFilter(type))));
+  OpenDialog->setDefaultSuffix(QString::fromLatin1(orbisk::ExportTypeInfoOf(type).extension));
+  // The typed path stays as it is: a type change never rewrites the file name.
+  OutputFile_EdtChange();
+}
+
+void TExportType_Dlg::OutputFile_EdtChange() {
+  const std::string text = OutputFile_Edt->text().toStdString();
+  OK_Btn->setEnabled(!orbisk::TrimBlanks(text).empty());
+}
+
+void TExportType_Dlg::OuputFileOpen_BtnClick() {
+  if (ExecModal(*OpenDialog) != QDialog::Accepted) return;
+  const QStringList files = OpenDialog->selectedFiles();
+  if (!files.isEmpty()) OutputFile_Edt->setText(files.first());
+}
+
+void TExportType_Dlg::keyPressEvent(QKeyEvent* e) {
+  if (e->key() == Qt::Key_Escape || e->key() == Qt::Key_Return || e->key() == Qt::Key_Enter) {
+    e->ignore();
+    return;
+  }
+  QDialog::keyPressEvent(e);
+}
+
+void TExportType_Dlg::showEvent(QShowEvent* e) {
+  QDialog::showEvent(e);
+  adjustSize();
+  CentreOnScreen(this);
+}
