@@ -86,7 +86,7 @@ std::string TempDirectory() {
   return tmp && *tmp ? tmp : "/tmp";
 }
 
-void Notify(const ExcelUi& ui) {
+void ShowNotice(const ExcelUi& ui) {
   if (ui.notice) ui.notice(std::string(kExcelNoticeCaption), std::string(kExcelNoticeText));
 }
 
@@ -100,14 +100,14 @@ bool WriteWorkbook(Query& query, int lowTag, int highTag, const std::string& tar
   options.tmpdir = tmpdir.data();
   lxw_workbook* book = workbook_new_opt(file.TempPath().c_str(), &options);
   if (!book) {
-    Notify(ui);
+    ShowNotice(ui);
     return false;
   }
   std::string sheetName = ExcelSheetName(query);
   lxw_worksheet* sheet = workbook_add_worksheet(book, sheetName.c_str());
   if (!sheet) {
     lxw_workbook_free(book);
-    Notify(ui);
+    ShowNotice(ui);
     return false;
   }
   bool filled;
@@ -160,7 +160,7 @@ bool ExportToExcel(Query& query, int lowTag, int highTag, bool show, std::string
   if (show) {
     std::string folder = MakeTempFolder();
     if (folder.empty()) {
-      Notify(ui);
+      ShowNotice(ui);
       return false;
     }
     std::string base = QueryBaseName(query);

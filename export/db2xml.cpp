@@ -1,5 +1,6 @@
 #include "export/db2xml.h"
 
+#include <array>
 #include <charconv>
 #include <cstdio>
 #include <set>
@@ -36,12 +37,26 @@ bool IsXmlChar(long c) {
          (c >= 0x10000 && c <= 0x10FFFF);
 }
 
+// Bytes that need a look: markup, control characters and the start of
+// multi-byte UTF-8 sequences. Everything else is copied in runs.
+const std::array<bool, 256> kSpecialByte = [] {
+  std::array<bool, 256> t{};
+  for (int c = 0; c < 0x20; ++c) t[c] = true;
+  for (int c = 0x80; c < 0x100; ++c) t[c] = true;
+  for (unsigned char c : std::string_view("&<>'\"")) t[c] = true;
+  return t;
+}();
+
 // Appends text as an attribute value between single quotes. Markup characters
 // and CR, LF and tab become references (a raw line break would read back as a
 // blank); what XML cannot hold at all becomes '?'.
 void AppendEscaped(std::string& out, std::string_view s) {
   size_t i = 0;
   while (i < s.size()) {
+    size_t run = i;
+    while (i < s.size() && !kSpecialByte[static_cast<unsigned char>(s[i])]) ++i;
+    out.append(s.data() + run, i - run);
+    if (i == s.size()) break;
     unsigned char b = static_cast<unsigned char>(s[i]);
     if (b >= 0x80) {
       size_t start = i;
@@ -63,7 +78,7 @@ void AppendEscaped(std::string& out, std::string_view s) {
       case '\r': out += "&#xD;"; break;
       case '\n': out += "&#xA;"; break;
       case '\t': out += "&#x9;"; break;
-      default: out += b < 0x20 ? '?' : static_cast<char>(b); break;
+      default: out += '?'; break;  // other control characters
     }
   }
 }
