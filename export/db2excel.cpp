@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "data/AtomicFile.h"
+#include "export/db2txt.h"
 
 namespace orbisk {
 
@@ -67,23 +68,16 @@ void WriteCell(lxw_worksheet* sheet, lxw_row_t row, lxw_col_t col, const Field& 
   WriteText(sheet, row, col, field.AsString());
 }
 
-bool HasExtension(const std::string& name) {
-  size_t slash = name.rfind('/');
-  size_t dot = name.rfind('.');
-  return dot != std::string::npos && (slash == std::string::npos || dot > slash);
+std::string TempDirectory() {
+  const char* tmp = getenv("TMPDIR");
+  return tmp && *tmp ? tmp : "/tmp";
 }
 
 // A fresh folder under the temporary directory; empty when none can be made.
 std::string MakeTempFolder() {
-  const char* tmp = getenv("TMPDIR");
-  std::string templ = std::string(tmp && *tmp ? tmp : "/tmp") + "/orbisk-excel-XXXXXX";
+  std::string templ = TempDirectory() + "/orbisk-excel-XXXXXX";
   if (!mkdtemp(templ.data())) return {};
   return templ;
-}
-
-std::string TempDirectory() {
-  const char* tmp = getenv("TMPDIR");
-  return tmp && *tmp ? tmp : "/tmp";
 }
 
 void ShowNotice(const ExcelUi& ui) {
@@ -186,7 +180,7 @@ bool ExportToExcel(Query& query, int lowTag, int highTag, bool show, std::string
   }
   if (fileName.empty() && ui.askFileName) fileName = ui.askFileName();
   if (fileName.empty()) return false;
-  if (!HasExtension(fileName)) fileName += ".xlsx";
+  if (ExtensionStart(fileName) == std::string::npos) fileName += ".xlsx";
   return WriteWorkbook(query, lowTag, highTag, fileName, ui);
 }
 

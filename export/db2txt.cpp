@@ -6,11 +6,17 @@
 
 namespace orbisk {
 
-std::string NumberedFileName(const std::string& fileName, int n) {
-  std::string number = "_" + std::to_string(n);
+size_t ExtensionStart(const std::string& fileName) {
   size_t slash = fileName.rfind('/');
   size_t dot = fileName.rfind('.');
-  if (dot == std::string::npos || (slash != std::string::npos && dot < slash)) return fileName + number;
+  if (dot == std::string::npos || (slash != std::string::npos && dot < slash)) return std::string::npos;
+  return dot;
+}
+
+std::string NumberedFileName(const std::string& fileName, int n) {
+  std::string number = "_" + std::to_string(n);
+  size_t dot = ExtensionStart(fileName);
+  if (dot == std::string::npos) return fileName + number;
   return fileName.substr(0, dot) + number + fileName.substr(dot);
 }
 

@@ -8,6 +8,10 @@
 
 namespace orbisk {
 
+// Where the extension of the last path component starts (its last '.'), or
+// npos when it has none.
+size_t ExtensionStart(const std::string& fileName);
+
 // "_<n>" inserted before the extension of the last path component:
 // list.txt, 2 -> list_2.txt; list, 2 -> list_2.
 std::string NumberedFileName(const std::string& fileName, int n);
