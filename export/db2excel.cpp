@@ -157,10 +157,7 @@ bool ExportToExcel(Query& query, int lowTag, int highTag, bool show, std::string
       ShowNotice(ui);
       return false;
     }
-    std::string base = QueryBaseName(query);
-    for (char& c : base)
-      if (c == '/') c = '_';
-    std::string path = folder + "/" + base + ".xlsx";
+    std::string path = folder + "/" + ExcelSheetName(query) + ".xlsx";
     bool written;
     try {
       written = WriteWorkbook(query, lowTag, highTag, path, ui);
