@@ -75,9 +75,11 @@ std::string FormatDateValue(const Value& v, TFieldType type) {
 bool DecodeDateValue(const Value& v, DateTimeParts& p) {
   p = DateTimeParts{};
   if (const std::string* t = v.TextPtr()) {
-    return std::sscanf(t->c_str(), "%d-%d-%d %d:%d:%d", &p.year, &p.month, &p.day, &p.hour, &p.minute,
-                       &p.second) >= 3 ||
-           std::sscanf(t->c_str(), "%d:%d:%d", &p.hour, &p.minute, &p.second) >= 2;
+    if (std::sscanf(t->c_str(), "%d-%d-%d %d:%d:%d", &p.year, &p.month, &p.day, &p.hour, &p.minute,
+                    &p.second) >= 3)
+      return true;
+    p = DateTimeParts{};  // a time alone lies on the serial's day zero
+    return std::sscanf(t->c_str(), "%d:%d:%d", &p.hour, &p.minute, &p.second) >= 2;
   }
   if (v.kind() != Value::Kind::Integer && v.kind() != Value::Kind::Real) return false;
   // Days since 1899-12-30, the classic date serial.

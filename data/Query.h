@@ -233,6 +233,7 @@ struct DateTimeParts {
   int year = 1899, month = 12, day = 30, hour = 0, minute = 0, second = 0;
 };
 bool DecodeDateValue(const Value& v, DateTimeParts& parts);
+
 class ScopedDateFormats {
  public:
   ScopedDateFormats(std::string shortDate, std::string longTime);

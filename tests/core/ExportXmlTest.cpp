@@ -91,7 +91,7 @@ TEST(XmlSave, EveryValueReadsBackWithNullsAbsent) {
       " (1, 'Smith & Sons <Ltd> ''quoted'' \"dq\"', 'line1' || char(13,10) || 'line2' || char(9) || 'tab',"
       "  5, 1.5, 1, '2024-03-05 13:04:05', 7),"
       " (2, '', NULL, NULL, NULL, 0, '2024-03-05 00:00:00', NULL),"
-      " (3, 'Québec 中文 ✓', 'bell' || char(7) || char(10) || char(13), -2, -0.25, NULL, NULL, 0);",
+      " (3, 'Québec 中文 ✓', 'bell' || char(7) || char(10) || char(13), -2, -0.25, NULL, '10:30:00', 0);",
       "select X.*, n * 2 AS doubled from X order by id");
   m.q.MoveTo(2);
   TempFolder dir;
@@ -140,6 +140,7 @@ TEST(XmlSave, EveryValueReadsBackWithNullsAbsent) {
                             {"note", "bell?\n\r"},
                             {"n", "-2"},
                             {"r", "-0.25"},
+                            {"d", "1899-12-30T10:30:00"},  // a time alone
                             {"c7", "0"},
                             {"doubled", "-4"}}));
 
