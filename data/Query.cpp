@@ -58,24 +58,9 @@ std::string FormatDatePart(const std::string& fmt, int y, int mo, int d, int h, 
 }
 
 std::string FormatDateValue(const Value& v, TFieldType type) {
-  int y = 1899, mo = 12, d = 30, h = 0, mi = 0, s = 0;
-  if (const std::string* t = v.TextPtr()) {
-    if (std::sscanf(t->c_str(), "%d-%d-%d %d:%d:%d", &y, &mo, &d, &h, &mi, &s) < 3 &&
-        std::sscanf(t->c_str(), "%d:%d:%d", &h, &mi, &s) < 2)
-      return *t;
-  } else {
-    // Days since 1899-12-30, the classic date serial.
-    double serial = v.AsReal();
-    long long days = static_cast<long long>(serial < 0 ? serial - 1 + 1e-9 : serial);
-    double frac = serial - static_cast<double>(days);
-    if (frac < 0) frac = -frac;
-    long long secs = static_cast<long long>(frac * 86400.0 + 0.5);
-    std::time_t tt = static_cast<std::time_t>((days - 25569) * 86400LL);
-    std::tm tm{};
-    gmtime_r(&tt, &tm);
-    y = tm.tm_year + 1900, mo = tm.tm_mon + 1, d = tm.tm_mday;
-    h = static_cast<int>(secs / 3600), mi = static_cast<int>(secs / 60 % 60), s = static_cast<int>(secs % 60);
-  }
+  DateTimeParts p;
+  if (!DecodeDateValue(v, p)) return v.AsText();
+  int y = p.year, mo = p.month, d = p.day, h = p.hour, mi = p.minute, s = p.second;
   const DateFormats& f = CurrentDateFormats();
   std::string date = FormatDatePart(f.shortDate, y, mo, d, h, mi, s);
   std::string time = FormatDatePart(f.longTime, y, mo, d, h, mi, s);
@@ -86,6 +71,31 @@ std::string FormatDateValue(const Value& v, TFieldType type) {
 }
 
 }  // namespace
+
+bool DecodeDateValue(const Value& v, DateTimeParts& p) {
+  p = DateTimeParts{};
+  if (const std::string* t = v.TextPtr()) {
+    if (std::sscanf(t->c_str(), "%d-%d-%d %d:%d:%d", &p.year, &p.month, &p.day, &p.hour, &p.minute,
+                    &p.second) >= 3)
+      return true;
+    p = DateTimeParts{};  // a time alone lies on the serial's day zero
+    return std::sscanf(t->c_str(), "%d:%d:%d", &p.hour, &p.minute, &p.second) >= 2;
+  }
+  if (v.kind() != Value::Kind::Integer && v.kind() != Value::Kind::Real) return false;
+  // Days since 1899-12-30, the classic date serial.
+  double serial = v.AsReal();
+  long long days = static_cast<long long>(serial < 0 ? serial - 1 + 1e-9 : serial);
+  double frac = serial - static_cast<double>(days);
+  if (frac < 0) frac = -frac;
+  long long secs = static_cast<long long>(frac * 86400.0 + 0.5);
+  std::time_t tt = static_cast<std::time_t>((days - 25569) * 86400LL);
+  std::tm tm{};
+  gmtime_r(&tt, &tm);
+  p.year = tm.tm_year + 1900, p.month = tm.tm_mon + 1, p.day = tm.tm_mday;
+  p.hour = static_cast<int>(secs / 3600), p.minute = static_cast<int>(secs / 60 % 60),
+  p.second = static_cast<int>(secs % 60);
+  return true;
+}
 
 DateFormats& CurrentDateFormats() {
   static DateFormats formats;

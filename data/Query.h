@@ -227,6 +227,13 @@ struct DateFormats {
   std::string longTime = "hh:mm:ss";
 };
 DateFormats& CurrentDateFormats();
+// The parts of a date value: ISO text ("yyyy-mm-dd hh:mm:ss", date or time alone)
+// or a classic date serial. False when the value is no date.
+struct DateTimeParts {
+  int year = 1899, month = 12, day = 30, hour = 0, minute = 0, second = 0;
+};
+bool DecodeDateValue(const Value& v, DateTimeParts& parts);
+
 class ScopedDateFormats {
  public:
   ScopedDateFormats(std::string shortDate, std::string longTime);

@@ -1,0 +1,184 @@
+#include "export/db2excel.h"
+
+#include <stdlib.h>
+#include <xlsxwriter.h>
+
+#include <cmath>
+#include <filesystem>
+#include <stdexcept>
+#include <vector>
+
+#include "data/AtomicFile.h"
+#include "export/db2txt.h"
+
+namespace orbisk {
+
+namespace {
+
+// A cell holds at most this many characters.
+constexpr size_t kMaxCellChars = 32767;
+// Integers beyond this lose digits as spreadsheet numbers; they stay text.
+constexpr long long kExactIntegerLimit = 1LL << 53;
+
+[[noreturn]] void Fail(const std::string& target, lxw_error e) {
+  throw std::runtime_error("Cannot write '" + target + "': " + lxw_strerror(e));
+}
+
+void Check(lxw_error e) {
+  if (e != LXW_NO_ERROR) throw std::runtime_error(lxw_strerror(e));
+}
+
+// The first `limit` characters of a UTF-8 text.
+std::string_view FirstChars(std::string_view s, size_t limit) {
+  size_t chars = 0;
+  for (size_t i = 0; i < s.size(); ++i) {
+    if ((static_cast<unsigned char>(s[i]) & 0xC0) != 0x80 && chars++ == limit) return s.substr(0, i);
+  }
+  return s;
+}
+
+void WriteText(lxw_worksheet* sheet, lxw_row_t row, lxw_col_t col, const std::string& text) {
+  if (text.empty()) return;  // an empty value leaves the cell empty
+  if (text.size() <= kMaxCellChars) {
+    Check(worksheet_write_string(sheet, row, col, text.c_str(), nullptr));
+    return;
+  }
+  std::string cut(FirstChars(text, kMaxCellChars));
+  Check(worksheet_write_string(sheet, row, col, cut.c_str(), nullptr));
+}
+
+bool IsDecimalFieldType(TFieldType t) { return t == ftFloat || t == ftCurrency || t == ftBCD || t == ftFMTBcd; }
+
+void WriteCell(lxw_worksheet* sheet, lxw_row_t row, lxw_col_t col, const Field& field) {
+  const Value& v = field.AsValue();
+  if (v.IsNull()) return;
+  TFieldType type = field.DataType();
+  if (IsIntegerFieldType(type) || IsDecimalFieldType(type)) {
+    if (v.kind() == Value::Kind::Integer) {
+      long long n = v.AsInteger();
+      if (n > -kExactIntegerLimit && n < kExactIntegerLimit) {
+        Check(worksheet_write_number(sheet, row, col, static_cast<double>(n), nullptr));
+        return;
+      }
+    } else if (v.kind() == Value::Kind::Real && std::isfinite(v.AsReal())) {
+      Check(worksheet_write_number(sheet, row, col, v.AsReal(), nullptr));
+      return;
+    }
+  }
+  WriteText(sheet, row, col, field.AsString());
+}
+
+std::string TempDirectory() {
+  const char* tmp = getenv("TMPDIR");
+  return tmp && *tmp ? tmp : "/tmp";
+}
+
+// A fresh folder under the temporary directory; empty when none can be made.
+std::string MakeTempFolder() {
+  std::string templ = TempDirectory() + "/orbisk-excel-XXXXXX";
+  if (!mkdtemp(templ.data())) return {};
+  return templ;
+}
+
+void ShowNotice(const ExcelUi& ui) {
+  if (ui.notice) ui.notice(std::string(kExcelNoticeCaption), std::string(kExcelNoticeText));
+}
+
+// Writes the workbook to `target` through a temporary file beside it.
+// False (after the notice) when the workbook cannot be created.
+bool WriteWorkbook(Query& query, int lowTag, int highTag, const std::string& target, const ExcelUi& ui) {
+  AtomicFile file(target);
+  std::string tmpdir = TempDirectory();
+  lxw_workbook_options options{};
+  options.constant_memory = LXW_TRUE;  // rows go to disk as they are written
+  options.tmpdir = tmpdir.data();
+  lxw_workbook* book = workbook_new_opt(file.TempPath().c_str(), &options);
+  if (!book) {
+    ShowNotice(ui);
+    return false;
+  }
+  std::string sheetName = ExcelSheetName(query);
+  lxw_worksheet* sheet = workbook_add_worksheet(book, sheetName.c_str());
+  if (!sheet) {
+    lxw_workbook_free(book);
+    ShowNotice(ui);
+    return false;
+  }
+  bool filled;
+  try {
+    filled = FillSheetFromDataSet(query, lowTag, highTag, sheet, ui.progress);
+  } catch (...) {
+    lxw_workbook_free(book);
+    throw;
+  }
+  lxw_error e = workbook_close(book);  // writes the file and frees the workbook
+  if (e != LXW_NO_ERROR) Fail(target, e);
+  file.Commit();
+  return filled;
+}
+
+}  // namespace
+
+std::string ExcelSheetName(const Query& query) {
+  std::string name;
+  for (char c : QueryBaseName(query)) name += std::string_view("[]:*?/\\").find(c) == std::string_view::npos ? c : '_';
+  name = std::string(FirstChars(name, LXW_SHEETNAME_MAX));
+  while (!name.empty() && name.front() == '\'') name.erase(0, 1);
+  while (!name.empty() && name.back() == '\'') name.pop_back();
+  return name.empty() ? "Sheet1" : name;
+}
+
+bool FillSheetFromDataSet(Query& query, int lowTag, int highTag, lxw_worksheet* sheet,
+                          const ExportProgress& progress) {
+  if (!query.Active()) return false;
+  WalkGuard walk(query);
+  worksheet_activate(sheet);
+  std::vector<const Field*> fields;
+  for (const Field& f : query.Fields())
+    if (f.Tag() >= lowTag && f.Tag() <= highTag) fields.push_back(&f);
+  for (size_t c = 0; c < fields.size(); ++c)
+    WriteText(sheet, 0, static_cast<lxw_col_t>(c), fields[c]->DisplayLabel());
+  ProgressTicker ticker(progress);
+  lxw_row_t row = 0;
+  for (query.First(); !query.Eof(); query.Next()) {
+    ++row;
+    for (size_t c = 0; c < fields.size(); ++c) WriteCell(sheet, row, static_cast<lxw_col_t>(c), *fields[c]);
+    ticker.Row();
+  }
+  ticker.Done();
+  return true;
+}
+
+bool ExportToExcel(Query& query, int lowTag, int highTag, bool show, std::string fileName, const ExcelUi& ui) {
+  if (!query.Active()) return false;
+  if (show) {
+    std::string folder = MakeTempFolder();
+    if (folder.empty()) {
+      ShowNotice(ui);
+      return false;
+    }
+    std::string path = folder + "/" + ExcelSheetName(query) + ".xlsx";
+    bool written;
+    try {
+      written = WriteWorkbook(query, lowTag, highTag, path, ui);
+    } catch (...) {
+      std::error_code ec;
+      std::filesystem::remove_all(folder, ec);
+      throw;
+    }
+    if (!written) {
+      std::error_code ec;
+      std::filesystem::remove_all(folder, ec);
+      return false;
+    }
+    // The workbook stays for the spreadsheet program, unsaved in the user's eyes.
+    if (ui.openFile) ui.openFile(path);
+    return true;
+  }
+  if (fileName.empty() && ui.askFileName) fileName = ui.askFileName();
+  if (fileName.empty()) return false;
+  if (ExtensionStart(fileName) == std::string::npos) fileName += ".xlsx";
+  return WriteWorkbook(query, lowTag, highTag, fileName, ui);
+}
+
+}  // namespace orbisk

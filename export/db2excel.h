@@ -1,0 +1,52 @@
+#pragma once
+// The Excel writer: a result as a workbook of one sheet named after the query,
+// a header row of field labels and one row per record. Saving mode writes the
+// given file; showing mode writes a workbook into a fresh temporary folder and
+// hands it to the desktop's spreadsheet program. The writer shows nothing
+// itself: the window layer supplies the chooser, the notice and the opener.
+#include <functional>
+#include <string>
+#include <string_view>
+
+#include "data/Query.h"
+#include "export/ExportProgress.h"
+
+typedef struct lxw_worksheet lxw_worksheet;
+
+namespace orbisk {
+
+inline constexpr std::string_view kExcelNoticeCaption = "提示";
+inline constexpr std::string_view kExcelNoticeText =
+    "无法调用Mircorsoft Excel! \r\n请检查是否安装了Mircorsoft Excel。";
+// The filter of the save chooser.
+inline constexpr std::string_view kExcelFileFilter = "Microsoft Excel 文件|*.xls";
+
+struct ExcelUi {
+  // The save chooser; returns an empty name when the user cancels.
+  std::function<std::string()> askFileName;
+  // Shows a message with a caption (the failure notice).
+  std::function<void(const std::string& caption, const std::string& text)> notice;
+  // Opens a workbook with the desktop's spreadsheet program.
+  std::function<void(const std::string& path)> openFile;
+  ExportProgress progress;
+};
+
+// Fills a sheet: row 1 the display labels of the fields whose tag lies in
+// [lowTag, highTag], then one row per record from the first to the last.
+// Integer fields become numbers, text fields text (codes keep their leading
+// zeros), other fields their value text, numeric where it is a number.
+// False when the query is closed. Leaves the query on the row it was on.
+bool FillSheetFromDataSet(Query& query, int lowTag, int highTag, lxw_worksheet* sheet,
+                          const ExportProgress& progress = {});
+
+// True when the sheet was filled (and, in saving mode, written). False when the
+// query is closed, the user cancelled the file name, or the workbook could not
+// be created (after the notice). Writing errors throw; an existing file of the
+// chosen name stays untouched then.
+bool ExportToExcel(Query& query, int lowTag, int highTag, bool show, std::string fileName, const ExcelUi& ui);
+
+// The sheet name for a query: its base name, made acceptable to spreadsheets
+// (at most 31 characters, none of []:*?/\).
+std::string ExcelSheetName(const Query& query);
+
+}  // namespace orbisk
