@@ -56,6 +56,14 @@ void ShowMessage(QWidget* parent, const QString& text) {
   QMessageBox::information(parent, QApplication::applicationName(), text);
 }
 
+void ShowNotice(QWidget* parent, const QString& caption, const QString& text) {
+  if (Shower()) {
+    Shower()(parent, text);
+    return;
+  }
+  QMessageBox::information(parent ? parent : QApplication::activeWindow(), caption, text);
+}
+
 void RunGuarded(QWidget* parent, const std::function<void()>& work) {
   try {
     work();

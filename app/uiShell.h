@@ -25,6 +25,8 @@ void SetMessageShower(MessageShower shower);
 
 // Shows a message box with the program's title.
 void ShowMessage(QWidget* parent, const QString& text);
+// Shows an information box with its own caption.
+void ShowNotice(QWidget* parent, const QString& caption, const QString& text);
 
 // Runs a handler's work; whatever it throws is shown as a message and the
 // program goes on. Every action and slot runs through this, so no exception
