@@ -65,6 +65,64 @@ void BuildSkipTableNoCase(std::string_view pattern, size_t patternLength, SkipTa
   FillSkipTable(pattern, patternLength, table, [&up](unsigned char c) { return up[c]; });
 }
 
+namespace {
+
+constexpr size_t kNone = static_cast<size_t>(-1);
+
+// Skip-table scan over window ends k in [from, to) (0-based text index under
+// the pattern's last byte): at each k the window is compared, and k then moves
+// on by the table entry of the (folded) text byte at k. Returns the k of the
+// leftmost matching window, or kNone.
+template <class Fold, class Matches>
+size_t ScanStretch(Bytes t, size_t from, size_t to, const SkipTable& table, unsigned char last, Fold fold,
+                   Matches matches) {
+  for (size_t k = from; k < to;) {
+    const unsigned char c = fold(t[k]);
+    if (c == last && matches(k)) return k;
+    k += static_cast<size_t>(table[c]);
+  }
+  return kNone;
+}
+
+// The same scan over a long text cut into stretches scanned in step: each
+// step of a stretch waits on two dependent loads (text byte, table entry), so
+// several independent stretches keep the processor busy. Every stretch starts
+// at its own first window end, which finds every window ending inside it; the
+// leftmost stretch with a match holds the leftmost match.
+template <class Fold, class Matches>
+size_t ScanForward(Bytes t, size_t from, size_t to, const SkipTable& table, unsigned char last, Fold fold,
+                   Matches matches) {
+  constexpr int kLanes = 8;
+  constexpr size_t kMinPerLane = 1024;
+  const size_t span = to - from;
+  if (span < kLanes * kMinPerLane) return ScanStretch(t, from, to, table, last, fold, matches);
+  size_t k[kLanes], end[kLanes];
+  for (int j = 0; j < kLanes; ++j) {
+    k[j] = from + span / kLanes * static_cast<size_t>(j);
+    end[j] = j + 1 < kLanes ? from + span / kLanes * static_cast<size_t>(j + 1) : to;
+  }
+  size_t found = kNone;
+  int live = kLanes;  // stretches from `live` on lie right of a match already found
+  for (;;) {
+    bool stepped = false;
+    for (int j = 0; j < live; ++j) {
+      const size_t kj = k[j];
+      if (kj >= end[j]) continue;
+      stepped = true;
+      const unsigned char c = fold(t[kj]);
+      if (c == last && matches(kj)) {
+        found = kj;
+        live = j;
+        break;
+      }
+      k[j] = kj + static_cast<size_t>(table[c]);
+    }
+    if (!stepped) return found;
+  }
+}
+
+}  // namespace
+
 size_t FindForward(std::string_view text, std::string_view pattern, size_t textLength,
                    size_t patternLength, size_t start) {
   const size_t n = Clamp(textLength, text);
@@ -76,15 +134,11 @@ size_t FindForward(std::string_view text, std::string_view pattern, size_t textL
   BuildSkipTable(pattern, m, table);
   Bytes t = BytesOf(text);
   Bytes p = BytesOf(pattern);
-  const unsigned char last = p[m - 1];
-  // k: 0-based text index under the pattern's last byte.
-  size_t k = start - 1 + m - 1;
-  while (k < n) {
-    const unsigned char c = t[k];
-    if (c == last && std::memcmp(t + k + 1 - m, p, m - 1) == 0) return k + 2 - m;
-    k += static_cast<size_t>(table[c]);
-  }
-  return 0;
+  // The last bytes are equal when this is asked; the rest is compared at once.
+  auto matches = [t, p, m](size_t k) { return std::memcmp(t + k + 1 - m, p, m - 1) == 0; };
+  const size_t k = ScanForward(t, start - 1 + m - 1, n, table, p[m - 1], [](unsigned char c) { return c; },
+                               matches);
+  return k == kNone ? 0 : k + 2 - m;
 }
 
 size_t FindForwardNoCase(std::string_view text, std::string_view pattern, size_t textLength,
@@ -99,18 +153,15 @@ size_t FindForwardNoCase(std::string_view text, std::string_view pattern, size_t
   const auto& up = UpperCaseTable();
   Bytes t = BytesOf(text);
   Bytes p = BytesOf(pattern);
-  size_t k = start - 1 + m - 1;
-  while (k < n) {
-    const unsigned char c = up[t[k]];
-    if (c == up[p[m - 1]]) {
-      size_t j = m - 1;
-      Bytes at = t + k + 1 - m;
-      while (j > 0 && up[at[j - 1]] == up[p[j - 1]]) --j;
-      if (j == 0) return k + 2 - m;
-    }
-    k += static_cast<size_t>(table[c]);
-  }
-  return 0;
+  auto matches = [t, p, m, &up](size_t k) {
+    Bytes at = t + k + 1 - m;
+    size_t j = m - 1;
+    while (j > 0 && up[at[j - 1]] == up[p[j - 1]]) --j;
+    return j == 0;
+  };
+  const size_t k = ScanForward(t, start - 1 + m - 1, n, table, up[p[m - 1]],
+                               [&up](unsigned char c) { return up[c]; }, matches);
+  return k == kNone ? 0 : k + 2 - m;
 }
 
 namespace {

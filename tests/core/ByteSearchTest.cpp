@@ -172,6 +172,33 @@ TEST(ByteSearch, AgreesWithNaiveSearchOnRandomText) {
   }
 }
 
+TEST(ByteSearch, LongTextsFindTheLeftmostMatchWhereverItLies) {
+  // Long texts are scanned in several stretches at once; matches at and across
+  // their borders, and several matches in different stretches, must all come
+  // out as the leftmost one.
+  std::mt19937 rng(3);
+  const std::string pattern = "<!--#DetailBegin";
+  for (size_t n : {size_t{9000}, size_t{40000}, size_t{100003}}) {
+    std::string base(n, ' ');
+    for (auto& c : base) c = "<!-eatilnx\r\n"[rng() % 12];
+    for (int round = 0; round < 300; ++round) {
+      std::string t = base;
+      const int hits = 1 + static_cast<int>(rng() % 3);
+      for (int h = 0; h < hits; ++h) {
+        // Near a stretch border half of the time.
+        size_t at = rng() % 2 ? (n / 8) * (1 + rng() % 7) - rng() % (pattern.size() + 2) : rng() % n;
+        if (at + pattern.size() > n) at = n - pattern.size();
+        t.replace(at, pattern.size(), pattern);
+      }
+      const size_t s = rng() % 4 ? 1 : 1 + rng() % n;
+      ASSERT_EQ(Fwd(t, pattern, s), NaiveForward(t, pattern, s, false)) << n << " @" << s;
+      std::string upper = pattern;
+      for (auto& c : upper) c = static_cast<char>(UpperCaseTable()[(unsigned char)c]);
+      ASSERT_EQ(FwdNoCase(t, upper, s), NaiveForward(t, pattern, s, true)) << n << " @" << s;
+    }
+  }
+}
+
 TEST(ByteSearch, SegmentsOfTokens) {
   auto cuts = CutAll("ab{$x}cd", "{$", "}");
   ASSERT_EQ(cuts.size(), 3u);
