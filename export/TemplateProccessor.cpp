@@ -3,6 +3,7 @@
 #include <fcntl.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <charconv>
 #include <cstring>
@@ -200,31 +201,34 @@ class Renderer {
   void MasterRecord(const TMasterBlock& block, const TSourceItem& master,
                     const std::vector<TSourceItem>& details, std::string& out) {
     const TMasterRecord& m = block.Master;
-    const bool numbered = master.DataSet && master.Params;
-    if (numbered) {
+    const bool masterNumbered = master.DataSet && master.Params;
+    if (masterNumbered) {
       const int recNo = master.DataSet->RecNo();
       master.Params->Add("RecNo=" + std::to_string(recNo));
       master.Params->Add(std::string("RowType=") + RowType(recNo));
     }
     Pieces(m.Pieces, master, out);
-    if (numbered) {
-      DeleteLine(*master.Params, "RowType");
-      DeleteLine(*master.Params, "RecNo");
-    }
-    TStringList* numberedList = nullptr;  // the list the last bound block numbered
+    if (masterNumbered) DropRowLines(*master.Params);
+    // The lists the detail blocks numbered keep their lines until the last
+    // block is done (tails may show them) and lose them afterwards.
+    std::vector<TStringList*> numbered;
+    auto dropLines = [&numbered] {
+      for (TStringList* list : numbered) DropRowLines(*list);
+    };
     try {
       for (const TDetailBlock& detail : m.Details) {
         if (const TSourceItem* source = FindSourceByName(detail.Detail.Name, details)) {
-          numberedList = source->Params;
+          if (source->Params && std::find(numbered.begin(), numbered.end(), source->Params) == numbered.end())
+            numbered.push_back(source->Params);
           DetailRows(detail.Detail, *source, out);
         }
         Pieces(detail.Tail, master, out);
       }
     } catch (...) {
-      if (numberedList) DropRowLines(*numberedList);
+      dropLines();
       throw;
     }
-    if (numberedList) DropRowLines(*numberedList);
+    dropLines();
   }
 
   void Template(const TTextTemplate& tmpl, const TTemplateDataSource& source, std::string& out) {

@@ -207,6 +207,19 @@ TEST(TemplateRender, ParameterLinesNumberTheRows) {
   ASSERT_EQ(params.Count(), 1);
   EXPECT_EQ(params[0], "Title=Companies");
 
+  // Every list a block numbered is cleaned, not only the last block's.
+  CompanyResult other;
+  other.Q().SetTag(4);
+  TStringList second;
+  TTemplateDataSource source;
+  source.MasterSources = {{nullptr, nullptr}};
+  source.DetailSources = {{&r.Q(), &params}, {&other.Q(), &second}};
+  t = Parsed("<!--#DetailBegin-->a<!--#DetailEnd--><!--#DetailBegin=4-->{$RowType}<!--#DetailEnd-->", 1);
+  RenderTemplate(t, source, out);
+  EXPECT_EQ(out, "aaaOddRowEvenRowOddRow");
+  EXPECT_EQ(params.Count(), 1);
+  EXPECT_EQ(second.Count(), 0);
+
   // Without a second detail dataset only the first binds; absent first means none.
   t = Parsed("<!--#DetailBegin-->{$RecNo}<!--#DetailEnd-->", 1);
   ProcessTemplate(t, nullptr, nullptr, nullptr, &r.Q(), nullptr, out);
