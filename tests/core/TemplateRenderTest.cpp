@@ -280,3 +280,29 @@ TEST(LocaleText, ConvertsToAndFromOtherCharacterSets) {
   EXPECT_EQ(FromFileText("a\xFF" "b", "UTF-8"), "a\xFF" "b");  // UTF-8 files pass unchanged
   EXPECT_EQ(FileCharset(), "UTF-8");  // C.UTF-8 in the test run
 }
+
+TEST(TemplateRender, ShippedTemplatesNameOnlyFieldsOfTheirQuery) {
+  const std::pair<const char*, std::vector<FieldDef>> shipped[] = {
+      {"Company_Template.htm", CompanyQueryFields()}, {"Contact_Template.htm", ContactQueryFields()}};
+  for (const auto& [file, fields] : shipped) {
+    SCOPED_TRACE(file);
+    TTextTemplate t;
+    ASSERT_TRUE(LoadTemplate(t, std::string(ORBISK_SOURCE_DIR) + "/assets/Database/" + file, tkDetail));
+    const TMasterRecord& m = t.Masters[0].Master;
+    ASSERT_EQ(m.Details.size(), 1u);
+    EXPECT_TRUE(m.Details[0].Detail.Name.empty() || m.Details[0].Detail.Name == "0");
+    // Tokens outside the row would always be empty in the export.
+    for (const auto* pieces : {&m.Pieces, &m.Details[0].Tail})
+      for (const auto& p : *pieces) EXPECT_EQ(p.Kind, 0) << p.FieldName;
+    int tokens = 0;
+    for (const auto& p : m.Details[0].Detail.Pieces) {
+      if (p.Kind != 1) continue;
+      ++tokens;
+      bool known = false;
+      for (const auto& f : fields) known = known || f.name == p.FieldName;
+      EXPECT_TRUE(known) << p.FieldName;
+    }
+    EXPECT_GE(tokens, 9);
+    EXPECT_EQ(m.Details[0].Detail.Pieces[1].FieldName, "RecNo");  // the first cell
+  }
+}
