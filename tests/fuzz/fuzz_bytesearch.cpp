@@ -2,9 +2,9 @@
 // scanner against plain reference versions; aborts on any disagreement.
 //
 // Input: [pattern length][flags][start][bytes...]; the pattern is cut from the
-// front of the bytes, the text is the rest. With flag 1 the text is repeated
-// to a long one (so long texts take their interleaved path) and the pattern
-// planted at a position the flags choose.
+// front of the bytes, the text is the rest. With flag bits 1 and 2 both set the
+// text is repeated to a long one (so long texts take their interleaved path)
+// and the pattern planted at positions the other flag bits choose.
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
@@ -114,12 +114,12 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   std::string_view rest(reinterpret_cast<const char*>(data + 3), size - 3);
   const std::string_view pattern = rest.substr(0, std::min(patternLength, rest.size()));
   std::string text(rest.substr(pattern.size()));
-  if ((flags & 1) && !text.empty()) {
+  if ((flags & 3) == 3 && !text.empty()) {
     // A long text: repeated input with the pattern planted once or twice.
     const std::string unit = text;
     while (text.size() < 9000) text += unit;
-    for (int i = 0; i < 1 + ((flags >> 1) & 1); ++i) {
-      const size_t at = (text.size() / 64) * ((flags >> (2 + i * 3)) & 63) + i * 7;
+    for (int i = 0; i < 1 + ((flags >> 7) & 1); ++i) {
+      const size_t at = (text.size() / 32) * ((flags >> (2 + i)) & 31) + i * 7;
       if (at + pattern.size() <= text.size()) text.replace(at, pattern.size(), pattern);
     }
   }
