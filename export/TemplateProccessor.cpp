@@ -9,11 +9,10 @@
 #include <cstring>
 #include <stdexcept>
 
-#include "data/AtomicFile.h"
 #include "data/ProgramFiles.h"
 #include "data/Query.h"
+#include "export/TextFile.h"
 #include "strutil/ByteSearch.h"
-#include "strutil/LocaleText.h"
 #include "strutil/TextUtil.h"
 
 namespace orbisk {
@@ -173,10 +172,11 @@ void AppendFieldValue(std::string& out, const Field& field, ValueEscaping escapi
   AppendValue(out, TrimBlanks(text), escaping);
 }
 
-// Renders piece lists and blocks; counts the detail rows for the progress callback.
+// Renders piece lists and blocks; counts the detail rows for the progress report.
 class Renderer {
  public:
-  explicit Renderer(const RenderOptions& options) : options_(options) {}
+  explicit Renderer(const RenderOptions& options) : options_(options), ticker_(options_.OnRow) {}
+  void Done() const { ticker_.Done(); }
 
   // fields: the field of each token piece, looked up once before a walk.
   void Pieces(const TTextPieceArray& pieces, const TSourceItem& item, std::string& out,
@@ -303,14 +303,13 @@ class Renderer {
         params->SetValueFromIndex(rowTypeLine, RowType(recNo));
       }
       Pieces(detail.Pieces, source, out, &fields);
-      ++rows_;
-      if (options_.OnRow) options_.OnRow(rows_);
+      ticker_.Row();
       q.Next();
     }
   }
 
   const RenderOptions& options_;
-  long long rows_ = 0;
+  ProgressTicker ticker_;
 };
 
 }  // namespace
@@ -398,7 +397,7 @@ bool LoadTemplate(TTextTemplate& tmpl, const std::string& fileName, int kind) {
   // "database/" and "Database/" name the same folder.
   const std::string path = ResolveIgnoringCase(fileName);
   if (!FileExists(path)) return false;
-  const std::string text = JoinLinesCrLf(FromFileText(ReadWholeFile(path)));
+  const std::string text = JoinLinesCrLf(DecodeText(ReadWholeFile(path)));
   return ParseTemplate(tmpl, text, kind);
 }
 
@@ -418,7 +417,9 @@ void RenderMasterRecord(const TMasterBlock& block, const TSourceItem& master,
 
 void RenderTemplate(const TTextTemplate& tmpl, const TTemplateDataSource& source, std::string& out) {
   out.clear();
-  Renderer(source.Options).Template(tmpl, source, out);
+  Renderer renderer(source.Options);
+  renderer.Template(tmpl, source, out);
+  renderer.Done();
 }
 
 const TSourceItem* FindSourceByName(std::string_view name, const std::vector<TSourceItem>& sources) {
@@ -455,11 +456,13 @@ void ExportByTemplate(Query& dataSet, const std::string& templateFile, const std
     ProcessTemplate(tmpl, nullptr, params, &dataSet, nullptr, nullptr, out, options);
   }
   out.append("\r\n");
-  WriteFileAtomically(outputFile, ToFileText(out));
+  TextFileWriter file(outputFile);
+  file.Write(out);
+  file.Commit();
 }
 
 void ExportHtmlByTemplate(Query& dataSet, const std::string& templateFile,
-                          const std::string& outputFile, RowProgress onRow) {
+                          const std::string& outputFile, ExportProgress onRow) {
   ExportByTemplate(dataSet, templateFile, outputFile, nullptr,
                    RenderOptions{ValueEscaping::Html, std::move(onRow)});
 }

@@ -11,11 +11,11 @@
 // Everything else is copied unchanged; the engine knows nothing of HTML except
 // that it can escape the values it inserts (ValueEscaping::Html).
 #include <cstdint>
-#include <functional>
 #include <string>
 #include <string_view>
 #include <vector>
 
+#include "export/ExportProgress.h"
 #include "strutil/StringList.h"
 
 namespace orbisk {
@@ -69,12 +69,10 @@ struct TSourceItem {
 // & < > " ' so that a value can neither break the page nor add markup.
 enum class ValueEscaping { Raw, Html };
 
-// Called after every detail row rendered, with the number rendered so far.
-using RowProgress = std::function<void(long long rows)>;
-
 struct RenderOptions {
   ValueEscaping Escaping = ValueEscaping::Raw;
-  RowProgress OnRow;
+  // Detail rows rendered so far: every few hundred rows and once at the end.
+  ExportProgress OnRow;
 };
 
 struct TTemplateDataSource {
@@ -110,7 +108,7 @@ void ExportByTemplate(Query& dataSet, const std::string& templateFile, const std
                       TStringList* params = nullptr, const RenderOptions& options = {});
 // The HTML export of the export dialog: no parameter list, values escaped for HTML.
 void ExportHtmlByTemplate(Query& dataSet, const std::string& templateFile,
-                          const std::string& outputFile, RowProgress onRow = {});
+                          const std::string& outputFile, ExportProgress onRow = {});
 
 // The steps beneath, for callers that build or walk templates themselves.
 TTextPieceArray ParseTextPieces(std::string_view text);
