@@ -412,7 +412,9 @@ void RenderMasterRecord(const TMasterBlock& block, const TSourceItem& master,
                         const std::vector<TSourceItem>& details, std::string& out,
                         const RenderOptions& options) {
   out.clear();
-  Renderer(options).MasterRecord(block, master, details, out);
+  Renderer renderer(options);
+  renderer.MasterRecord(block, master, details, out);
+  renderer.Done();
 }
 
 void RenderTemplate(const TTextTemplate& tmpl, const TTemplateDataSource& source, std::string& out) {
