@@ -90,6 +90,30 @@ std::string_view TextEncoder::Encode(std::string_view utf8) {
   return std::string_view(buf_.data(), used);
 }
 
+std::string DecodeText(std::string_view bytes, const std::string& codeset) {
+  if (IsUtf8Codeset(codeset) || IsAsciiCodeset(codeset)) return std::string(bytes);
+  iconv_t cd = iconv_open("UTF-8", codeset.c_str());
+  if (cd == reinterpret_cast<iconv_t>(-1)) return std::string(bytes);
+  std::string out;
+  out.reserve(bytes.size() + bytes.size() / 4 + 16);
+  char* in = const_cast<char*>(bytes.data());
+  size_t inLeft = bytes.size();
+  char buf[4096];
+  while (inLeft > 0) {
+    char* o = buf;
+    size_t room = sizeof buf;
+    const size_t r = iconv(cd, &in, &inLeft, &o, &room);
+    out.append(buf, static_cast<size_t>(o - buf));
+    if (r == static_cast<size_t>(-1) && errno != E2BIG) {
+      out += "\xEF\xBF\xBD";  // EILSEQ, or EINVAL for a sequence cut at the end
+      ++in;
+      --inLeft;
+    }
+  }
+  iconv_close(cd);
+  return out;
+}
+
 TextFileWriter::TextFileWriter(std::string path, const std::string& codeset)
     : file_(std::move(path)), encoder_(codeset) {}
 

@@ -34,6 +34,10 @@ class TextEncoder {
   std::string buf_;
 };
 
+// Bytes in a character set to UTF-8, for reading text files; a byte that does
+// not decode becomes U+FFFD. UTF-8, and a set iconv does not know, pass through.
+std::string DecodeText(std::string_view bytes, const std::string& codeset = LocaleCodeset());
+
 class TextFileWriter {
  public:
   explicit TextFileWriter(std::string path, const std::string& codeset = LocaleCodeset());
