@@ -5,10 +5,12 @@
 #include <fstream>
 #include <iterator>
 #include <optional>
+#include <stdexcept>
 #include <string>
 #include <vector>
 
 #include <mdbtools.h>
+#include <sqlite3.h>
 
 namespace orbisk::testing {
 
@@ -19,6 +21,15 @@ inline std::string FileBytes(const std::string& path) {
 
 inline void CopyInto(const std::string& from, const std::string& to) {
   std::filesystem::copy_file(from, to, std::filesystem::copy_options::overwrite_existing);
+}
+
+// Calls f(statement) for every row a SQLite statement returns.
+template <typename F>
+void ForEachRow(sqlite3* db, const std::string& sql, F f) {
+  sqlite3_stmt* st = nullptr;
+  if (sqlite3_prepare_v2(db, sql.c_str(), -1, &st, nullptr) != SQLITE_OK) throw std::runtime_error(sqlite3_errmsg(db));
+  while (sqlite3_step(st) == SQLITE_ROW) f(st);
+  sqlite3_finalize(st);
 }
 
 struct MdbTable {

@@ -8,11 +8,14 @@
 
 #include "JetTestSupport.h"
 #include "TestDirectory.h"
+#include "data/Connection.h"
+#include "data/Schema.h"
 #include "data/jet/JetCatalog.h"
 #include "data/jet/JetEmptyDatabase.h"
 #include "data/jet/JetIndex.h"
 #include "data/jet/JetPageFile.h"
 #include "data/jet/JetRow.h"
+#include "data/jet/JetSchema.h"
 #include "data/jet/JetText.h"
 #include "data/jet/JetUsageMap.h"
 #include "data/jet/JetValue.h"
@@ -554,4 +557,63 @@ TEST(JetCatalog, ManyTablesSplitTheCatalogIndexesIntoATree) {
   }
   for (const auto& [name, pointers] : WalkIndexesWithLibmdb(path, "MSysACEs"))
     EXPECT_EQ(pointers.size(), 16u + 3 * names.size()) << name;
+}
+
+TEST(JetDirectory, DirectoryWrittenAsAccessLoadsBackWithItsTypesAndValues) {
+  TempFolder tmp;
+  std::string path = tmp.Path() + "corpdir.mdb";
+  auto sample = [](const orbisk::SchemaColumn& c) -> Value {
+    switch (c.type.kind) {
+      case orbisk::ColumnKind::Text: {
+        std::string s;
+        for (int i = 0; i < c.type.size; ++i) s += i % 2 ? "é" : "Q";  // as long as the column allows
+        return s;
+      }
+      case orbisk::ColumnKind::Integer: return 123456789;
+      case orbisk::ColumnKind::SmallInteger: return -1234;
+      case orbisk::ColumnKind::Counter: return nullptr;
+      case orbisk::ColumnKind::Memo: return std::string(5000, 'm');
+      default: return nullptr;
+    }
+  };
+  {
+    JetWriter w(path, JetWriter::Mode::CreateNew);
+    for (const auto& table : orbisk::DirectoryTables()) {
+      int t = w.CreateTable(JetTableFor(table));
+      std::vector<Value> full, empty;
+      for (const auto& c : table.columns) full.push_back(sample(c)), empty.emplace_back();
+      w.AppendRow(t, full);
+      w.AppendRow(t, empty);
+    }
+    w.Commit();
+  }
+  orbisk::Connection c;
+  c.SetConnectionString("Provider=Microsoft.Jet.OLEDB.4.0;Data Source=" + path);
+  c.EnsureOpen();
+  for (const auto& table : orbisk::DirectoryTables()) {
+    size_t i = 0;
+    orbisk::testing::ForEachRow(c.Handle(), "PRAGMA table_info(\"" + table.name + "\")", [&](sqlite3_stmt* st) {
+      ASSERT_LT(i, table.columns.size()) << table.name;
+      const auto& column = table.columns[i++];
+      EXPECT_EQ(reinterpret_cast<const char*>(sqlite3_column_text(st, 1)), column.name);
+      auto type = orbisk::ColumnTypeFromDeclared(reinterpret_cast<const char*>(sqlite3_column_text(st, 2)));
+      EXPECT_EQ(type.kind, column.type.kind) << table.name << "." << column.name;
+      EXPECT_EQ(type.size, column.type.size) << table.name << "." << column.name;
+    });
+    EXPECT_EQ(i, table.columns.size());
+    int row = 0;
+    orbisk::testing::ForEachRow(c.Handle(), "SELECT * FROM \"" + table.name + "\"", [&](sqlite3_stmt* st) {
+      for (size_t k = 0; k < table.columns.size(); ++k) {
+        const auto& column = table.columns[k];
+        Value want = row == 0 ? sample(column) : Value();
+        if (column.type.kind == orbisk::ColumnKind::Counter) want = row + 1;
+        std::string got = sqlite3_column_type(st, static_cast<int>(k)) == SQLITE_NULL
+                              ? "(null)"
+                              : reinterpret_cast<const char*>(sqlite3_column_text(st, static_cast<int>(k)));
+        EXPECT_EQ(got, want.IsNull() ? "(null)" : want.AsText()) << table.name << "." << column.name << " row " << row;
+      }
+      ++row;
+    });
+    EXPECT_EQ(row, 2) << table.name;
+  }
 }
