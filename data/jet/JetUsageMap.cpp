@@ -86,7 +86,10 @@ void WriteUsageMap(PageFile& file, uint32_t rowPointer, const std::vector<uint32
   if (row[0] == kInlineMap) {
     uint32_t capacity = static_cast<uint32_t>(row.size() - kInlineHeader) * 8;
     uint32_t start = Get32(&row[1]);
-    if (!pages.empty() && (pages.front() < start || pages.back() - start >= capacity)) start = pages.front();
+    // Keep the start while the pages fit; else start at 0 as Access does, or
+    // at the first page (on a multiple of 8) in a larger file.
+    if (!pages.empty() && (pages.front() < start || pages.back() - start >= capacity))
+      start = pages.back() < capacity ? 0 : pages.front() & ~7u;
     if (pages.empty() || pages.back() - start < capacity) {
       Put32(&row[1], start);
       std::fill(row.begin() + kInlineHeader, row.end(), 0);

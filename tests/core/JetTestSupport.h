@@ -43,13 +43,16 @@ struct MdbTable {
   std::vector<std::vector<std::optional<std::string>>> rows;
 };
 
+// The most bytes of one value libmdb hands over (longer memos are cut).
+constexpr size_t kBindSize = 64 * 1024;
+
 // Reads every row of a table with libmdb.
 inline MdbTable ReadWithLibmdb(const std::string& path, const std::string& table) {
   MdbTable out;
   MdbHandle* mdb = mdb_open(path.c_str(), MDB_NOFLAGS);
   if (!mdb) return out;
   mdb_set_date_fmt(mdb, "%Y-%m-%d %H:%M:%S");
-  mdb_set_bind_size(mdb, 1 << 20);
+  mdb_set_bind_size(mdb, kBindSize);
   mdb_read_catalog(mdb, MDB_TABLE);
   MdbTableDef* t = mdb_read_table_by_name(mdb, const_cast<char*>(table.c_str()), MDB_TABLE);
   if (t) {
@@ -57,7 +60,7 @@ inline MdbTable ReadWithLibmdb(const std::string& path, const std::string& table
     out.countInDefinition = t->num_rows;
     mdb_read_columns(t);
     mdb_rewind_table(t);
-    std::vector<std::string> buffers(t->num_cols, std::string(1 << 20, '\0'));
+    std::vector<std::string> buffers(t->num_cols, std::string(kBindSize, '\0'));
     std::vector<int> lengths(t->num_cols, 0);
     for (unsigned i = 0; i < t->num_cols; ++i) {
       auto* col = static_cast<MdbColumn*>(g_ptr_array_index(t->columns, i));

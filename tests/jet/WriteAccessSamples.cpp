@@ -303,6 +303,17 @@ Sample Exported(const fs::path& dir) {
   k.rows.push_back({1, {JNull(), JNull(), JStr("Société Générale Québec"), JStr("5 Rue Laval"), JStr("Émile Tremblay"),
                         JStr("Directeur"), JStr("Ventes"), JStr("(514) 555-0113"), JNull(), JStr("emile@sgq.ca")}});
   s.tables.push_back(std::move(k));
+
+  // Names longer than their declared size do not fit: those rows are left out.
+  Query shortNames("Refusals_Q", &c);
+  FieldDef id{"Company_ID", ftInteger, 0, 0, 0, false, {}}, name{"Company_Name", ftWideString, 16, 0, 0, false, {}};
+  shortNames.DeclareFields({id, name});
+  shortNames.SetSQL("select Company_ID, Company_Name from Company_Info order by Company_ID");
+  shortNames.Open();
+  AccessExportResult r = ExportToAccess(shortNames, QueryBaseName(shortNames), file, 0);
+  if (r.rowsWritten != 2 || r.rowsRefused != 1) throw std::runtime_error("unexpected refusals");
+  s.tables.push_back({"Refusals", 2, {{"Company_ID", "long"}, {"Company_Name", "text"}},
+                      {{0, {JNum(1), JStr("Prairie Bank Ltd")}}, {1, {JNum(3), JStr("O'Brien Tools")}}}});
   return s;
 }
 
