@@ -4,13 +4,19 @@
 #include <filesystem>
 #include <fstream>
 #include <iterator>
+#include <map>
 #include <optional>
+#include <set>
 #include <stdexcept>
 #include <string>
 #include <vector>
 
 #include <mdbtools.h>
 #include <sqlite3.h>
+
+#include "data/jet/JetPageFile.h"
+#include "data/jet/JetTableDef.h"
+#include "data/jet/JetUsageMap.h"
 
 namespace orbisk::testing {
 
@@ -148,6 +154,35 @@ inline std::vector<std::pair<std::string, std::vector<uint32_t>>> WalkIndexesWit
   }
   std::filesystem::remove(copy);
   return result;
+}
+
+inline const std::string kAccessTestFiles = std::string(ORBISK_TEST_DATA) + "/access/";
+
+// Every user table's rows in a file, as libmdb reads them.
+inline std::map<std::string, std::vector<std::vector<std::optional<std::string>>>> Snapshot(const std::string& path) {
+  std::map<std::string, std::vector<std::vector<std::optional<std::string>>>> tables;
+  for (const auto& name : TablesWithLibmdb(path)) tables[name] = ReadWithLibmdb(path, name).rows;
+  return tables;
+}
+
+// Row pointers (page << 8 | row) of every row of MSysObjects.
+inline std::set<uint32_t> CatalogRows(const std::string& path) {
+  using namespace orbisk::jet;
+  PageFile f = PageFile::Load(path);
+  TableInfo t = ReadTableInfo(f, 2);
+  std::set<uint32_t> rows;
+  for (uint32_t page : ReadUsageMap(f, t.ownedMap)) {
+    if (f.At(page)[0] != kDataPage || Get32(&f.At(page)[4]) != 2) continue;
+    for (int r = 0; r < DataRowCount(f.At(page)); ++r)
+      if (!ReadRow(f, page, r).empty()) rows.insert(RowPointer(page, r));
+  }
+  return rows;
+}
+
+// The row pointer at the end of an index entry.
+inline uint32_t PointerOf(const std::string& entry) {
+  auto b = [&](size_t i) { return static_cast<uint32_t>(static_cast<unsigned char>(entry[entry.size() - 4 + i])); };
+  return (b(0) << 16 | b(1) << 8 | b(2)) << 8 | b(3);
 }
 
 }  // namespace orbisk::testing
