@@ -49,7 +49,9 @@ void JetRowSet::Append() {
 
 void JetRowSet::SetField(int i, Value v) {
   if (!appending_) throw JetError("Either BOF or EOF is True, or the current record has been deleted.");
-  pending_.at(static_cast<size_t>(i)) = std::move(v);
+  if (i < 0 || i >= FieldCount())
+    throw JetError("Item cannot be found in the collection corresponding to the requested name or ordinal.");
+  pending_[static_cast<size_t>(i)] = std::move(v);
 }
 
 bool JetRowSet::Post() {

@@ -1,5 +1,6 @@
 #include "data/jet/JetPageFile.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <cstring>
 #include <fstream>

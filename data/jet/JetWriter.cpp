@@ -149,7 +149,6 @@ struct JetWriter::Impl {
   PageFile file;
   Catalog catalog;
   std::vector<std::unique_ptr<NewTable>> tables;
-  double now = CurrentOleDate();
 
   NewTable& TableAt(int table) {
     if (table < 0 || table >= static_cast<int>(tables.size())) throw JetError("No such table in this writer.");
@@ -161,7 +160,7 @@ void JetWriter::CreateDatabase(const std::string& path) { JetWriter(path, Mode::
 
 JetWriter::JetWriter(std::string path, Mode mode) : impl_(std::make_unique<Impl>()) {
   impl_->path = std::move(path);
-  impl_->file = mode == Mode::CreateNew ? BuildEmptyDatabase(impl_->now) : PageFile::Load(impl_->path);
+  impl_->file = mode == Mode::CreateNew ? BuildEmptyDatabase(CurrentOleDate()) : PageFile::Load(impl_->path);
   impl_->catalog = Catalog::Load(impl_->file);
 }
 
@@ -204,7 +203,7 @@ int JetWriter::CreateTable(const TableDef& def) {
     info.longValues[k].free = maps[3 + 2 * k];
   }
   WriteTableDefinition(m.file, info.chain, BuildTableDefinition(info));
-  m.catalog.AddTable(m.file, static_cast<int32_t>(info.page), name, m.now);
+  m.catalog.AddTable(m.file, static_cast<int32_t>(info.page), name, CurrentOleDate());
 
   auto t = std::make_unique<NewTable>(info.page);
   t->def = def;
