@@ -16,6 +16,7 @@
 #include "data/jet/JetRow.h"
 #include "data/jet/JetSchema.h"
 #include "data/jet/JetTableDef.h"
+#include "data/jet/JetText.h"
 #include "data/jet/JetUsageMap.h"
 #include "data/jet/JetWriter.h"
 
@@ -262,4 +263,43 @@ TEST(JetDirectory, DirectoryWrittenAsAccessLoadsBackWithItsTypesAndValues) {
     });
     EXPECT_EQ(row, 2) << table.name;
   }
+}
+
+TEST(JetCatalog, IndexTreesGrowByMoreThanOneLevel) {
+  // Long names in the ParentIdName index, inserted in random order, until its
+  // node pages split too.
+  TempFolder tmp;
+  std::string path = tmp.Path() + "deep.mdb";
+  PageFile f = BuildEmptyDatabase(45000.5);
+  TableInfo objects = ReadTableInfo(f, 2);
+  const RealIndexInfo& byName = objects.indexes[0];
+  std::vector<int> order(3000);
+  for (int i = 0; i < 3000; ++i) order[i] = i;
+  std::shuffle(order.begin(), order.end(), std::mt19937(3));
+  for (int i : order) {
+    std::string entry;
+    AppendLongKey(entry, kTablesContainerId);
+    ASSERT_TRUE(AppendTextKey(entry, Utf8ToUtf16("Name " + std::to_string(i) + std::string(60, 'x'))));
+    AppendRowPointer(entry, 14, i % 200);
+    InsertIndexEntry(f, objects, byName, entry);
+  }
+  f.Save(path);
+  int depth = 1;
+  for (uint32_t p = byName.rootPage; f.At(p)[0] == kIndexNodePage; ++depth) p = PointerOf(ReadIndexPage(f.At(p))[0]);
+  EXPECT_GE(depth, 3);
+  std::vector<std::string> entries = ReadIndexEntries(f, byName.rootPage);
+  ASSERT_EQ(entries.size(), 3008u);
+  EXPECT_TRUE(std::is_sorted(entries.begin(), entries.end()));
+  std::vector<uint32_t> ours;
+  for (const auto& e : entries) ours.push_back(PointerOf(e));
+  bool walked = false;
+  for (const auto& [name, pointers] : WalkIndexesWithLibmdb(path, "MSysObjects")) {
+    if (name != "ParentIdName") continue;
+    walked = true;
+    EXPECT_EQ(pointers, ours);
+  }
+  EXPECT_TRUE(walked);
+  std::vector<uint32_t> pages = ReadUsageMap(f, byName.usageMap);
+  EXPECT_GT(pages.size(), 60u);  // every new page is in the index's usage map
+  for (uint32_t p : pages) EXPECT_TRUE(f.At(p)[0] == kIndexLeafPage || f.At(p)[0] == kIndexNodePage) << p;
 }
