@@ -8,6 +8,7 @@
 #include "data/Connection.h"
 #include "data/Query.h"
 #include "data/jet/JetDatabase.h"
+#include "data/jet/JetDdl.h"
 #include "data/uDM.h"
 #include "export/db2access.h"
 
@@ -223,4 +224,50 @@ TEST_F(AccessExport, TheQueryComesBackToItsRowWhenTheCopyFails) {
   EXPECT_FALSE(company.ControlsDisabled());
   EXPECT_THROW(db.OpenRowSet("Select Company_ID from Company"), jet::JetError);
   EXPECT_THROW(db.OpenRowSet("Select * from Nowhere"), jet::JetError);
+}
+
+TEST(AccessExportTypes, JetSqlTypesBecomeTheirColumns) {
+  using jet::ColumnType;
+  jet::TableDef def = jet::ParseCreateTable(
+      " CREATE TABLE Company ( [a] VarChar(10) null,\r\n[b b] Char(2) null,\r\n[c] Text null,\r\n[d] Int null,"
+      "\r\n[e] Bit null,\r\n[f] Float null,\r\n[g] Money null,\r\n[h] Datetime null,\r\n[i] Image null,"
+      "\r\n[j] VarChar(0) NOT NULL, k SmallInt, l Counter, m Text(20) WITH COMPRESSION );");
+  EXPECT_EQ(def.name, "Company");
+  struct Want {
+    const char* name;
+    ColumnType type;
+    int size;
+    bool fixed, required, counter;
+  } want[] = {{"a", ColumnType::Text, 10, false, false, false},    {"b b", ColumnType::Text, 2, true, false, false},
+              {"c", ColumnType::Memo, 255, false, false, false},   {"d", ColumnType::Long, 255, false, false, false},
+              {"e", ColumnType::Bit, 255, false, false, false},    {"f", ColumnType::Double, 255, false, false, false},
+              {"g", ColumnType::Money, 255, false, false, false},  {"h", ColumnType::DateTime, 255, false, false, false},
+              {"i", ColumnType::Ole, 255, false, false, false},    {"j", ColumnType::Text, 255, false, true, false},
+              {"k", ColumnType::Integer, 255, false, false, false}, {"l", ColumnType::Long, 255, false, false, true},
+              {"m", ColumnType::Text, 20, false, false, false}};
+  ASSERT_EQ(def.columns.size(), std::size(want));
+  for (size_t i = 0; i < def.columns.size(); ++i) {
+    const jet::ColumnDef& c = def.columns[i];
+    EXPECT_EQ(c.name, want[i].name);
+    EXPECT_EQ(c.type, want[i].type) << c.name;
+    EXPECT_EQ(c.size, want[i].size) << c.name;
+    EXPECT_EQ(c.fixedLength, want[i].fixed) << c.name;
+    EXPECT_EQ(c.required, want[i].required) << c.name;
+    EXPECT_EQ(c.autoNumber, want[i].counter) << c.name;
+  }
+  auto error = [](const char* sql) {
+    try {
+      jet::ParseCreateTable(sql);
+      return std::string("accepted");
+    } catch (const jet::JetError& e) {
+      return std::string(e.what());
+    }
+  };
+  EXPECT_EQ(error("CREATE TABLE T ( [a] VarChar(300) null )"), "Size of field 'a' is too long.");
+  EXPECT_EQ(error("CREATE TABLE T ( [a] Widget null )"), "Syntax error in field definition.");
+  EXPECT_EQ(error("CREATE TABLE T ( [a] Int null"), "Syntax error in CREATE TABLE statement.");
+  EXPECT_EQ(error("CREATE T ( [a] Int )"), "Syntax error in CREATE TABLE statement.");
+  EXPECT_EQ(error("CREATE TABLE T ( [a] Int PRIMARY KEY )"), "Syntax error in CREATE TABLE statement.");
+  EXPECT_EQ(jet::ParseSelectAll("Select * from [Company]"), "Company");
+  EXPECT_THROW(jet::ParseSelectAll("Select a from Company"), jet::JetError);
 }
