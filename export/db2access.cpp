@@ -10,7 +10,6 @@ namespace orbisk {
 namespace {
 
 constexpr int kMaxVarChar = 255;
-constexpr long long kProgressEvery = 100;
 
 }  // namespace
 
@@ -52,6 +51,7 @@ std::string BuildCreateTableSQL(const Query& query, const std::string& tableName
 AccessExportResult CopyRows(Query& source, jet::JetRowSet& target, int columnOffset, int lowestTag,
                             const ExportProgress& progress) {
   AccessExportResult result;
+  ProgressTicker ticker(progress);
   WalkGuard guard(source);
   const std::vector<Field>& fields = source.Fields();
   while (!source.Eof()) {
@@ -61,9 +61,9 @@ AccessExportResult CopyRows(Query& source, jet::JetRowSet& target, int columnOff
     if (target.Post()) ++result.rowsWritten;
     else ++result.rowsRefused;
     source.Next();
-    long long done = result.rowsWritten + result.rowsRefused;
-    if (progress && (done % kProgressEvery == 0 || source.Eof())) progress(done);
+    ticker.Row();
   }
+  ticker.Done();
   return result;
 }
 

@@ -8,10 +8,10 @@
 // name that does not exist yet gets a new, empty database; an existing file
 // must be an Access 2000 database and gets the table added. The file is
 // written once, at the end: a failure leaves it as it was.
-#include <functional>
 #include <string>
 
 #include "data/FieldType.h"
+#include "export/ExportProgress.h"
 
 namespace orbisk {
 
@@ -25,9 +25,6 @@ struct AccessExportResult {
   long long rowsRefused = 0;  // rows the table could not take (a value too long, a row too long)
 };
 
-// Rows done so far; called every hundred rows and after the last one.
-using ExportProgress = std::function<void(long long rowsDone)>;
-
 AccessExportResult ExportToAccess(Query& query, const std::string& tableName, const std::string& fileName,
                                   int lowestTag, const ExportProgress& progress = {});
 
@@ -39,7 +36,7 @@ std::string BuildCreateTableSQL(const Query& query, const std::string& tableName
 std::string JetColumnType(TFieldType type, int size);
 
 // Appends the query's rows from the current one to the end; field i goes to
-// column i + columnOffset. The query returns to its current row afterwards and
+// column i + columnOffset. Progress counts the rows done, written or refused. The query returns to its current row afterwards and
 // its bound controls are suspended meanwhile, also when an error ends the copy.
 AccessExportResult CopyRows(Query& source, jet::JetRowSet& target, int columnOffset, int lowestTag,
                             const ExportProgress& progress = {});
