@@ -161,7 +161,6 @@ class TMain_Frm : public QMainWindow {
   void CreateResultPages();
   void CreateActions();
   void SetTabOrder();
-  void NotAvailableYet(const QString& what);
   // The body both searches share: statement, reopen, status, page, with
   // every suspension undone whatever happens.
   void RunSearch(orbisk::Query& q, TDBGrid* grid, QWidget* page, bool contact);

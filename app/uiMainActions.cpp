@@ -281,9 +281,3 @@ void TMain_Frm::OpenContactWindow() {
   });
 }
 
-void TMain_Frm::NotAvailableYet(const QString& what) {
-  ShowMessage(this, what + QStringLiteral(" is not available yet."));
-}
-
-void TMain_Frm::Export_AExecute() { NotAvailableYet(QStringLiteral("Export")); }
-void TMain_Frm::ExportExcel_AExecute() { NotAvailableYet(QStringLiteral("Export to Excel")); }

@@ -1,0 +1,113 @@
+// The export actions of the main window: the export dialog and the workbook
+// shown in the desktop's spreadsheet program.
+#include <QAction>
+#include <QApplication>
+#include <QFileDialog>
+#include <QMessageBox>
+#include <QProgressDialog>
+#include <QTabWidget>
+#include <memory>
+
+#include "app/frmMain.h"
+#include "app/uiShell.h"
+#include "browse/uiDBGrid.h"
+#include "browse/uiWindowKit.h"
+#include "data/uDM.h"
+#include "export/ExportDispatch.h"
+#include "export/dlgSelectExportType.h"
+
+using orbisk::Query;
+
+namespace {
+
+// A progress dialog for long exports: application-modal, without Cancel,
+// shown only when the export takes a while. The writers report rows written.
+class ExportProgressDialog {
+ public:
+  ExportProgressDialog(QWidget* parent, int total) : total_(total) {
+    if (total_ < 2000) return;  // short exports finish before anyone would look
+    dialog_ = std::make_unique<QProgressDialog>(QStringLiteral("Exporting..."), QString(), 0, total_, parent);
+    dialog_->setWindowTitle(QApplication::applicationName());
+    dialog_->setCancelButton(nullptr);
+    dialog_->setWindowModality(Qt::ApplicationModal);
+    dialog_->setMinimumDuration(400);
+    dialog_->setAutoClose(false);
+  }
+  orbisk::ExportProgress Callback() {
+    return [this](long long rows) {
+      if (!dialog_) return;
+      dialog_->setLabelText(QStringLiteral("Exported %1 of %2 rows...").arg(rows).arg(total_));
+      dialog_->setValue(static_cast<int>(std::min<long long>(rows, total_)));
+    };
+  }
+
+ private:
+  int total_;
+  std::unique_ptr<QProgressDialog> dialog_;
+};
+
+orbisk::ExcelUi WindowExcelUi(QWidget* parent) {
+  orbisk::ExcelUi ui;
+  ui.askFileName = [parent]() -> std::string {
+    QFileDialog chooser(parent);
+    chooser.setAcceptMode(QFileDialog::AcceptSave);
+    chooser.setNameFilter(QtFileFilter(QStringLiteral("Microsoft Excel 文件|*.xls;*.xlsx")));
+    if (ExecModal(chooser) != QDialog::Accepted || chooser.selectedFiles().isEmpty()) return {};
+    if (QWidget* w = QApplication::activeWindow()) w->repaint();
+    return chooser.selectedFiles().first().toStdString();
+  };
+  ui.notice = [parent](const std::string& caption, const std::string& text) {
+    ShowNotice(parent, QString::fromStdString(caption), QString::fromStdString(text));
+  };
+  ui.openFile = [](const std::string& path) { ShellOpen(QString::fromStdString(path)); };
+  return ui;
+}
+
+}  // namespace
+
+void TMain_Frm::Export_AExecute() {
+  RunGuarded(this, [this] {
+    if (!dm_ || !ExportType_Dlg) return;
+    const bool company = Result_PC->currentWidget() == CompanyList_TS;
+    Query& source = company ? dm_->Company_Q : dm_->Contact_Q;
+    TDBGrid* grid = company ? Company_DBGrid : Contact_DBGrid;
+    // Taken before the dialog opens: the column selected in the grid, the template.
+    orbisk::ExportRequest request;
+    request.columnField = grid->SelectedField();
+    request.templateFile = orbisk::TemplateFileFor(source, ProgramFolder.toStdString());
+    if (ExecModal(*ExportType_Dlg) != QDialog::Accepted || !source.Active()) return;
+    request.type = ExportType_Dlg->SelectedExportType();
+    request.fileName = ExportType_Dlg->OutputFileName().toStdString();
+
+    QApplication::processEvents();
+    QApplication::setOverrideCursor(Qt::WaitCursor);
+    struct ArrowAfterwards {
+      ~ArrowAfterwards() {
+        while (QApplication::overrideCursor()) QApplication::restoreOverrideCursor();
+      }
+    } arrow;
+    ExportProgressDialog progress(this, source.RecordCount());
+    const orbisk::ExportOutcome outcome = orbisk::RunExport(source, request, WindowExcelUi(this), progress.Callback());
+    QApplication::processEvents();
+    if (!outcome.done) return;  // the workbook writer has said why
+    // Rows an Access table refused are always told, even when the file opens next.
+    if (!ExportType_Dlg->OpenAfterSave() || outcome.rowsRefused > 0)
+      ShowMessage(this, QString::fromStdString(orbisk::ExportSuccessText(outcome)));
+    if (ExportType_Dlg->OpenAfterSave()) ShellOpen(QString::fromStdString(outcome.fileName));
+  });
+}
+
+void TMain_Frm::ExportExcel_AExecute() {
+  RunGuarded(this, [this] {
+    if (!dm_) return;
+    Query& source = Result_PC->currentWidget() == CompanyList_TS ? dm_->Company_Q : dm_->Contact_Q;
+    QApplication::setOverrideCursor(Qt::WaitCursor);
+    struct RestoreCursor {
+      ~RestoreCursor() { QApplication::restoreOverrideCursor(); }
+    } restore;
+    ExportProgressDialog progress(this, source.RecordCount());
+    orbisk::ExcelUi ui = WindowExcelUi(this);
+    ui.progress = progress.Callback();
+    orbisk::ExportToExcel(source, 0, 100, true, std::string(), ui);
+  });
+}

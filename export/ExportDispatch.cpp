@@ -1,0 +1,65 @@
+#include "export/ExportDispatch.h"
+
+#include "data/ProgramFiles.h"
+#include "export/TemplateProccessor.h"
+#include "export/db2access.h"
+#include "export/db2csv.h"
+#include "export/db2txt.h"
+#include "export/db2xml.h"
+
+namespace orbisk {
+
+ExportOutcome RunExport(Query& source, const ExportRequest& request, const ExcelUi& excelUi,
+                        const ExportProgress& progress) {
+  ExportOutcome outcome;
+  outcome.fileName = request.fileName;
+  // The query goes back to its row on every path; writers walk it from the first row.
+  struct BackToRow {
+    Query& q;
+    Bookmark b;
+    ~BackToRow() {
+      try {
+        if (q.BookmarkValid(b)) q.GotoBookmark(b);
+      } catch (...) {
+      }
+      q.FreeBookmark(b);
+    }
+  } back{source, source.GetBookmark()};
+  if (source.Active() && !source.IsEmpty()) source.First();
+  switch (request.type) {
+    case etAccess: {
+      AccessExportResult r = ExportToAccess(source, QueryBaseName(source), request.fileName, 0, progress);
+      outcome.rowsWritten = r.rowsWritten;
+      outcome.rowsRefused = r.rowsRefused;
+      break;
+    }
+    case etExcel: {
+      ExcelUi ui = excelUi;
+      if (!ui.progress) ui.progress = progress;
+      outcome.done = ExportToExcel(source, 0, 100, false, request.fileName, ui);
+      break;
+    }
+    case etCsv: ExportToCSV(source, request.fileName, 8000, true, progress); break;
+    case etXml: SaveQueryAsXml(source, request.fileName, progress); break;
+    case etHtml: ExportHtmlByTemplate(source, request.templateFile, request.fileName, progress); break;
+    case etColumn:
+      outcome.fileName = ExportColumnToText(source, request.columnField, request.fileName, 0, "", "", progress);
+      break;
+    default: throw std::runtime_error("Unknown export type.");
+  }
+  return outcome;
+}
+
+std::string ExportSuccessText(const ExportOutcome& outcome) {
+  if (outcome.rowsRefused > 0)
+    return "Exported " + std::to_string(outcome.rowsWritten) + " rows; " + std::to_string(outcome.rowsRefused) +
+           " rows could not be written.";
+  return "Exported Successfully!";
+}
+
+std::string TemplateFileFor(const Query& source, const std::string& programFolder) {
+  const char* name = source.Name() == "Company_Q" ? "Company_Template.htm" : "Contact_Template.htm";
+  return ResolveIgnoringCase(programFolder + "database/" + name);
+}
+
+}  // namespace orbisk
