@@ -4,6 +4,8 @@
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
+#include <fstream>
+#include <iterator>
 #include <iostream>
 #include <optional>
 #include <stdexcept>
@@ -282,7 +284,31 @@ void PrintTable(Query& q, const std::vector<ResultColumn>& columns) {
   std::cout << "Records Count: " << rows << '\n';
 }
 
-std::string ProgramFolderOrExe() { return ProgramFolder(); }
+int ExportTypeByName(const std::string& name) {
+  static const char* const names[] = {"access", "excel", "csv", "xml", "html", "column"};
+  for (int t = 0; t < kExportTypeCount; ++t)
+    if (name == names[t]) return t;
+  throw UsageError("unknown export type '" + name + "'");
+}
+
+// Exactly what --export csv writes, for standard output that is not a terminal.
+std::string CsvText(Query& q) {
+  std::string dir = std::filesystem::temp_directory_path() / "orbisk-cli-XXXXXX";
+  if (!mkdtemp(dir.data())) throw std::runtime_error("Cannot create a temporary folder.");
+  struct Remove {
+    std::string d;
+    ~Remove() {
+      std::error_code ec;
+      std::filesystem::remove_all(d, ec);
+    }
+  } remove{dir};
+  ExportRequest request;
+  request.type = etCsv;
+  request.fileName = dir + "/rows.csv";
+  RunExport(q, request);
+  std::ifstream in(request.fileName, std::ios::binary);
+  return std::string(std::istreambuf_iterator<char>(in), {});
+}
 
 int RunSearch(TDM& dm, Options& o) {
   if (o.category) {
@@ -303,14 +329,15 @@ int RunSearch(TDM& dm, Options& o) {
   q.Open();
   if (o.exportType) {
     ExportRequest request;
-    request.type = *o.exportType;
-    request.output = *o.output;
-    request.column = o.column.value_or("");
-    request.templateFile = ResolveIgnoringCase(ProgramFolderOrExe() + "database/" +
-                                               (company ? "Company_Template.htm" : "Contact_Template.htm"));
-    ExportOutcome outcome = RunExport(q, request);
-    if (outcome.refused > 0) {
-      std::cerr << "Exported " << outcome.written << " rows; " << outcome.refused << " rows could not be written.\n";
+    request.type = ExportTypeByName(*o.exportType);
+    request.fileName = *o.output;
+    request.columnField = o.column.value_or("");
+    request.templateFile = TemplateFileFor(q, ProgramFolder());
+    ExcelUi ui;
+    ui.notice = [](const std::string&, const std::string& text) { throw std::runtime_error(text); };
+    ExportOutcome outcome = RunExport(q, request, ui);
+    if (outcome.rowsRefused > 0) {
+      std::cerr << ExportSuccessText(outcome) << '\n';
       return kError;
     }
     return kOk;
@@ -383,7 +410,7 @@ int main(int argc, char** argv) {
   }
   try {
     TDM dm;
-    dm.DataModuleCreate(ProgramFolderOrExe());
+    dm.DataModuleCreate(ProgramFolder());
     if (o.database)
       dm.ADOConnection.SetConnectionString("Provider=Microsoft.Jet.OLEDB.4.0;User ID=Admin;Data Source=" + *o.database);
     int rc = kOk;

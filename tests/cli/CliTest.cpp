@@ -1,0 +1,159 @@
+#include <gtest/gtest.h>
+#include <sys/wait.h>
+
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <memory>
+#include <string>
+
+#include "TestDirectory.h"
+
+using orbisk::testing::TempFolder;
+
+namespace {
+
+struct CliRun {
+  int status = -1;
+  std::string out, err;
+};
+
+std::string ReadFile(const std::string& path) {
+  std::ifstream in(path, std::ios::binary);
+  return std::string(std::istreambuf_iterator<char>(in), {});
+}
+
+// Runs orbisk-cli with the given arguments (already quoted for the shell).
+CliRun Cli(const std::string& args) {
+  static TempFolder scratch;
+  const std::string errFile = scratch.Path() + "stderr";
+  std::string cmd = std::string(ORBISK_CLI) + " " + args + " 2>" + errFile + " </dev/null";
+  std::unique_ptr<FILE, int (*)(FILE*)> p(popen(cmd.c_str(), "r"), pclose);
+  CliRun r;
+  char buf[4096];
+  size_t n;
+  while ((n = std::fread(buf, 1, sizeof buf, p.get())) > 0) r.out.append(buf, n);
+  int st = pclose(p.release());
+  r.status = WIFEXITED(st) ? WEXITSTATUS(st) : -1;
+  r.err = ReadFile(errFile);
+  return r;
+}
+
+class CliOnSmallDirectory : public ::testing::Test {
+ protected:
+  void SetUp() override { db = orbisk::testing::WriteSmallDirectory(folder.Path()); }
+  std::string Db() const { return "--database '" + db + "' "; }
+  TempFolder folder;
+  std::string db;
+};
+
+}  // namespace
+
+TEST(Cli, StatementsOfTheComposedExamples) {
+  CliRun r = Cli("search company --name bank --order-by name --sql");
+  EXPECT_EQ(r.status, 0) << r.err;
+  EXPECT_EQ(r.out,
+            "select  top 100  Company_ID,Company_Name,Location_Address,Location_Address_Postal,TelAreaCode,Telephone,"
+            "Toll_Free_Phone,Fax,Email,Website_URL,Year_Established,Exporting,Number_of_Employees   from Company_Info "
+            " where  1=1  and Company_Name Like '%bank%' Order By Company_Name , Company_ID\n");
+  r = Cli("search contact --name bank --with-contact-email --sql");
+  EXPECT_EQ(r.out,
+            "select  top 100   CI.Company_Name,CI.Location_Address,CC.* from Company_Contact CC, Company_Info CI where "
+            "CC.Company_ID=CI.Company_ID  and CC.Email is not null  and  CC.Company_ID in ( select Company_ID from "
+            "Company_Info  where  1=1  and Company_Name Like '%bank%' ) \n");
+  r = Cli("search company --location Ontario --name bank --top all --sql");
+  EXPECT_EQ(r.out,
+            "select  Company_ID,Company_Name,Location_Address,Location_Address_Postal,TelAreaCode,Telephone,"
+            "Toll_Free_Phone,Fax,Email,Website_URL,Year_Established,Exporting,Number_of_Employees   from Company_Info "
+            " where  1=1  and Location_Address LIKE'%Ontario%' and Company_Name Like '%bank%'\n");
+  // --with-contact-email is accepted by the company search and changes nothing there.
+  EXPECT_EQ(Cli("search company --with-contact-email --top 5 --sql").out,
+            "select  top 5  Company_ID,Company_Name,Location_Address,Location_Address_Postal,TelAreaCode,Telephone,"
+            "Toll_Free_Phone,Fax,Email,Website_URL,Year_Established,Exporting,Number_of_Employees   from Company_Info "
+            " where  1=1 \n");
+}
+
+TEST_F(CliOnSmallDirectory, SearchPrintsTheRowsAsCsvWhenNotATerminal) {
+  CliRun r = Cli(Db() + "search company --name bank --order-by name");
+  ASSERT_EQ(r.status, 0) << r.err;
+  EXPECT_EQ(r.out,
+            "Company_ID,RecNo,Company_Name,Location_Address,Location_Address_Postal,TelAreaCode,Telephone,"
+            "Toll_Free_Phone,Fax,Email,Website_URL,Exporting,Year_Established,Number_of_Employees\r\n"
+            "5,1,\"Bank of the North\",\"1 Ferry Rd, Yellowknife, Northwest Territories\",\"X1A 2P3\",\"867\","
+            "\"(867) 555-0105\",\"\",\"\",\"\",\"\",\"No\",1990,\r\n"
+            "1,2,\"Prairie Bank Ltd\",\"100 Main St, Winnipeg, Manitoba\",\"R3C 1A1\",\"204\",\"(204) 555-0101\",\"\","
+            "\"\",\"info@prairie.ca\",\"www.prairie.ca\",\"Yes\",1950,120\r\n");
+  // An apostrophe in a typed name finds the name instead of breaking the statement.
+  r = Cli(Db() + "search company --name \"O'Brien\"");
+  EXPECT_EQ(r.status, 0) << r.err;
+  EXPECT_NE(r.out.find("O'Brien Tools"), std::string::npos);
+}
+
+TEST_F(CliOnSmallDirectory, CategoriesDetailsAndCategoryConditions) {
+  EXPECT_EQ(Cli(Db() + "categories").out, "Abor\tAboriginal Businesses\nAgri\tAgriculture\n");
+  CliRun r = Cli(Db() + "categories Agri");
+  EXPECT_EQ(r.out,
+            "2_1\tGrain Farming\t1\tAgriculture\tGrain Farming\t\t\t\t\t\n"
+            "2_2\tDairy\t1\tAgriculture\tDairy\t\t\t\t\t\n");
+  // The retired leaf 1_2 is not offered, so it is not a code --category takes.
+  r = Cli(Db() + "search company --category 1_2");
+  EXPECT_EQ(r.status, 1);
+  EXPECT_EQ(r.err, "Unknown category code '1_2'.\n");
+  r = Cli(Db() + "search company --category Agri --sql");
+  EXPECT_NE(r.out.find(" and  Company_ID in (select Company_ID from Company_SubCat where  MainCat_Code='Agri')"),
+            std::string::npos);
+  r = Cli(Db() + "search company --category 2_2 --order-by name");
+  EXPECT_NE(r.out.find("ÉTOILE Bakery"), std::string::npos);
+  EXPECT_EQ(r.out.find("Société"), std::string::npos);
+  r = Cli(Db() + "details 1");
+  ASSERT_EQ(r.status, 0) << r.err;
+  const std::string start = "Company ID : 1\n\nCompany Name : Prairie Bank Ltd\n\nMailing Address :\n\n";
+  EXPECT_EQ(r.out.substr(0, start.size()), start);
+  EXPECT_EQ(r.out.find("First line"), std::string::npos);  // the description has its own tab
+}
+
+TEST_F(CliOnSmallDirectory, EveryExportTypeWritesAFileItsReaderAccepts) {
+  const std::string out = folder.Path();
+  for (const char* type : {"csv", "xml", "excel", "access", "column"}) {
+    std::string file = out + "export." + type;
+    std::string extra = std::string(type) == "column" ? " --column Company_Name" : "";
+    CliRun r = Cli(Db() + "search company --top all --export " + type + " --output '" + file + "'" + extra);
+    EXPECT_EQ(r.status, 0) << type << ": " << r.err;
+    EXPECT_EQ(r.out, "") << type;
+    ASSERT_TRUE(std::filesystem::exists(file)) << type;
+  }
+  EXPECT_EQ(ReadFile(out + "export.column"),
+            "Prairie Bank Ltd\r\nSociété Générale Québec\r\nO'Brien Tools\r\nÉTOILE Bakery\r\nBank of the North\r\n");
+  EXPECT_EQ(std::system(("python3 -c \"import xml.etree.ElementTree as E; "
+                         "r=E.parse('" + out + "export.xml').findall('.//{#RowsetSchema}row'); assert len(r)==5\"")
+                            .c_str()),
+            0);
+  EXPECT_EQ(ReadFile(out + "export.excel").substr(0, 2), "PK");  // a zip: an Office Open XML workbook
+  EXPECT_EQ(std::system(("test \"$(mdb-count '" + out + "export.access' Company)\" = 5").c_str()), 0);
+  // A second Access export into the same file fails: the table exists.
+  CliRun again = Cli(Db() + "search company --export access --output '" + out + "export.access'");
+  EXPECT_EQ(again.status, 1);
+  EXPECT_EQ(again.err, "Table 'Company' already exists.\n");
+}
+
+TEST(Cli, UsageErrorsAndMissingDirectory) {
+  for (const char* args : {"", "search", "search people", "search company --top 0", "search company --top x",
+                           "search company --employees '=>' 5", "search company --sql --export csv --output x",
+                           "search company --export csv", "search company --export pdf --output x",
+                           "search company --bogus", "details abc", "categories a b"}) {
+    CliRun r = Cli(args);
+    EXPECT_EQ(r.status, 2) << args;
+    EXPECT_EQ(r.out, "") << args;
+    EXPECT_NE(r.err.find("orbisk-cli: "), std::string::npos) << args;
+    EXPECT_LT(std::count(r.err.begin(), r.err.end(), '\n'), 3) << args;
+  }
+  CliRun r = Cli("--database /nonexistent/corpdir.mdb search company");
+  EXPECT_EQ(r.status, 1);
+  EXPECT_EQ(r.err, "Could not find file '/nonexistent/corpdir.mdb'.\n");
+  r = Cli("search company --year '>' nineteen");
+  EXPECT_EQ(r.status, 1);
+  EXPECT_EQ(r.err, "\"Year Established\" needs a whole number.\n");
+  EXPECT_EQ(Cli("--version").out, "orbisk-cli 1.02\n");
+  EXPECT_NE(Cli("--help").out.find("Usage:"), std::string::npos);
+}
