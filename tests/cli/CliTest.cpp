@@ -115,7 +115,7 @@ TEST_F(CliOnSmallDirectory, CategoriesDetailsAndCategoryConditions) {
 
 TEST_F(CliOnSmallDirectory, EveryExportTypeWritesAFileItsReaderAccepts) {
   const std::string out = folder.Path();
-  for (const char* type : {"csv", "xml", "excel", "access", "column"}) {
+  for (const char* type : {"csv", "xml", "excel", "access", "column", "html"}) {
     std::string file = out + "export." + type;
     std::string extra = std::string(type) == "column" ? " --column Company_Name" : "";
     CliRun r = Cli(Db() + "search company --top all --export " + type + " --output '" + file + "'" + extra);
@@ -129,7 +129,11 @@ TEST_F(CliOnSmallDirectory, EveryExportTypeWritesAFileItsReaderAccepts) {
                          "r=E.parse('" + out + "export.xml').findall('.//{#RowsetSchema}row'); assert len(r)==5\"")
                             .c_str()),
             0);
-  EXPECT_EQ(ReadFile(out + "export.excel").substr(0, 2), "PK");  // a zip: an Office Open XML workbook
+  EXPECT_EQ(ReadFile(out + "export.excel").substr(0, 2), "PK");
+  // The HTML page comes from the template beside the program, values escaped.
+  const std::string html = ReadFile(out + "export.html");
+  EXPECT_NE(html.find("O&#39;Brien Tools"), std::string::npos);
+  EXPECT_NE(html.find("<table"), std::string::npos);  // a zip: an Office Open XML workbook
   EXPECT_EQ(std::system(("test \"$(mdb-count '" + out + "export.access' Company)\" = 5").c_str()), 0);
   // A second Access export into the same file fails: the table exists.
   CliRun again = Cli(Db() + "search company --export access --output '" + out + "export.access'");
