@@ -39,6 +39,7 @@ set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "Search a business directory of Canadian c
 set(CPACK_PACKAGE_VERSION ${PROJECT_VERSION})
 set(CPACK_PACKAGING_INSTALL_PREFIX /usr)
 set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
+set(CPACK_STRIP_FILES ON)
 set(CPACK_DEBIAN_PACKAGE_SECTION misc)
 # Library dependencies are read off the binaries; what they load at run time is named here.
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
