@@ -1,13 +1,11 @@
 #include "data/Connection.h"
 
-#include <mdbtools.h>
 #include <sqlite3.h>
 
 #include <cstdio>
 #include <cstring>
 #include <memory>
 #include <stdexcept>
-#include <vector>
 
 #include "data/ProgramFiles.h"
 #include "data/Schema.h"
@@ -123,7 +121,6 @@ void LikeFunction(sqlite3_context* ctx, int argc, sqlite3_value** argv) {
   sqlite3_result_int(ctx, LikeMatch(pat, pat + patLen, str, str + strLen, escape) ? 1 : 0);
 }
 
-[[noreturn]] void ThrowEngine(sqlite3* db) { throw std::runtime_error(EngineError(db)); }
 
 }  // namespace
 
@@ -149,187 +146,6 @@ DatabaseFormat DetectDatabaseFormat(const std::string& path) {
   if (n >= 21 && std::memcmp(head + 4, "Standard Jet DB", 16) == 0)
     return head[0x14] == 0 ? DatabaseFormat::Jet3 : DatabaseFormat::Jet4;
   return DatabaseFormat::Unknown;
-}
-
-// ---------------------------------------------------------------------------
-// Access files through libmdb.
-
-namespace {
-
-ColumnType AccessColumnType(const MdbColumn* col, bool jet3) {
-  switch (col->col_type) {
-    case MDB_BOOL: return {ColumnKind::Boolean, 0};
-    case MDB_BYTE: return {ColumnKind::Byte, 0};
-    case MDB_INT: return {ColumnKind::SmallInteger, 0};
-    case MDB_LONGINT: return {col->is_long_auto ? ColumnKind::Counter : ColumnKind::Integer, 0};
-    case MDB_MONEY: return {ColumnKind::Currency, 0};
-    case MDB_FLOAT:
-    case MDB_DOUBLE:
-    case MDB_NUMERIC: return {ColumnKind::Double, 0};
-    case MDB_DATETIME: return {ColumnKind::DateTime, 0};
-    case MDB_TEXT: return {ColumnKind::Text, jet3 ? col->col_size : col->col_size / 2};
-    case MDB_MEMO: return {ColumnKind::Memo, 0};
-    case MDB_OLE:
-    case MDB_BINARY: return {ColumnKind::Blob, 0};
-    default: return {ColumnKind::Text, 255};
-  }
-}
-
-struct MdbCloser {
-  void operator()(MdbHandle* h) const { mdb_close(h); }
-};
-
-std::string Quoted(std::string_view name) { return "\"" + ReplaceAll(name, "\"", "\"\"") + "\""; }
-
-}  // namespace
-
-void LoadAccessFile(const std::string& path, sqlite3* db, const LoadProgress& progress) {
-  std::unique_ptr<MdbHandle, MdbCloser> mdb(mdb_open(path.c_str(), MDB_NOFLAGS));
-  if (!mdb) throw std::runtime_error("Unrecognized database format '" + path + "'.");
-  const bool jet3 = mdb->f->jet_version == MDB_VER_JET3;
-  // Long memos must arrive whole: the bind buffer bounds what libmdb copies.
-  const size_t bindSize = 1 << 20;
-  mdb_set_bind_size(mdb.get(), bindSize);
-  mdb_set_date_fmt(mdb.get(), "%Y-%m-%d %H:%M:%S");
-  mdb_set_boolean_fmt_numbers(mdb.get());
-  if (!mdb_read_catalog(mdb.get(), MDB_TABLE)) throw std::runtime_error("Unrecognized database format '" + path + "'.");
-
-  struct Loaded {
-    MdbTableDef* table;
-    std::string name;
-  };
-  std::vector<Loaded> tables;
-  long long total = 0;
-  for (unsigned i = 0; i < mdb->num_catalog; ++i) {
-    auto* entry = static_cast<MdbCatalogEntry*>(g_ptr_array_index(mdb->catalog, i));
-    if (entry->object_type != MDB_TABLE || mdb_is_system_table(entry)) continue;
-    MdbTableDef* table = mdb_read_table(entry);
-    if (!table) continue;
-    if (!mdb_read_columns(table)) {
-      mdb_free_tabledef(table);
-      continue;
-    }
-    total += table->num_rows;
-    tables.push_back({table, entry->object_name});
-  }
-  struct Freer {
-    std::vector<Loaded>& t;
-    ~Freer() {
-      for (auto& l : t) mdb_free_tabledef(l.table);
-    }
-  } freer{tables};
-
-  auto exec = [&](const std::string& sql) {
-    char* err = nullptr;
-    if (sqlite3_exec(db, sql.c_str(), nullptr, nullptr, &err) != SQLITE_OK) {
-      std::string m = err ? err : "error";
-      sqlite3_free(err);
-      throw std::runtime_error(m);
-    }
-  };
-  exec("BEGIN");
-  long long done = 0;
-  if (progress) progress(0, total, "");
-  std::vector<std::string> indexes;
-  for (auto& l : tables) {
-    MdbTableDef* table = l.table;
-    const unsigned ncols = table->num_cols;
-    std::vector<ColumnType> types(ncols);
-    std::string create = "CREATE TABLE " + Quoted(l.name) + " (";
-    std::string insert = "INSERT INTO " + Quoted(l.name) + " VALUES (";
-    for (unsigned c = 0; c < ncols; ++c) {
-      auto* col = static_cast<MdbColumn*>(g_ptr_array_index(table->columns, c));
-      types[c] = AccessColumnType(col, jet3);
-      if (c) {
-        create += ", ";
-        insert += ",";
-      }
-      create += Quoted(col->name) + " " + SqliteDeclaredType(types[c]);
-      insert += "?";
-      if (IsIndexedColumn(col->name))
-        indexes.push_back("CREATE INDEX " + Quoted("ix_" + l.name + "_" + col->name) + " ON " + Quoted(l.name) +
-                          " (" + Quoted(col->name) + ")");
-    }
-    exec(create + ")");
-    sqlite3_stmt* ins = nullptr;
-    if (sqlite3_prepare_v2(db, (insert + ")").c_str(), -1, &ins, nullptr) != SQLITE_OK) ThrowEngine(db);
-    std::unique_ptr<sqlite3_stmt, int (*)(sqlite3_stmt*)> insGuard(ins, sqlite3_finalize);
-
-    std::vector<std::vector<char>> buffers(ncols, std::vector<char>(bindSize + 1));
-    std::vector<int> lens(ncols);
-    for (unsigned c = 0; c < ncols; ++c) mdb_bind_column(table, c + 1, buffers[c].data(), &lens[c]);
-    std::vector<MdbField> fields(256);  // a row may hold more columns than the table (dropped ones)
-    std::vector<unsigned char> isNull(ncols);
-    mdb_rewind_table(table);
-    while (mdb_fetch_row(table)) {
-      // Bound values cannot tell an empty text from a null; the row's null mask can.
-      for (unsigned c = 0; c < ncols; ++c) isNull[c] = lens[c] == 0;
-      int start = 0;
-      size_t size = 0;
-      const int rowIndex = static_cast<int>(table->cur_row) - 1;
-      bool found = rowIndex >= 0 && mdb_find_row(mdb.get(), rowIndex, &start, &size) == 0;
-      // A row moved to an overflow page leaves only a pointer here, which libmdb
-      // follows itself; its null mask cannot be read in place.
-      if (found && (mdb_get_int16(mdb->pg_buf, mdb->fmt->row_count_offset + 2 + rowIndex * 2) & 0x4000))
-        found = false;
-      if (found) {
-        // Columns added to the table after the row was written are not in it: null.
-        std::fill(isNull.begin(), isNull.end(), 1);
-        int n = mdb_crack_row(table, start, size, fields.data());
-        for (int f = 0; f < n && f < static_cast<int>(ncols); ++f) {
-          int colnum = fields[f].colnum;
-          if (colnum >= 0 && colnum < static_cast<int>(ncols)) isNull[colnum] = fields[f].is_null;
-        }
-        // A value that arrived is never null (rows moved to overflow pages are
-        // read elsewhere by libmdb; their mask here is the pointer row's).
-        for (unsigned c = 0; c < ncols; ++c)
-          if (lens[c] != 0) isNull[c] = 0;
-      }
-      for (unsigned c = 0; c < ncols; ++c) {
-        int p = static_cast<int>(c) + 1;
-        const ColumnType& t = types[c];
-        if (isNull[c] && t.kind != ColumnKind::Boolean) {
-          sqlite3_bind_null(ins, p);
-          continue;
-        }
-        const char* v = buffers[c].data();
-        int len = lens[c];
-        switch (t.kind) {
-          case ColumnKind::Integer:
-          case ColumnKind::SmallInteger:
-          case ColumnKind::Counter:
-          case ColumnKind::Byte:
-          case ColumnKind::Boolean:
-            sqlite3_bind_int64(ins, p, std::strtoll(v, nullptr, 10));
-            break;
-          case ColumnKind::Double:
-          case ColumnKind::Currency:
-            sqlite3_bind_double(ins, p, std::strtod(v, nullptr));
-            break;
-          case ColumnKind::Blob: {
-            auto* col = static_cast<MdbColumn*>(g_ptr_array_index(table->columns, c));
-            size_t blobSize = 0;
-            void* blob = mdb_ole_read_full(mdb.get(), col, &blobSize);
-            if (blob) {
-              sqlite3_bind_blob(ins, p, blob, static_cast<int>(blobSize), SQLITE_TRANSIENT);
-              free(blob);
-            } else {
-              sqlite3_bind_null(ins, p);
-            }
-            break;
-          }
-          default:
-            sqlite3_bind_text(ins, p, v, len, SQLITE_TRANSIENT);
-        }
-      }
-      if (sqlite3_step(ins) != SQLITE_DONE) ThrowEngine(db);
-      sqlite3_reset(ins);
-      if (progress && (++done % 2000) == 0) progress(done, total, l.name);
-    }
-  }
-  for (auto& ix : indexes) exec(ix);
-  exec("COMMIT");
-  if (progress) progress(total, total, "");
 }
 
 // ---------------------------------------------------------------------------

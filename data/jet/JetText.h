@@ -18,6 +18,8 @@ std::string EncodeText(std::u16string_view text, bool compressible);
 // Reads stored text back (either form, including the mode switches of the
 // compressed form that other writers use).
 std::u16string DecodeText(std::string_view stored);
+// The same straight into UTF-8 (replacing what `out` held), as Utf16ToUtf8 would give it.
+void DecodeTextUtf8(std::string_view stored, std::string& out);
 
 // Case-insensitive equality of two names (ASCII letters fold; other characters
 // must be equal).

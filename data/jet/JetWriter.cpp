@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <climits>
+#include <optional>
 
 #include "data/jet/JetCatalog.h"
 #include "data/jet/JetEmptyDatabase.h"
@@ -149,6 +150,9 @@ struct JetWriter::Impl {
   PageFile file;
   Catalog catalog;
   std::vector<std::unique_ptr<NewTable>> tables;
+  std::optional<double> created;  // a fixed time stamp, or the current time
+
+  double Now() const { return created ? *created : CurrentOleDate(); }
 
   NewTable& TableAt(int table) {
     if (table < 0 || table >= static_cast<int>(tables.size())) throw JetError("No such table in this writer.");
@@ -158,9 +162,15 @@ struct JetWriter::Impl {
 
 void JetWriter::CreateDatabase(const std::string& path) { JetWriter(path, Mode::CreateNew).Commit(); }
 
-JetWriter::JetWriter(std::string path, Mode mode) : impl_(std::make_unique<Impl>()) {
+JetWriter::JetWriter(std::string path, Mode mode) : JetWriter(std::move(path), mode, std::nullopt) {}
+
+JetWriter::JetWriter(std::string path, Mode mode, double created)
+    : JetWriter(std::move(path), mode, std::optional<double>(created)) {}
+
+JetWriter::JetWriter(std::string path, Mode mode, std::optional<double> created) : impl_(std::make_unique<Impl>()) {
   impl_->path = std::move(path);
-  impl_->file = mode == Mode::CreateNew ? BuildEmptyDatabase(CurrentOleDate()) : PageFile::Load(impl_->path);
+  impl_->created = created;
+  impl_->file = mode == Mode::CreateNew ? BuildEmptyDatabase(impl_->Now()) : PageFile::Load(impl_->path);
   impl_->catalog = Catalog::Load(impl_->file);
 }
 
@@ -203,7 +213,7 @@ int JetWriter::CreateTable(const TableDef& def) {
     info.longValues[k].free = maps[3 + 2 * k];
   }
   WriteTableDefinition(m.file, info.chain, BuildTableDefinition(info));
-  m.catalog.AddTable(m.file, static_cast<int32_t>(info.page), name, CurrentOleDate());
+  m.catalog.AddTable(m.file, static_cast<int32_t>(info.page), name, m.Now());
 
   auto t = std::make_unique<NewTable>(info.page);
   t->def = def;

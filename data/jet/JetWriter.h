@@ -40,6 +40,7 @@
 // a table name that cannot be put into the catalog's name index (letters,
 // digits, '_' and blanks only, at most 64 characters).
 #include <memory>
+#include <optional>
 #include <span>
 #include <string>
 #include <string_view>
@@ -93,6 +94,10 @@ class JetWriter {
   static void CreateDatabase(const std::string& path);
 
   explicit JetWriter(std::string path, Mode mode = Mode::OpenExisting);
+  // Stamps the new database and every table it adds with `created` (days since
+  // 1899-12-30) instead of the current time, so that the same content always
+  // gives the same file.
+  JetWriter(std::string path, Mode mode, double created);
   ~JetWriter();
   JetWriter(JetWriter&&) noexcept;
   JetWriter& operator=(JetWriter&&) noexcept;
@@ -116,6 +121,8 @@ class JetWriter {
   void Commit();
 
  private:
+  JetWriter(std::string path, Mode mode, std::optional<double> created);
+
   struct Impl;
   std::unique_ptr<Impl> impl_;
 };

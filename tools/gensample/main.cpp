@@ -12,6 +12,7 @@
 #include <string>
 #include <string_view>
 
+#include "AccessSink.h"
 #include "SampleModel.h"
 #include "SqliteSink.h"
 
@@ -69,8 +70,7 @@ std::string Parse(int argc, char** argv, Arguments& args) {
 }
 
 std::unique_ptr<DirectorySink> MakeSink(const Arguments& args) {
-  if (args.format == "access")
-    throw std::runtime_error("the Access format cannot be written yet; use --format sqlite");
+  if (args.format == "access") return std::make_unique<AccessSink>(args.output);
   return std::make_unique<SqliteSink>(args.output);
 }
 
