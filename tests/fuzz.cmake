@@ -9,7 +9,7 @@ if(ORBISK_FUZZ)
   # Only what the two targets reach, instrumented for coverage and addresses.
   file(GLOB FUZZ_CORE_SOURCES CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/strutil/*.cpp ${CMAKE_SOURCE_DIR}/data/*.cpp)
   list(APPEND FUZZ_CORE_SOURCES ${CMAKE_SOURCE_DIR}/export/TemplateProccessor.cpp
-       ${CMAKE_SOURCE_DIR}/export/TextFile.cpp)
+       ${CMAKE_SOURCE_DIR}/export/TextFile.cpp ${CMAKE_SOURCE_DIR}/data/jet/JetText.cpp)
   add_library(orbisk_fuzz_core STATIC ${FUZZ_CORE_SOURCES})
   target_include_directories(orbisk_fuzz_core PUBLIC ${CMAKE_SOURCE_DIR})
   target_link_libraries(orbisk_fuzz_core PUBLIC SQLite::SQLite3 PkgConfig::MDB)
