@@ -1,6 +1,6 @@
 #pragma once
 // Where the generated directory goes. The model produces every row once and
-// hands it to a sink; each output format (SQLite now, Access later) is one
+// hands it to a sink; each output format (SQLite, Access) is one
 // sink that only translates rows into its file.
 #include <cstdint>
 #include <string>
