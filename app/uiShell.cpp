@@ -4,6 +4,7 @@
 #include <QDesktopServices>
 #include <QMessageBox>
 #include <exception>
+#include <filesystem>
 
 #include "app/HelpTools.h"
 #include "data/ProgramFiles.h"
@@ -20,13 +21,7 @@ MessageShower& Shower() {
   return shower;
 }
 
-}  // namespace
-
-void SetUrlOpener(UrlOpener opener) { Opener() = std::move(opener); }
-void SetMessageShower(MessageShower shower) { Shower() = std::move(shower); }
-
-void ShellOpen(const QString& target, const QString& /*params*/) {
-  const orbisk::ShellTarget t = orbisk::ShellOpenTarget(target.toStdString());
+void HandOver(const orbisk::ShellTarget& t) {
   QUrl url;
   switch (t.kind) {
     case orbisk::ShellTarget::Kind::None: return;
@@ -38,6 +33,21 @@ void ShellOpen(const QString& target, const QString& /*params*/) {
     Opener()(url);
   else
     QDesktopServices::openUrl(url);  // the desktop's result is not reported
+}
+
+}  // namespace
+
+void SetUrlOpener(UrlOpener opener) { Opener() = std::move(opener); }
+void SetMessageShower(MessageShower shower) { Shower() = std::move(shower); }
+
+void ShellOpen(const QString& target, const QString& /*params*/) {
+  HandOver(orbisk::ShellOpenTarget(target.toStdString()));
+}
+
+void ShellOpenWrittenFile(const QString& fileName) {
+  std::error_code ec;
+  const std::filesystem::path here = std::filesystem::current_path(ec);
+  HandOver(orbisk::WrittenFileTarget(fileName.toStdString(), here.string()));
 }
 
 void OpenHelpPage() {
