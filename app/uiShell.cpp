@@ -35,6 +35,19 @@ void HandOver(const orbisk::ShellTarget& t) {
     QDesktopServices::openUrl(url);  // the desktop's result is not reported
 }
 
+void ShowBox(QWidget* parent, QMessageBox::Icon icon, const QString& caption, const QString& text) {
+  if (Shower()) {
+    Shower()(parent, text);
+    return;
+  }
+  QMessageBox box(icon, caption, text, QMessageBox::Ok, parent ? parent : QApplication::activeWindow());
+  box.exec();
+}
+
+void ShowError(QWidget* parent, const QString& text) {
+  ShowBox(parent, QMessageBox::Critical, QApplication::applicationName(), text);
+}
+
 }  // namespace
 
 void SetUrlOpener(UrlOpener opener) { Opener() = std::move(opener); }
@@ -59,27 +72,19 @@ void OpenSupportMail() { ShellOpen(QStringLiteral("mailto:") + QString::fromLati
 void OpenProductsPage() { ShellOpen(QString::fromLatin1(orbisk::kProductsPage)); }
 
 void ShowMessage(QWidget* parent, const QString& text) {
-  if (Shower()) {
-    Shower()(parent, text);
-    return;
-  }
-  QMessageBox::information(parent, QApplication::applicationName(), text);
+  ShowBox(parent, QMessageBox::NoIcon, QApplication::applicationName(), text);
 }
 
 void ShowNotice(QWidget* parent, const QString& caption, const QString& text) {
-  if (Shower()) {
-    Shower()(parent, text);
-    return;
-  }
-  QMessageBox::information(parent ? parent : QApplication::activeWindow(), caption, text);
+  ShowBox(parent, QMessageBox::Information, caption, text);
 }
 
 void RunGuarded(QWidget* parent, const std::function<void()>& work) {
   try {
     work();
   } catch (const std::exception& e) {
-    ShowMessage(parent, QString::fromUtf8(e.what()));
+    ShowError(parent, QString::fromUtf8(e.what()));
   } catch (...) {
-    ShowMessage(parent, QStringLiteral("Unknown error."));
+    ShowError(parent, QStringLiteral("Unknown error."));
   }
 }
