@@ -170,4 +170,16 @@ ShellTarget ShellOpenTarget(std::string_view target) {
   return {ShellTarget::Kind::File, path};
 }
 
+ShellTarget WrittenFileTarget(std::string_view fileName, std::string_view currentFolder) {
+  if (fileName.empty()) return {};
+  std::string path(fileName);
+  if (path.front() != '/') {
+    std::string folder(currentFolder);
+    if (folder.empty() || folder.back() != '/') folder += '/';
+    path = folder + path;
+  }
+  if (IsProgramFile(path)) return {};
+  return {ShellTarget::Kind::File, path};
+}
+
 }  // namespace orbisk

@@ -50,5 +50,9 @@ struct ShellTarget {
 // an address starting with "www." gets "http://". Anything else, and any file
 // that is a program, opens nothing: data never names something to run.
 ShellTarget ShellOpenTarget(std::string_view target);
+// A file the program has just written, named as the user typed it: blanks are
+// part of the name, and a relative name lies in currentFolder. A program is
+// still never run.
+ShellTarget WrittenFileTarget(std::string_view fileName, std::string_view currentFolder);
 
 }  // namespace orbisk

@@ -5,6 +5,7 @@
 #include "browse/dlgCompany.h"
 #include "browse/dlgContact.h"
 #include "data/uDM.h"
+#include "export/dlgSelectExportType.h"
 #include "search/dlgCat.h"
 
 int main(int argc, char* argv[]) {
@@ -27,6 +28,8 @@ int main(int argc, char* argv[]) {
   Company_Dlg = &companyDlg;
   TContact_Dlg contactDlg(*DM, Main_Frm);
   Contact_Dlg = &contactDlg;
+  TExportType_Dlg exportTypeDlg(Main_Frm);
+  ExportType_Dlg = &exportTypeDlg;
 
   Main_Frm->show();
   const int rc = app.exec();
@@ -34,6 +37,7 @@ int main(int argc, char* argv[]) {
   ComanyCat_Dlg = nullptr;
   Company_Dlg = nullptr;
   Contact_Dlg = nullptr;
+  ExportType_Dlg = nullptr;
   DM = nullptr;
   return rc;
 }

@@ -51,7 +51,8 @@ orbisk::ExcelUi WindowExcelUi(QWidget* parent) {
   ui.askFileName = [parent]() -> std::string {
     QFileDialog chooser(parent);
     chooser.setAcceptMode(QFileDialog::AcceptSave);
-    chooser.setNameFilter(QtFileFilter(QStringLiteral("Microsoft Excel 文件|*.xls;*.xlsx")));
+    chooser.setNameFilter(QtFileFilter(QString::fromUtf8(orbisk::kExcelFileFilter) + QStringLiteral(";*.xlsx")));
+    chooser.setDefaultSuffix(QStringLiteral("xlsx"));  // the workbook is an Office Open XML file
     if (ExecModal(chooser) != QDialog::Accepted || chooser.selectedFiles().isEmpty()) return {};
     if (QWidget* w = QApplication::activeWindow()) w->repaint();
     return chooser.selectedFiles().first().toStdString();
@@ -59,7 +60,7 @@ orbisk::ExcelUi WindowExcelUi(QWidget* parent) {
   ui.notice = [parent](const std::string& caption, const std::string& text) {
     ShowNotice(parent, QString::fromStdString(caption), QString::fromStdString(text));
   };
-  ui.openFile = [](const std::string& path) { ShellOpen(QString::fromStdString(path)); };
+  ui.openFile = [](const std::string& path) { ShellOpenWrittenFile(QString::fromStdString(path)); };
   return ui;
 }
 
@@ -93,7 +94,8 @@ void TMain_Frm::Export_AExecute() {
     // Rows an Access table refused are always told, even when the file opens next.
     if (!ExportType_Dlg->OpenAfterSave() || outcome.rowsRefused > 0)
       ShowMessage(this, QString::fromStdString(orbisk::ExportSuccessText(outcome)));
-    if (ExportType_Dlg->OpenAfterSave()) ShellOpen(QString::fromStdString(outcome.fileName));
+    // The file as written: a name with blanks or without a folder is not a web address.
+    if (ExportType_Dlg->OpenAfterSave()) ShellOpenWrittenFile(QString::fromStdString(outcome.fileName));
   });
 }
 

@@ -4,6 +4,7 @@
 #include <QDesktopServices>
 #include <QMessageBox>
 #include <exception>
+#include <filesystem>
 
 #include "app/HelpTools.h"
 #include "data/ProgramFiles.h"
@@ -20,13 +21,7 @@ MessageShower& Shower() {
   return shower;
 }
 
-}  // namespace
-
-void SetUrlOpener(UrlOpener opener) { Opener() = std::move(opener); }
-void SetMessageShower(MessageShower shower) { Shower() = std::move(shower); }
-
-void ShellOpen(const QString& target, const QString& /*params*/) {
-  const orbisk::ShellTarget t = orbisk::ShellOpenTarget(target.toStdString());
+void HandOver(const orbisk::ShellTarget& t) {
   QUrl url;
   switch (t.kind) {
     case orbisk::ShellTarget::Kind::None: return;
@@ -40,6 +35,34 @@ void ShellOpen(const QString& target, const QString& /*params*/) {
     QDesktopServices::openUrl(url);  // the desktop's result is not reported
 }
 
+void ShowBox(QWidget* parent, QMessageBox::Icon icon, const QString& caption, const QString& text) {
+  if (Shower()) {
+    Shower()(parent, text);
+    return;
+  }
+  QMessageBox box(icon, caption, text, QMessageBox::Ok, parent ? parent : QApplication::activeWindow());
+  box.exec();
+}
+
+void ShowError(QWidget* parent, const QString& text) {
+  ShowBox(parent, QMessageBox::Critical, QApplication::applicationName(), text);
+}
+
+}  // namespace
+
+void SetUrlOpener(UrlOpener opener) { Opener() = std::move(opener); }
+void SetMessageShower(MessageShower shower) { Shower() = std::move(shower); }
+
+void ShellOpen(const QString& target, const QString& /*params*/) {
+  HandOver(orbisk::ShellOpenTarget(target.toStdString()));
+}
+
+void ShellOpenWrittenFile(const QString& fileName) {
+  std::error_code ec;
+  const std::filesystem::path here = std::filesystem::current_path(ec);
+  HandOver(orbisk::WrittenFileTarget(fileName.toStdString(), here.string()));
+}
+
 void OpenHelpPage() {
   ShellOpen(QString::fromStdString(orbisk::ResolveIgnoringCase(orbisk::ProgramFolder() + orbisk::kHelpPage)));
 }
@@ -49,27 +72,19 @@ void OpenSupportMail() { ShellOpen(QStringLiteral("mailto:") + QString::fromLati
 void OpenProductsPage() { ShellOpen(QString::fromLatin1(orbisk::kProductsPage)); }
 
 void ShowMessage(QWidget* parent, const QString& text) {
-  if (Shower()) {
-    Shower()(parent, text);
-    return;
-  }
-  QMessageBox::information(parent, QApplication::applicationName(), text);
+  ShowBox(parent, QMessageBox::NoIcon, QApplication::applicationName(), text);
 }
 
 void ShowNotice(QWidget* parent, const QString& caption, const QString& text) {
-  if (Shower()) {
-    Shower()(parent, text);
-    return;
-  }
-  QMessageBox::information(parent ? parent : QApplication::activeWindow(), caption, text);
+  ShowBox(parent, QMessageBox::Information, caption, text);
 }
 
 void RunGuarded(QWidget* parent, const std::function<void()>& work) {
   try {
     work();
   } catch (const std::exception& e) {
-    ShowMessage(parent, QString::fromUtf8(e.what()));
+    ShowError(parent, QString::fromUtf8(e.what()));
   } catch (...) {
-    ShowMessage(parent, QStringLiteral("Unknown error."));
+    ShowError(parent, QStringLiteral("Unknown error."));
   }
 }

@@ -11,6 +11,9 @@ class QWidget;
 // Hands a web address, mailto: link or file to the desktop's opener. Never
 // reports a failure; Params is accepted for the callers' sake and not used.
 void ShellOpen(const QString& target, const QString& params = {});
+// Opens a file the program has just written, its name taken exactly as typed
+// (blanks kept, a relative name found in the current folder).
+void ShellOpenWrittenFile(const QString& fileName);
 void OpenHelpPage();
 void OpenHomePage();
 void OpenSupportMail();
@@ -23,12 +26,12 @@ void SetUrlOpener(UrlOpener opener);
 using MessageShower = std::function<void(QWidget* parent, const QString& text)>;
 void SetMessageShower(MessageShower shower);
 
-// Shows a message box with the program's title.
+// Shows a plain message box (no icon) with the program's title and OK.
 void ShowMessage(QWidget* parent, const QString& text);
 // Shows an information box with its own caption.
 void ShowNotice(QWidget* parent, const QString& caption, const QString& text);
 
-// Runs a handler's work; whatever it throws is shown as a message and the
+// Runs a handler's work; whatever it throws is shown as an error message and the
 // program goes on. Every action and slot runs through this, so no exception
 // ever crosses Qt's event dispatch.
 void RunGuarded(QWidget* parent, const std::function<void()>& work);

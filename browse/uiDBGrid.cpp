@@ -118,7 +118,7 @@ TDBGrid::TDBGrid(Query* query, std::vector<GridColumn> columns, QWidget* parent)
 }
 
 std::string TDBGrid::SelectedField() const {
-  int c = currentIndex().isValid() ? currentIndex().column() : 0;
+  int c = currentIndex().isValid() ? currentIndex().column() : selectedColumn_;
   if (c < 0 || c >= model_->columnCount()) return {};
   return model_->column(c).field;
 }
@@ -147,7 +147,10 @@ void TDBGrid::fitColumns() {
 
 void TDBGrid::followCursor(int row) {
   if (row < 0) return;
-  int column = currentIndex().isValid() ? currentIndex().column() : 0;
+  // A reset of the model (controls enabled again after a walk, a reopen)
+  // leaves no current cell; the selected column stays what the user chose.
+  int column = currentIndex().isValid() ? currentIndex().column() : selectedColumn_;
+  if (column < 0 || column >= model_->columnCount()) column = 0;
   QModelIndex idx = model_->index(row, column);
   if (idx == currentIndex()) {
     viewport()->update();
@@ -162,6 +165,7 @@ void TDBGrid::followCursor(int row) {
 void TDBGrid::currentChanged(const QModelIndex& current, const QModelIndex& previous) {
   QTableView::currentChanged(current, previous);
   verticalHeader()->viewport()->update();
+  if (current.isValid()) selectedColumn_ = current.column();
   if (syncing_ || !current.isValid()) return;
   Query* q = model_->query();
   if (q->Active() && current.row() != q->CurrentRow()) q->MoveTo(current.row() + 1);

@@ -82,5 +82,6 @@ class TDBGrid : public QTableView {
   void followCursor(int row);
   TQueryModel* model_;
   bool syncing_ = false;
+  int selectedColumn_ = 0;  // the column of the current cell, kept while the model resets
   bool resizing_ = true;
 };

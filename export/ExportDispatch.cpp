@@ -37,6 +37,7 @@ ExportOutcome RunExport(Query& source, const ExportRequest& request, const Excel
       ExcelUi ui = excelUi;
       if (!ui.progress) ui.progress = progress;
       outcome.done = ExportToExcel(source, 0, 100, false, request.fileName, ui);
+      outcome.fileName = WorkbookFileName(request.fileName);  // a bare name gets .xlsx
       break;
     }
     case etCsv: ExportToCSV(source, request.fileName, 8000, true, progress); break;

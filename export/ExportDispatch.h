@@ -21,7 +21,7 @@ struct ExportRequest {
 
 struct ExportOutcome {
   bool done = true;          // false when the Excel writer filled no sheet
-  std::string fileName;      // the file written (the last part of a column export)
+  std::string fileName;      // the file written (a workbook's completed name, a column's last part)
   long long rowsWritten = 0; // Access: rows the table took
   long long rowsRefused = 0; // Access: rows it could not take
 };

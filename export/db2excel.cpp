@@ -177,8 +177,12 @@ bool ExportToExcel(Query& query, int lowTag, int highTag, bool show, std::string
   }
   if (fileName.empty() && ui.askFileName) fileName = ui.askFileName();
   if (fileName.empty()) return false;
-  if (ExtensionStart(fileName) == std::string::npos) fileName += ".xlsx";
-  return WriteWorkbook(query, lowTag, highTag, fileName, ui);
+  return WriteWorkbook(query, lowTag, highTag, WorkbookFileName(fileName), ui);
+}
+
+std::string WorkbookFileName(const std::string& fileName) {
+  if (fileName.empty() || ExtensionStart(fileName) != std::string::npos) return fileName;
+  return fileName + ".xlsx";
 }
 
 }  // namespace orbisk

@@ -45,6 +45,10 @@ bool FillSheetFromDataSet(Query& query, int lowTag, int highTag, lxw_worksheet* 
 // chosen name stays untouched then.
 bool ExportToExcel(Query& query, int lowTag, int highTag, bool show, std::string fileName, const ExcelUi& ui);
 
+// The file a workbook is saved under: the name given, with ".xlsx" added when
+// its last component has no extension.
+std::string WorkbookFileName(const std::string& fileName);
+
 // The sheet name for a query: its base name, made acceptable to spreadsheets
 // (at most 31 characters, none of []:*?/\).
 std::string ExcelSheetName(const Query& query);

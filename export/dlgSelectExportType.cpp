@@ -64,6 +64,9 @@ TExportType_Dlg::TExportType_Dlg(QWidget* parent) : QDialog(parent) {
   OpenDialog = new QFileDialog(this);
   OpenDialog->setAcceptMode(QFileDialog::AcceptOpen);
   OpenDialog->setFileMode(QFileDialog::AnyFile);  // the file need not exist
+  // The list shows each type's description alone, "Excel(*.xls)", as the radio
+  // items do; the patterns behind it still filter.
+  OpenDialog->setOption(QFileDialog::HideNameFilterDetails);
   OpenDialog->setWindowTitle(QStringLiteral("Output File Name"));
 
   auto* nameLine = new QHBoxLayout;
@@ -87,7 +90,10 @@ TExportType_Dlg::TExportType_Dlg(QWidget* parent) : QDialog(parent) {
   layout->addSpacing(6);
   layout->addLayout(buttons);
 
-  connect(ExportType_Buttons, &QButtonGroup::idClicked, this, [this] { ExportType_GrpClick(); });
+  // Toggled rather than clicked: arrow keys and code change the type too.
+  connect(ExportType_Buttons, &QButtonGroup::idToggled, this, [this](int, bool on) {
+    if (on) ExportType_GrpClick();
+  });
   connect(OutputFile_Edt, &QLineEdit::textChanged, this, [this] { OutputFile_EdtChange(); });
   connect(OuputFileOpen_Btn, &QToolButton::clicked, this, [this] { OuputFileOpen_BtnClick(); });
   connect(OK_Btn, &QPushButton::clicked, this, &QDialog::accept);

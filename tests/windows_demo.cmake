@@ -1,5 +1,5 @@
-# A look at the details, contact, category, map and About windows on a screen
-# (not a test): ui_windows_demo <company|contact|category|map|about> [tab].
+# A look at the details, contact, category, map, About and export windows on a screen
+# (not a test): ui_windows_demo <company|contact|category|map|about|export|chooser> [tab].
 if(ORBISK_GUI)
   add_executable(ui_windows_demo ${CMAKE_CURRENT_SOURCE_DIR}/ui/WindowsDemo.cpp)
   target_link_libraries(ui_windows_demo PRIVATE orbisk_ui)

@@ -108,3 +108,20 @@ TEST(ShellTargets, FilesWithBlanksOpenWhole) {
   EXPECT_EQ(ShellOpenTarget(program).kind, ShellTarget::Kind::None);
   EXPECT_EQ(ShellOpenTarget(dir.Path()).kind, ShellTarget::Kind::File);  // a folder opens in the file manager
 }
+
+TEST(ShellTargets, WrittenFileKeepsItsNameAsTyped) {
+  using K = ShellTarget::Kind;
+  orbisk::testing::TempFolder dir;
+  std::ofstream(dir.Path() + "list.csv ") << "a";
+  // Blanks belong to the name; a leading "www." or "http" is a file here, not a web address.
+  EXPECT_EQ(WrittenFileTarget(dir.Path() + "list.csv ", "/elsewhere").text, dir.Path() + "list.csv ");
+  ShellTarget relative = WrittenFileTarget(" www.example.htm", dir.Path());
+  EXPECT_EQ(relative.kind, K::File);
+  EXPECT_EQ(relative.text, dir.Path() + " www.example.htm");
+  EXPECT_EQ(WrittenFileTarget("http.csv", "/tmp").text, "/tmp/http.csv");
+  EXPECT_EQ(WrittenFileTarget("", "/tmp").kind, K::None);
+  const std::string program = dir.Path() + "export.sh";
+  std::ofstream(program) << "#!/bin/sh";
+  chmod(program.c_str(), 0755);
+  EXPECT_EQ(WrittenFileTarget("export.sh", dir.Path()).kind, K::None);
+}

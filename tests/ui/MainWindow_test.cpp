@@ -19,11 +19,6 @@
 
 namespace {
 
-QPoint CellCentre(TDBGrid* grid, int row, int column) {
-  grid->scrollTo(grid->model()->index(row, column));
-  return grid->visualRect(grid->model()->index(row, column)).center();
-}
-
 // As the platform delivers a double click: a click, then the second press as a double click.
 void DoubleClick(TDBGrid* grid, int row, int column) {
   const QPoint at = CellCentre(grid, row, column);
@@ -35,12 +30,6 @@ void Wheel(QWidget* target, int angle) {
   QWheelEvent e(QPointF(10, 10), target->mapToGlobal(QPointF(10, 10)), QPoint(), QPoint(0, angle), Qt::NoButton,
                 Qt::NoModifier, Qt::NoScrollPhase, false);
   QApplication::sendEvent(target, &e);
-}
-
-int ColumnOf(TDBGrid* grid, const char* field) {
-  for (int c = 0; c < grid->model()->columnCount(); ++c)
-    if (grid->queryModel()->column(c).field == field) return c;
-  return -1;
 }
 
 }  // namespace
@@ -153,12 +142,12 @@ void MainWindowTest::clickWritesCurrentRecord() {
   MainWindowFixture f;
   TMain_Frm& w = *f.frm;
   w.QueryCompany_A->trigger();
-  QTest::mouseClick(w.Company_DBGrid->viewport(), Qt::LeftButton, {}, CellCentre(w.Company_DBGrid, 1, 2));
+  ClickCell(w.Company_DBGrid, 1, 2);
   QCOMPARE(w.StatusText(),
            QStringLiteral("Current Record: 2/5  Société Générale Québec @ 5 Rue Laval, Montréal, Quebec"));
   w.SetStatusText(QStringLiteral("x"));
   // A click on the current row rewrites the text too.
-  QTest::mouseClick(w.Company_DBGrid->viewport(), Qt::LeftButton, {}, CellCentre(w.Company_DBGrid, 1, 3));
+  ClickCell(w.Company_DBGrid, 1, 3);
   QVERIFY(w.StatusText().startsWith(QStringLiteral("Current Record: 2/5  ")));
 }
 

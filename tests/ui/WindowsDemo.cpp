@@ -1,6 +1,9 @@
 // Shows each window in turn over the small test directory, for a look on a
-// real (virtual) screen: windows_demo <company|contact|category|map|about>.
+// real (virtual) screen: windows_demo <company|contact|category|map|about|export|chooser>.
+#include <QAbstractButton>
 #include <QApplication>
+#include <QButtonGroup>
+#include <QFileDialog>
 #include <QTimer>
 #include <filesystem>
 #include <iostream>
@@ -9,6 +12,8 @@
 #include "about/HelpAbout.h"
 #include "browse/dlgCompany.h"
 #include "browse/dlgContact.h"
+#include "export/ExportTypes.h"
+#include "export/dlgSelectExportType.h"
 #include "search/dlgCat.h"
 #include "search/frmMap.h"
 
@@ -48,6 +53,15 @@ int main(int argc, char* argv[]) {
   } else if (which == QLatin1String("map")) {
     ShowMapWindow(nullptr, QString::fromStdString(folder.Path()));
     return app.exec();
+  } else if (which == QLatin1String("export")) {
+    TExportType_Dlg dlg;
+    dlg.exec();
+  } else if (which == QLatin1String("chooser")) {
+    // The file chooser of the export dialog with the Excel type selected.
+    TExportType_Dlg dlg;
+    dlg.ExportType_Buttons->button(orbisk::etExcel)->setChecked(true);
+    dlg.OpenDialog->setDirectory(QString::fromStdString(folder.Path() + "Database"));
+    dlg.OpenDialog->exec();
   } else {
     ShowAboutWindow();
   }

@@ -1,6 +1,8 @@
 #pragma once
-// The real main window over a small directory in a temporary program folder,
-// with the desktop opener and the message boxes replaced by recorders.
+// The real main window over a small directory in a temporary program folder
+// (which also holds the HTML export templates), with the desktop opener and
+// the message boxes replaced by recorders.
+#include <QPoint>
 #include <QStringList>
 #include <QUrl>
 #include <memory>
@@ -10,6 +12,7 @@
 #include "browse/dlgContact.h"
 #include "search/dlgCat.h"
 #include "data/uDM.h"
+#include "export/dlgSelectExportType.h"
 #include "tests/core/TestDirectory.h"
 
 class MainWindowFixture {
@@ -24,7 +27,17 @@ class MainWindowFixture {
   std::unique_ptr<TComanyCat_Dlg> catDlg;
   std::unique_ptr<TCompany_Dlg> companyDlg;
   std::unique_ptr<TContact_Dlg> contactDlg;
+  std::unique_ptr<TExportType_Dlg> exportDlg;
   QList<QUrl> opened;
   QStringList messages;
   QStringList shown;  // titles of the modal windows shown (they close at once)
 };
+
+class TDBGrid;
+
+// Where a grid cell lies in the grid's viewport (scrolled into view first).
+QPoint CellCentre(TDBGrid* grid, int row, int column);
+// The grid column showing a field; -1 when none does.
+int ColumnOf(TDBGrid* grid, const char* field);
+// A left click on a cell, as the user makes it current.
+void ClickCell(TDBGrid* grid, int row, int column);
