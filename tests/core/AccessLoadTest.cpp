@@ -12,6 +12,7 @@
 #include "TestDirectory.h"
 #include "data/Connection.h"
 #include "data/Query.h"
+#include "data/jet/JetText.h"
 #include "data/jet/JetWriter.h"
 
 using namespace orbisk;
@@ -85,6 +86,30 @@ TEST(AccessLoad, EveryColumnTypeReadsBackWithItsEdgeValues) {
       EXPECT_EQ(loaded[r][col], want) << "row " << r << " column " << columns[col].name << ": ["
                                       << loaded[r][col].AsText() << "]";
     }
+  }
+}
+
+// Stored text straight to UTF-8 gives what decoding to UTF-16 and then to
+// UTF-8 gives, for both stored forms and their mode switches.
+TEST(AccessLoad, StoredTextDecodesStraightToUtf8) {
+  using orbisk::jet::DecodeTextUtf8;
+  const std::vector<std::pair<std::string, std::string>> cases = {
+      {"", ""},
+      {"\xFF\xFE", ""},
+      {"\xFF\xFE" "Qu\xE9" "bec", "Québec"},                       // compressed Latin-1
+      {std::string("\xFF\xFE" "ab\0\x01\x01\0c", 9), "abāc"},      // switches to UCS-2 and back
+      {std::string("\xFF\xFE" "a\0\x01", 5), "a"},                  // a UCS-2 half at the end is dropped
+      {std::string("M\0o\0n\0t\0r\0\xE9\0", 12), "Montré"},     // UCS-2
+      {std::string("\x3D\xD8\x00\xDE", 4), "\xF0\x9F\x98\x80"},    // a surrogate pair: one character
+      {std::string("\x3D\xD8" "a\0", 4), "\xEF\xBF\xBD" "a"},        // a lone high surrogate
+      {std::string("\x00\xDE", 2), "\xEF\xBF\xBD"},                  // a lone low surrogate
+      {std::string("a\0b", 3), "a"},                                 // an odd last byte is no character
+  };
+  std::string out = "left over";
+  for (const auto& [stored, want] : cases) {
+    DecodeTextUtf8(stored, out);
+    EXPECT_EQ(out, want) << ::testing::PrintToString(stored);
+    EXPECT_EQ(out, orbisk::jet::Utf16ToUtf8(orbisk::jet::DecodeText(stored))) << ::testing::PrintToString(stored);
   }
 }
 
