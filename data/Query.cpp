@@ -243,8 +243,13 @@ void Query::DeclareFields(std::vector<FieldDef> defs) {
 }
 
 Field* Query::FindField(std::string_view name) {
-  for (auto& f : fields_)
-    if (EqualsNoCaseAscii(f.FieldName(), name)) return &f;
+  // Handlers ask for the same field row after row.
+  if (lastFound_ < fields_.size() && fields_[lastFound_].FieldName() == name) return &fields_[lastFound_];
+  for (size_t i = 0; i < fields_.size(); ++i)
+    if (EqualsNoCaseAscii(fields_[i].FieldName(), name)) {
+      lastFound_ = i;
+      return &fields_[i];
+    }
   return nullptr;
 }
 
@@ -336,7 +341,7 @@ void Query::Open() {
         if (ci.type == ftWideString && ci.size == 0) ci.size = 255;
       }
     }
-    std::vector<Value> cells;
+    std::deque<Value> cells;
     int rows = 0;
     int rc;
     while ((rc = sqlite3_step(stmt_)) == SQLITE_ROW) {
@@ -562,7 +567,7 @@ void Query::Notify(QueryEvent e) {
 }
 
 size_t Query::MemoryUsed() const {
-  size_t bytes = (cells_.capacity() + calc_.capacity()) * sizeof(Value);
+  size_t bytes = (cells_.size() + calc_.capacity()) * sizeof(Value);
   for (const auto& v : cells_)
     if (const std::string* s = v.TextPtr())
       if (s->capacity() > 15) bytes += s->capacity() + 1;

@@ -7,6 +7,7 @@
 //   auto bm = q.GetBookmark(); q.DisableControls();
 //   ... q.First(); while (!q.Eof()) { ...; q.Next(); } ...
 //   q.GotoBookmark(bm); q.FreeBookmark(bm); q.EnableControls();   (also on error)
+#include <deque>
 #include <functional>
 #include <memory>
 #include <string>
@@ -199,7 +200,7 @@ class Query {
   std::vector<FieldDef> declared_;
   std::vector<Field> fields_;
   std::vector<ColumnInfo> columns_;
-  std::vector<Value> cells_;  // row-major, columns_.size() per row
+  std::deque<Value> cells_;  // row-major, columns_.size() per row; grows without moving rows
   std::vector<Value> calc_;   // row-major, one per calculated field
   std::vector<int> calcIndex_;  // field index -> calc slot (-1 when not calculated)
   int calcCount_ = 0;
@@ -212,6 +213,7 @@ class Query {
   int disableCount_ = 0;
   std::vector<std::pair<int, Observer>> observers_;
   int nextObserver_ = 1;
+  mutable size_t lastFound_ = 0;  // FindField: the field asked for last, tried first
 };
 
 // The calculated row number: the row's position, a negative position stored as 1.
