@@ -77,13 +77,13 @@ def same_value(kind, got, want):
 
 
 def check(sample_path):
-    spec = json.loads(sample_path.read_text(encoding="utf-8"))
-    path = sample_path.parent / spec["file"]
-    where = spec["file"]
+    sample = json.loads(sample_path.read_text(encoding="utf-8"))
+    path = sample_path.parent / sample["file"]
+    where = sample["file"]
     if run("mdb-ver", str(path)).strip() != "JET4":
         fail(where, "mdb-ver does not say JET4")
     tables = run("mdb-tables", "-1", str(path)).splitlines()
-    for t in spec["tables"]:
+    for t in sample["tables"]:
         name = t["name"]
         if name not in tables:
             fail(where, f"mdb-tables does not list {name}")
@@ -109,13 +109,13 @@ def check(sample_path):
                 if not same_value(kind, got, want):
                     fail(where, f"{name} row {index} column {header[col]}: mdb-export gives {got[:80]!r}, "
                                 f"expected {str(want)[:80]!r}")
-    for name in spec["listed"]:
+    for name in sample["listed"]:
         if name not in tables:
             fail(where, f"mdb-tables does not list {name}")
-    if spec["original"]:
-        original = pathlib.Path(spec["original"])
+    if sample["original"]:
+        original = pathlib.Path(sample["original"])
         before = run("mdb-tables", "-1", str(original)).splitlines()
-        added = {t["name"] for t in spec["tables"]} | set(spec["listed"])
+        added = {t["name"] for t in sample["tables"]} | set(sample["listed"])
         if sorted(tables) != sorted(before + list(added)):
             fail(where, f"tables {tables}, expected {before} and {sorted(added)}")
         for name in before:

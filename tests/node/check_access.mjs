@@ -43,12 +43,12 @@ function sameValue(kind, got, want) {
   }
 }
 
-function check(specFile) {
-  const spec = JSON.parse(readFileSync(join(folder, specFile), "utf8"));
-  const where = spec.file;
-  const reader = new MDBReader(readFileSync(join(folder, spec.file)));
+function check(sampleFile) {
+  const sample = JSON.parse(readFileSync(join(folder, sampleFile), "utf8"));
+  const where = sample.file;
+  const reader = new MDBReader(readFileSync(join(folder, sample.file)));
   const names = reader.getTableNames();
-  for (const t of spec.tables) {
+  for (const t of sample.tables) {
     if (!names.includes(t.name)) { fail(where, `no table ${t.name}`); continue; }
     const table = reader.getTable(t.name);
     const columns = table.getColumns().map((c) => [c.name, c.type]);
@@ -67,10 +67,10 @@ function check(specFile) {
       });
     }
   }
-  for (const name of spec.listed) if (!names.includes(name)) fail(where, `no table ${name}`);
-  if (spec.original) {
-    const before = new MDBReader(readFileSync(spec.original));
-    const expected = [...before.getTableNames(), ...spec.tables.map((t) => t.name), ...spec.listed].sort();
+  for (const name of sample.listed) if (!names.includes(name)) fail(where, `no table ${name}`);
+  if (sample.original) {
+    const before = new MDBReader(readFileSync(sample.original));
+    const expected = [...before.getTableNames(), ...sample.tables.map((t) => t.name), ...sample.listed].sort();
     if (JSON.stringify([...names].sort()) !== JSON.stringify(expected))
       fail(where, `tables ${names}, expected ${expected}`);
     for (const name of before.getTableNames()) {
