@@ -13,6 +13,12 @@
 
 namespace orbisk {
 
+namespace {
+// Every connection is used by one thread only (the program has one), so
+// SQLite need not lock around each call.
+constexpr int kSingleThread = SQLITE_OPEN_NOMUTEX;
+}  // namespace
+
 // ---------------------------------------------------------------------------
 // Text comparison as the directory's engine does it: letter case is ignored,
 // accented letters included, accents are not.
@@ -176,7 +182,7 @@ void Connection::EnsureOpen() {
     case DatabaseFormat::Unknown: throw std::runtime_error("Unrecognized database format '" + given + "'.");
     case DatabaseFormat::Sqlite: {
       sqlite3* db = nullptr;
-      if (sqlite3_open_v2(path.c_str(), &db, SQLITE_OPEN_READONLY, nullptr) != SQLITE_OK) {
+      if (sqlite3_open_v2(path.c_str(), &db, SQLITE_OPEN_READONLY | kSingleThread, nullptr) != SQLITE_OK) {
         std::string m = EngineError(db);
         sqlite3_close_v2(db);
         throw std::runtime_error(m);
@@ -188,7 +194,7 @@ void Connection::EnsureOpen() {
     case DatabaseFormat::Jet3:
     case DatabaseFormat::Jet4: {
       sqlite3* db = nullptr;
-      sqlite3_open(":memory:", &db);
+      sqlite3_open_v2(":memory:", &db, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE | kSingleThread, nullptr);
       RegisterTextFunctions(db);
       try {
         LoadAccessFile(path, db, progress_);
@@ -209,14 +215,14 @@ sqlite3* Connection::Handle() {
 
 void Connection::OpenMemory() {
   Close();
-  sqlite3_open(":memory:", &db_);
+  sqlite3_open_v2(":memory:", &db_, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE | kSingleThread, nullptr);
   RegisterTextFunctions(db_);
 }
 
 void Connection::OpenWritable(const std::string& path) {
   Close();
   sqlite3* db = nullptr;
-  if (sqlite3_open_v2(path.c_str(), &db, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE, nullptr) != SQLITE_OK) {
+  if (sqlite3_open_v2(path.c_str(), &db, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE | kSingleThread, nullptr) != SQLITE_OK) {
     std::string m = EngineError(db);
     sqlite3_close_v2(db);
     throw std::runtime_error(m);

@@ -347,16 +347,19 @@ void Query::Open() {
     while ((rc = sqlite3_step(stmt_)) == SQLITE_ROW) {
       ++rows;
       for (int c = 0; c < ncols; ++c) {
-        switch (sqlite3_column_type(stmt_, c)) {
-          case SQLITE_INTEGER: cells.emplace_back(static_cast<int64_t>(sqlite3_column_int64(stmt_, c))); break;
-          case SQLITE_FLOAT: cells.emplace_back(sqlite3_column_double(stmt_, c)); break;
-          case SQLITE_TEXT:
-            cells.emplace_back(std::string(reinterpret_cast<const char*>(sqlite3_column_text(stmt_, c)),
-                                           static_cast<size_t>(sqlite3_column_bytes(stmt_, c))));
+        // One call into the statement per cell; the value calls need no lock.
+        sqlite3_value* v = sqlite3_column_value(stmt_, c);
+        switch (sqlite3_value_type(v)) {
+          case SQLITE_INTEGER: cells.emplace_back(static_cast<int64_t>(sqlite3_value_int64(v))); break;
+          case SQLITE_FLOAT: cells.emplace_back(sqlite3_value_double(v)); break;
+          case SQLITE_TEXT: {
+            const char* t = reinterpret_cast<const char*>(sqlite3_value_text(v));
+            cells.emplace_back(std::string(t, static_cast<size_t>(sqlite3_value_bytes(v))));
             break;
+          }
           case SQLITE_BLOB: {
-            const char* b = static_cast<const char*>(sqlite3_column_blob(stmt_, c));
-            cells.emplace_back(Blob{std::string(b ? b : "", static_cast<size_t>(sqlite3_column_bytes(stmt_, c)))});
+            const char* b = static_cast<const char*>(sqlite3_value_blob(v));
+            cells.emplace_back(Blob{std::string(b ? b : "", static_cast<size_t>(sqlite3_value_bytes(v)))});
             break;
           }
           default: cells.emplace_back(); break;
