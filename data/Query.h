@@ -244,23 +244,39 @@ class ScopedDateFormats {
   DateFormats saved_;
 };
 
-// Walks a query safely: bookmark + disabled controls, restored on every path.
-class WalkGuard {
+// Puts a query back on the row that was current when it was made, on every path.
+class BookmarkGuard {
  public:
-  explicit WalkGuard(Query& q) : q_(q), bm_(q.GetBookmark()) { q_.DisableControls(); }
-  ~WalkGuard() {
+  explicit BookmarkGuard(Query& q) : q_(q), bm_(q.GetBookmark()) {}
+  ~BookmarkGuard() {
     try {
       if (q_.BookmarkValid(bm_)) q_.GotoBookmark(bm_);
     } catch (...) {
     }
     q_.FreeBookmark(bm_);
-    q_.EnableControls();
   }
-  WalkGuard(const WalkGuard&) = delete;
-  WalkGuard& operator=(const WalkGuard&) = delete;
+  BookmarkGuard(const BookmarkGuard&) = delete;
+  BookmarkGuard& operator=(const BookmarkGuard&) = delete;
  private:
   Query& q_;
   Bookmark bm_;
+};
+
+// Walks a query safely: bound controls suspended and the row restored on every
+// path; the controls follow again after the query is back on its row.
+class WalkGuard {
+ public:
+  explicit WalkGuard(Query& q) : disabled_(q), back_(q) {}
+  WalkGuard(const WalkGuard&) = delete;
+  WalkGuard& operator=(const WalkGuard&) = delete;
+ private:
+  struct Suspended {
+    explicit Suspended(Query& q) : q(q) { q.DisableControls(); }
+    ~Suspended() { q.EnableControls(); }
+    Query& q;
+  };
+  Suspended disabled_;  // made first, undone last
+  BookmarkGuard back_;
 };
 
 }  // namespace orbisk

@@ -14,17 +14,7 @@ ExportOutcome RunExport(Query& source, const ExportRequest& request, const Excel
   ExportOutcome outcome;
   outcome.fileName = request.fileName;
   // The query goes back to its row on every path; writers walk it from the first row.
-  struct BackToRow {
-    Query& q;
-    Bookmark b;
-    ~BackToRow() {
-      try {
-        if (q.BookmarkValid(b)) q.GotoBookmark(b);
-      } catch (...) {
-      }
-      q.FreeBookmark(b);
-    }
-  } back{source, source.GetBookmark()};
+  BookmarkGuard back(source);
   if (source.Active() && !source.IsEmpty()) source.First();
   switch (request.type) {
     case etAccess: {

@@ -121,15 +121,23 @@ size_t ScanForward(Bytes t, size_t from, size_t to, const SkipTable& table, unsi
   }
 }
 
+// The text and pattern lengths of a forward search and its first position;
+// false when the pattern cannot fit at or after it.
+bool ForwardBounds(std::string_view text, std::string_view pattern, size_t textLength, size_t patternLength,
+                   size_t& start, size_t& n, size_t& m) {
+  n = Clamp(textLength, text);
+  m = Clamp(patternLength, pattern);
+  if (m < 1 || n < m) return false;
+  if (start < 1) start = 1;
+  return start <= n - m + 1;
+}
+
 }  // namespace
 
 size_t FindForward(std::string_view text, std::string_view pattern, size_t textLength,
                    size_t patternLength, size_t start) {
-  const size_t n = Clamp(textLength, text);
-  const size_t m = Clamp(patternLength, pattern);
-  if (m < 1 || n < m) return 0;
-  if (start < 1) start = 1;
-  if (start > n - m + 1) return 0;
+  size_t n, m;
+  if (!ForwardBounds(text, pattern, textLength, patternLength, start, n, m)) return 0;
   SkipTable table;
   BuildSkipTable(pattern, m, table);
   Bytes t = BytesOf(text);
@@ -143,11 +151,8 @@ size_t FindForward(std::string_view text, std::string_view pattern, size_t textL
 
 size_t FindForwardNoCase(std::string_view text, std::string_view pattern, size_t textLength,
                          size_t patternLength, size_t start) {
-  const size_t n = Clamp(textLength, text);
-  const size_t m = Clamp(patternLength, pattern);
-  if (m < 1 || n < m) return 0;
-  if (start < 1) start = 1;
-  if (start > n - m + 1) return 0;
+  size_t n, m;
+  if (!ForwardBounds(text, pattern, textLength, patternLength, start, n, m)) return 0;
   SkipTable table;
   BuildSkipTableNoCase(pattern, m, table);
   const auto& up = UpperCaseTable();
