@@ -88,7 +88,10 @@ void TMain_Frm::BindDataModule(orbisk::TDM* dm) {
   dm_ = dm;
   dm_->ShowCurrentRecord = [this](Query& q) { ShowCurrentRecord(q); };
   dm_->ADOConnection.SetProgress(
-      [this](long long done, long long total, const std::string&) { ShowLoadProgress(done, total); });
+      [this](long long done, long long total, const std::string&) {
+        ShowLoadProgress(done, total);
+        return true;
+      });
 
   Company_DBGrid = new TDBGrid(&dm_->Company_Q, GridColumns(orbisk::CompanyResultColumns()), CompanyList_TS);
   Company_DBGrid->setObjectName(QStringLiteral("Company_DBGrid"));

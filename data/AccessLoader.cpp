@@ -438,7 +438,10 @@ void LoadAccessFile(const std::string& path, sqlite3* db, const LoadProgress& pr
   };
   exec("BEGIN");
   long long done = 0;
-  if (progress) progress(0, total, "");
+  auto report = [&](long long n, const std::string& table) {
+    if (progress && !progress(n, total, table)) throw LoadCancelled();
+  };
+  report(0, "");
   std::vector<std::string> indexes;
   PageReader pages(mdb.get(), path);
   LongValueReader longValues(mdb.get(), pages);
@@ -464,12 +467,12 @@ void LoadAccessFile(const std::string& path, sqlite3* db, const LoadProgress& pr
       throw std::runtime_error(EngineError(db));
     std::unique_ptr<sqlite3_stmt, int (*)(sqlite3_stmt*)> insGuard(ins, sqlite3_finalize);
     TableLoader(mdb.get(), table, ins, jet3).Run(pages, longValues, [&] {
-      if (progress && (++done % 2000) == 0) progress(done, total, l.name);
+      if ((++done % 2000) == 0) report(done, l.name);
     });
   }
   for (auto& ix : indexes) exec(ix);
   exec("COMMIT");
-  if (progress) progress(total, total, "");
+  report(total, "");
 }
 
 }  // namespace orbisk

@@ -9,6 +9,8 @@
 
 #include "data/ProgramFiles.h"
 #include "data/Schema.h"
+#include "data/SqlLike.h"
+#include "data/TextCollation.h"
 #include "strutil/TextUtil.h"
 
 namespace orbisk {
@@ -19,127 +21,14 @@ namespace {
 constexpr int kSingleThread = SQLITE_OPEN_NOMUTEX;
 }  // namespace
 
-// ---------------------------------------------------------------------------
-// Text comparison as the directory's engine does it: letter case is ignored,
-// accented letters included, accents are not.
-
-namespace {
-
-inline char32_t NextFolded(const unsigned char*& p, const unsigned char* end) {
-  unsigned char c = *p;
-  if (c < 0x80) {
-    ++p;
-    return (c >= 'A' && c <= 'Z') ? c + 32 : c;
-  }
-  std::string_view s(reinterpret_cast<const char*>(p), static_cast<size_t>(end - p));
-  size_t i = 0;
-  char32_t cp = DecodeUtf8(s, i);
-  p += i;
-  return i == 1 ? cp : FoldCase(cp);
-}
-
-int NoCaseCompare(void*, int n1, const void* a, int n2, const void* b) {
-  const unsigned char* p = static_cast<const unsigned char*>(a);
-  const unsigned char* pe = p + n1;
-  const unsigned char* q = static_cast<const unsigned char*>(b);
-  const unsigned char* qe = q + n2;
-  while (p < pe && q < qe) {
-    // Plain ASCII on both sides needs no decoding.
-    if (*p < 0x80 && *q < 0x80) {
-      unsigned char x = *p++, y = *q++;
-      if (x >= 'A' && x <= 'Z') x += 32;
-      if (y >= 'A' && y <= 'Z') y += 32;
-      if (x != y) return x < y ? -1 : 1;
-      continue;
-    }
-    char32_t x = NextFolded(p, pe), y = NextFolded(q, qe);
-    if (x != y) return x < y ? -1 : 1;
-  }
-  if (p < pe) return 1;
-  if (q < qe) return -1;
-  return 0;
-}
-
-// LIKE with % (any run) and _ (one character), ignoring case as above. The
-// optional escape character makes the next pattern character literal.
-bool LikeMatch(const unsigned char* pat, const unsigned char* patEnd, const unsigned char* str,
-               const unsigned char* strEnd, char32_t escape) {
-  const unsigned char* starPat = nullptr;
-  const unsigned char* starStr = nullptr;
-  while (str < strEnd) {
-    if (pat < patEnd) {
-      const unsigned char* p = pat;
-      char32_t pc = NextFolded(p, patEnd);
-      bool literal = false;
-      if (escape && pc == escape && p < patEnd) {
-        pc = NextFolded(p, patEnd);
-        literal = true;
-      }
-      if (!literal && pc == '%') {
-        // Collapse runs of % and remember where to retry.
-        while (p < patEnd && *p == '%') ++p;
-        if (p == patEnd) return true;
-        starPat = p;
-        starStr = str;
-        pat = p;
-        continue;
-      }
-      const unsigned char* s = str;
-      char32_t sc = NextFolded(s, strEnd);
-      if ((!literal && pc == '_') || pc == sc) {
-        pat = p;
-        str = s;
-        continue;
-      }
-    }
-    if (!starPat) return false;
-    // Let the last % take one more character and try again.
-    NextFolded(starStr, strEnd);
-    str = starStr;
-    pat = starPat;
-  }
-  while (pat < patEnd && *pat == '%') ++pat;
-  return pat == patEnd;
-}
-
-void LikeFunction(sqlite3_context* ctx, int argc, sqlite3_value** argv) {
-  const unsigned char* pat = sqlite3_value_text(argv[0]);
-  int patLen = sqlite3_value_bytes(argv[0]);
-  const unsigned char* str = sqlite3_value_text(argv[1]);
-  int strLen = sqlite3_value_bytes(argv[1]);
-  if (!pat || !str) return;  // NULL LIKE anything is NULL
-  char32_t escape = 0;
-  if (argc == 3) {
-    const unsigned char* e = sqlite3_value_text(argv[2]);
-    if (!e) return;
-    std::string_view es(reinterpret_cast<const char*>(e), sqlite3_value_bytes(argv[2]));
-    size_t i = 0;
-    if (es.empty()) {
-      sqlite3_result_error(ctx, "ESCAPE expression must be a single character", -1);
-      return;
-    }
-    escape = FoldCase(DecodeUtf8(es, i));
-    if (i != es.size()) {
-      sqlite3_result_error(ctx, "ESCAPE expression must be a single character", -1);
-      return;
-    }
-  }
-  sqlite3_result_int(ctx, LikeMatch(pat, pat + patLen, str, str + strLen, escape) ? 1 : 0);
-}
-
-
-}  // namespace
-
 std::string EngineError(sqlite3* db) {
   const char* m = db ? sqlite3_errmsg(db) : nullptr;
   return m ? m : "Unknown database error.";
 }
 
 void RegisterTextFunctions(sqlite3* db) {
-  sqlite3_create_collation_v2(db, "NOCASE", SQLITE_UTF8, nullptr, NoCaseCompare, nullptr);
-  for (int argc : {2, 3})
-    sqlite3_create_function_v2(db, "like", argc, SQLITE_UTF8 | SQLITE_DETERMINISTIC, nullptr, LikeFunction,
-                               nullptr, nullptr, nullptr);
+  RegisterTextCollation(db);
+  RegisterLikeFunction(db);
 }
 
 DatabaseFormat DetectDatabaseFormat(const std::string& path) {

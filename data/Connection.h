@@ -4,6 +4,7 @@
 // with libmdb into an in-memory SQLite database; a SQLite file is opened
 // read-only in place; anything else is refused.
 #include <functional>
+#include <stdexcept>
 #include <string>
 #include <string_view>
 
@@ -12,7 +13,13 @@ struct sqlite3;
 namespace orbisk {
 
 // Progress of loading a directory: rows loaded so far and the total expected.
-using LoadProgress = std::function<void(long long done, long long total, const std::string& table)>;
+// Returning false asks the load to stop; the query then fails with LoadCancelled.
+using LoadProgress = std::function<bool(long long done, long long total, const std::string& table)>;
+
+// The user stopped loading the directory: the search ends quietly, nothing is shown.
+struct LoadCancelled : std::runtime_error {
+  LoadCancelled() : std::runtime_error("Loading the directory was cancelled.") {}
+};
 
 class Connection {
  public:

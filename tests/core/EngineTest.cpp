@@ -166,6 +166,7 @@ TEST(Engine, AccessFilesLoadLikeMdbExportShowsThem) {
       EXPECT_GE(done, lastDone);
       lastDone = done;
       total = all;
+      return true;
     });
     c.EnsureOpen();
     EXPECT_EQ(lastDone, total) << name;
@@ -198,4 +199,18 @@ TEST(Engine, AccessFilesLoadLikeMdbExportShowsThem) {
     }
   }
   EXPECT_GE(tablesChecked, 8);
+}
+
+TEST(Engine, ALoadStoppedByItsProgressLeavesTheConnectionClosed) {
+  Connection c;
+  c.SetConnectionString("Data Source=" + std::string(ORBISK_TEST_DATA) + "/access/test2V2000.mdb");
+  int calls = 0;
+  c.SetProgress([&](long long, long long, const std::string&) { return ++calls < 1; });
+  EXPECT_THROW(c.EnsureOpen(), LoadCancelled);
+  EXPECT_EQ(calls, 1);
+  EXPECT_FALSE(c.Connected());
+  // A later query loads again from the start.
+  c.SetProgress([](long long, long long, const std::string&) { return true; });
+  c.EnsureOpen();
+  EXPECT_TRUE(c.Connected());
 }
