@@ -26,8 +26,9 @@ void DoubleClick(TDBGrid* grid, int row, int column) {
   QTest::mouseDClick(grid->viewport(), Qt::LeftButton, {}, at);
 }
 
-void Wheel(QWidget* target, int angle) {
-  QWheelEvent e(QPointF(10, 10), target->mapToGlobal(QPointF(10, 10)), QPoint(), QPoint(0, angle), Qt::NoButton,
+void Wheel(QWidget* target, int angle, bool sideways = false) {
+  const QPoint delta = sideways ? QPoint(angle, 0) : QPoint(0, angle);
+  QWheelEvent e(QPointF(10, 10), target->mapToGlobal(QPointF(10, 10)), QPoint(), delta, Qt::NoButton,
                 Qt::NoModifier, Qt::NoScrollPhase, false);
   QApplication::sendEvent(target, &e);
 }
@@ -46,6 +47,8 @@ class MainWindowTest : public QObject {
   void doubleClickDispatch();
   void contactDoubleClickOnEmptyMail();
   void wheelMovesOneRow();
+  void wheelGoesToTheControlUnderTheMouse();
+  void sidewaysWheelScrollsAcross();
   void hidingPanelGivesPagesItsHeight();
   void failingSearchKeepsOtherPage();
   void badNumberRunsNothing();
@@ -235,10 +238,45 @@ void MainWindowTest::wheelMovesOneRow() {
   QCOMPARE(f.dm.Company_Q.RecNo(), 2);
   Wheel(grid->viewport(), 0);  // no distance counts as down
   QCOMPARE(f.dm.Company_Q.RecNo(), 3);
-  // The wheel goes to the focused control wherever the mouse is.
+  QCOMPARE(grid->verticalScrollBar()->value(), 0);
+}
+
+void MainWindowTest::wheelGoesToTheControlUnderTheMouse() {
+  MainWindowFixture f;
+  TMain_Frm& w = *f.frm;
+  w.QueryCompany_A->trigger();
+  TDBGrid* grid = w.Company_DBGrid;
+  // The focus in the area-code box, the mouse over the grid: the grid moves,
+  // the condition of the next search stays as typed.
+  w.TelAreaCode_Cbo->setFocus();
+  QTRY_VERIFY(w.TelAreaCode_Cbo->hasFocus());
+  const QString code = w.TelAreaCode_Cbo->currentText();
+  Wheel(grid->viewport(), -120);
+  QCOMPARE(f.dm.Company_Q.RecNo(), 2);
+  QCOMPARE(w.TelAreaCode_Cbo->currentText(), code);
+  QVERIFY(w.TelAreaCode_Cbo->hasFocus());
+  // Over the box itself the box moves and the grid stays.
+  Wheel(w.TelAreaCode_Cbo, -120);
+  QVERIFY(w.TelAreaCode_Cbo->currentText() != code);
+  QCOMPARE(f.dm.Company_Q.RecNo(), 2);
+  // Over a label nothing moves, wherever the focus is.
+  grid->setFocus();
+  QTRY_VERIFY(grid->hasFocus());
   Wheel(w.Title_Pnl, 120);
   QCOMPARE(f.dm.Company_Q.RecNo(), 2);
-  QCOMPARE(grid->verticalScrollBar()->value(), 0);
+}
+
+void MainWindowTest::sidewaysWheelScrollsAcross() {
+  MainWindowFixture f;
+  TMain_Frm& w = *f.frm;
+  w.QueryCompany_A->trigger();
+  TDBGrid* grid = w.Company_DBGrid;
+  for (int c = 0; c < grid->model()->columnCount(); ++c) grid->setColumnWidth(c, 400);
+  QTRY_VERIFY(grid->horizontalScrollBar()->maximum() > 0);
+  QCOMPARE(grid->horizontalScrollBar()->value(), 0);
+  Wheel(grid->viewport(), -120, true);
+  QVERIFY(grid->horizontalScrollBar()->value() > 0);
+  QCOMPARE(f.dm.Company_Q.RecNo(), 1);
 }
 
 void MainWindowTest::hidingPanelGivesPagesItsHeight() {
