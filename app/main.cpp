@@ -11,7 +11,6 @@
 int main(int argc, char* argv[]) {
   QApplication app(argc, argv);
   QApplication::setApplicationName(QStringLiteral("Orbisk"));
-  QApplication::setApplicationDisplayName(QStringLiteral("Orbisk"));
 
   // Created in this order and kept until the program ends. Start-up opens no
   // database: the connection opens with the first query.
