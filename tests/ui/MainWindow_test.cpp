@@ -46,6 +46,7 @@ class MainWindowTest : public QObject {
   void rowsAreStriped();
   void doubleClickDispatch();
   void contactDoubleClickOnEmptyMail();
+  void doubleClickOutsideCellsActsOnCurrentCell();
   void wheelMovesOneRow();
   void wheelGoesToTheControlUnderTheMouse();
   void sidewaysWheelScrollsAcross();
@@ -204,6 +205,35 @@ void MainWindowTest::doubleClickDispatch() {
   QVERIFY(f.dm.Company_Q.Eof());
   grid->gridDoubleClicked();
   QVERIFY(f.messages.isEmpty() && f.opened.isEmpty() && f.shown.isEmpty());
+}
+
+void MainWindowTest::doubleClickOutsideCellsActsOnCurrentCell() {
+  MainWindowFixture f;
+  TMain_Frm& w = *f.frm;
+  w.QueryCompany_A->trigger();
+  TDBGrid* grid = w.Company_DBGrid;
+  ClickCell(grid, 2, ColumnOf(grid, "Email"));
+  QCOMPARE(f.dm.Company_Q.RecNo(), 3);
+  // On the indicator column of another row: the current cell stays, its mail opens.
+  QHeaderView* indicator = grid->verticalHeader();
+  const QPoint onRow0(indicator->width() / 2, indicator->sectionViewportPosition(0) + indicator->sectionSize(0) / 2);
+  QTest::mouseClick(indicator->viewport(), Qt::LeftButton, {}, onRow0);
+  QTest::mouseDClick(indicator->viewport(), Qt::LeftButton, {}, onRow0);
+  QCOMPARE(f.dm.Company_Q.RecNo(), 3);
+  QCOMPARE(grid->currentIndex().row(), 2);
+  QCOMPARE(f.opened.size(), 1);
+  QVERIFY(f.opened.first().toString().startsWith(QStringLiteral("mailto:")));
+  f.opened.clear();
+  // Below the last row: the same.
+  grid->resize(grid->width(), 600);
+  const int below = grid->rowViewportPosition(4) + grid->rowHeight(4) + 20;
+  QVERIFY(below < grid->viewport()->height());
+  const QPoint empty(grid->columnViewportPosition(1) + 5, below);
+  QTest::mouseClick(grid->viewport(), Qt::LeftButton, {}, empty);
+  QTest::mouseDClick(grid->viewport(), Qt::LeftButton, {}, empty);
+  QCOMPARE(f.dm.Company_Q.RecNo(), 3);
+  QCOMPARE(grid->currentIndex().row(), 2);
+  QCOMPARE(f.opened.size(), 1);
 }
 
 void MainWindowTest::contactDoubleClickOnEmptyMail() {
