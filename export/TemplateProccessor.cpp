@@ -33,8 +33,10 @@ char tokenEnd = '}';
 
 // An optional sign and decimal digits that fit an int.
 bool TryStrToInt(std::string_view s, int& value) {
-  if (!s.empty() && s[0] == '+') s.remove_prefix(1);
-  if (s.empty() || s[0] == '+') return false;
+  const bool plus = !s.empty() && s[0] == '+';
+  if (plus) s.remove_prefix(1);
+  // One sign at most: "+-5" is no integer.
+  if (s.empty() || s[0] == '+' || (plus && s[0] == '-')) return false;
   const auto [end, ec] = std::from_chars(s.data(), s.data() + s.size(), value);
   return ec == std::errc() && end == s.data() + s.size();
 }
