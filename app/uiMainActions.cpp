@@ -258,6 +258,7 @@ void TMain_Frm::SelectCat_AExecute() {
     CategoryTarget target{Category_Edt->text(), Category_Edt->toolTip(), CategoryCondition, Category_Chk->isChecked()};
     if (!RunCategoryPicker(*ComanyCat_Dlg, *dm_, target)) return;
     Category_Edt->setText(target.text);
+    Category_Edt->setCursorPosition(0);  // a long path shows its main category
     Category_Edt->setToolTip(target.hint);
     CategoryCondition = target.condition;
     Category_Chk->setChecked(target.ticked);

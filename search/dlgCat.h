@@ -31,10 +31,16 @@ class TComanyCat_Dlg : public QDialog {
   TDBGrid* MainCat_DBGrid;
   QLabel* SubCat_Lab;
   TDBGrid* SubCat_DBGrid;
+  // The current selection, what OK applies (the highlighted row is not it).
+  QLabel* Selection_Lab;
   QPushButton* OK_Btn;
   QPushButton* Cancel_Btn;
 
+ protected:
+  void showEvent(QShowEvent* e) override;
+
  private:
+  void ShowSelection();
   orbisk::TDM& dm_;
 };
 

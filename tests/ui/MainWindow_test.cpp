@@ -47,6 +47,7 @@ class MainWindowTest : public QObject {
   void doubleClickDispatch();
   void contactDoubleClickOnEmptyMail();
   void doubleClickOutsideCellsActsOnCurrentCell();
+  void categoryBoxShowsItsStart();
   void wheelMovesOneRow();
   void wheelGoesToTheControlUnderTheMouse();
   void sidewaysWheelScrollsAcross();
@@ -249,6 +250,23 @@ void MainWindowTest::contactDoubleClickOnEmptyMail() {
   DoubleClick(grid, 0, ColumnOf(grid, "Name"));
   QVERIFY(f.messages.isEmpty());
   QCOMPARE(f.shown, QStringList{QStringLiteral("Ann Smith")});
+}
+
+void MainWindowTest::categoryBoxShowsItsStart() {
+  MainWindowFixture f;
+  TMain_Frm& w = *f.frm;
+  ModalSeam() = [&](QDialog& d) {
+    d.show();
+    ClickCell(f.catDlg->MainCat_DBGrid, 1, 1);  // Agriculture
+    ClickCell(f.catDlg->SubCat_DBGrid, 1, 1);   // Dairy
+    d.hide();
+    return int(QDialog::Accepted);
+  };
+  w.Category_Edt->setFixedWidth(40);  // narrower than the path
+  w.SelectCat_A->trigger();
+  QCOMPARE(w.Category_Edt->text(), QStringLiteral("Agriculture/Dairy"));
+  QCOMPARE(w.Category_Edt->cursorPosition(), 0);  // the main category in view, not the tail
+  QVERIFY(f.messages.isEmpty());
 }
 
 void MainWindowTest::wheelMovesOneRow() {
