@@ -33,6 +33,8 @@ class ExportProgressDialog {
     dialog_->setMinimumDuration(400);
     dialog_->setAutoClose(false);
   }
+  // Closed before any message box, so no progress stays behind it.
+  void Close() { dialog_.reset(); }
   orbisk::ExportProgress Callback() {
     return [this](long long rows) {
       if (!dialog_) return;
@@ -46,7 +48,7 @@ class ExportProgressDialog {
   std::unique_ptr<QProgressDialog> dialog_;
 };
 
-orbisk::ExcelUi WindowExcelUi(QWidget* parent) {
+orbisk::ExcelUi WindowExcelUi(QWidget* parent, ExportProgressDialog& progress) {
   orbisk::ExcelUi ui;
   ui.askFileName = [parent]() -> std::string {
     QFileDialog chooser(parent);
@@ -57,7 +59,8 @@ orbisk::ExcelUi WindowExcelUi(QWidget* parent) {
     if (QWidget* w = QApplication::activeWindow()) w->repaint();
     return chooser.selectedFiles().first().toStdString();
   };
-  ui.notice = [parent](const std::string& caption, const std::string& text) {
+  ui.notice = [parent, &progress](const std::string& caption, const std::string& text) {
+    progress.Close();
     ShowNotice(parent, QString::fromStdString(caption), QString::fromStdString(text));
   };
   ui.openFile = [](const std::string& path) { ShellOpenWrittenFile(QString::fromStdString(path)); };
@@ -88,7 +91,9 @@ void TMain_Frm::Export_AExecute() {
       }
     } arrow;
     ExportProgressDialog progress(this, source.RecordCount());
-    const orbisk::ExportOutcome outcome = orbisk::RunExport(source, request, WindowExcelUi(this), progress.Callback());
+    const orbisk::ExportOutcome outcome =
+        orbisk::RunExport(source, request, WindowExcelUi(this, progress), progress.Callback());
+    progress.Close();
     QApplication::processEvents();
     if (!outcome.done) return;  // the workbook writer has said why
     // Rows an Access table refused are always told, even when the file opens next.
@@ -108,7 +113,7 @@ void TMain_Frm::ExportExcel_AExecute() {
       ~RestoreCursor() { QApplication::restoreOverrideCursor(); }
     } restore;
     ExportProgressDialog progress(this, source.RecordCount());
-    orbisk::ExcelUi ui = WindowExcelUi(this);
+    orbisk::ExcelUi ui = WindowExcelUi(this, progress);
     ui.progress = progress.Callback();
     orbisk::ExportToExcel(source, 0, 100, true, std::string(), ui);
   });

@@ -17,11 +17,13 @@
 #include <QProcess>
 #include <QPushButton>
 #include <QTabWidget>
+#include <QProgressDialog>
 #include <QTest>
 #include <QToolButton>
 #include <QXmlStreamReader>
 #include <functional>
 
+#include "app/uiShell.h"
 #include "browse/uiDBGrid.h"
 #include "data/uDM.h"
 #include "export/ExportTypes.h"
@@ -152,6 +154,7 @@ class ExportTest : public QObject {
   void failedExportKeepsTheRow();
   void contactPageExportsContacts();
   void refusedAccessRowsAreTold();
+  void progressClosedBeforeTheMessage();
   void missingTemplateIsReported();
   void excelShownInSpreadsheetProgram();
 };
@@ -489,6 +492,31 @@ void ExportTest::refusedAccessRowsAreTold() {
   const QStringList rows = AccessTable(Out(f, "list.mdb"), QStringLiteral("Company"));
   QCOMPARE(rows.size(), 6);
   QVERIFY(rows.filter(QString::fromStdString(longName)).isEmpty());
+}
+
+void ExportTest::progressClosedBeforeTheMessage() {
+  MainWindowFixture f;
+  // Enough companies for the export to show its progress.
+  sqlite3* db = nullptr;
+  QCOMPARE(sqlite3_open((f.folder.Path() + "Database/corpdir.mdb").c_str(), &db), SQLITE_OK);
+  const char* insert =
+      "WITH RECURSIVE n(i) AS (SELECT 100 UNION ALL SELECT i + 1 FROM n WHERE i < 2600)"
+      " INSERT INTO Company_Info (Company_ID, Company_Name) SELECT i, 'Company ' || i FROM n";
+  QCOMPARE(sqlite3_exec(db, insert, nullptr, nullptr, nullptr), SQLITE_OK);
+  sqlite3_close(db);
+  TMain_Frm& w = *f.frm;
+  if (w.Top_Chk->isChecked()) ClickIndicator(w.Top_Chk);
+  QTest::mouseClick(w.QueryCompany_Btn, Qt::LeftButton);
+  QVERIFY(w.Company_DBGrid->model()->rowCount() > 2500);
+  QList<int> progressAtMessage;
+  SetMessageShower([&](QWidget*, const QString& text) {
+    f.messages.append(text);
+    progressAtMessage.append(static_cast<int>(w.findChildren<QProgressDialog*>().size()));
+  });
+  Export(f, Choose(etCsv, Out(f, "many.csv")));
+  QCOMPARE(f.messages, QStringList{kSuccess});
+  QCOMPARE(progressAtMessage, QList<int>{0});
+  QCOMPARE(Lines(Out(f, "many.csv")).size(), w.Company_DBGrid->model()->rowCount() + 1);
 }
 
 void ExportTest::missingTemplateIsReported() {
