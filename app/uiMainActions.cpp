@@ -161,8 +161,14 @@ void TMain_Frm::RunSearch(Query& q, TDBGrid* grid, QWidget* page, bool contact) 
   if (!dm_) throw std::logic_error("The data module is not ready.");
   const orbisk::SearchPanel panel = CurrentPanel();
   // A row that cannot be compared stops the search before any statement runs.
+  // As with a search the engine refuses, that page's list goes: its rows
+  // belong to conditions no longer on the panel.
   const std::string problem = orbisk::ValidatePanel(panel);
   if (!problem.empty()) {
+    {
+      SearchSuspension suspended(q, grid, contact);
+      q.Close();
+    }
     ShowMessage(this, QString::fromStdString(problem));
     return;
   }

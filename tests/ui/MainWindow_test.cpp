@@ -54,6 +54,7 @@ class MainWindowTest : public QObject {
   void hidingPanelGivesPagesItsHeight();
   void failingSearchKeepsOtherPage();
   void badNumberRunsNothing();
+  void refusedSearchEmptiesItsPage();
   void missingDirectoryReportedAtFirstSearch();
   void helpKeyFromAnyControl();
   void modelPassesTester();
@@ -387,6 +388,35 @@ void MainWindowTest::badNumberRunsNothing() {
   w.YearEstablished_Edt->setText(QStringLiteral(" 1940 "));
   w.QueryCompany_A->trigger();
   QCOMPARE(w.StatusText(), QStringLiteral("Records Count: 2"));  // 120 and 300 employees, both after 1940
+}
+
+void MainWindowTest::refusedSearchEmptiesItsPage() {
+  MainWindowFixture f;
+  TMain_Frm& w = *f.frm;
+  w.QueryCompany_A->trigger();
+  w.QueryContact_A->trigger();
+  QCOMPARE(w.StatusText(), QStringLiteral("Records Count: 4"));
+  const long long statements = f.dm.ADOConnection.StatementsRun();
+  // The company page's list stood for conditions that are no longer on the panel.
+  w.NumberofEmployees_Chk->setChecked(true);
+  w.NumberofEmployees_Edt->setText(QStringLiteral("\x01" "50"));
+  w.QueryCompany_A->trigger();
+  QCOMPARE(f.messages, QStringList{QStringLiteral("\"Number of Employees\" needs a whole number.")});
+  QCOMPARE(f.dm.ADOConnection.StatementsRun(), statements);
+  QVERIFY(!f.dm.Company_Q.Active());
+  QCOMPARE(w.Company_DBGrid->model()->rowCount(), 0);
+  QCOMPARE(w.Contact_DBGrid->model()->rowCount(), 4);
+  QCOMPARE(w.Result_PC->currentWidget(), w.ContactList_TS);
+  QCOMPARE(w.StatusText(), QStringLiteral("Records Count: 4"));
+  QVERIFY(w.ExportExcel_A->isEnabled());
+  QVERIFY(w.Company_DBGrid->columnResizing());
+  QVERIFY(!f.dm.Company_Q.ControlsDisabled());
+  QVERIFY(QApplication::overrideCursor() == nullptr);
+  // The same on the contact page, whichever page is in front.
+  w.QueryContact_A->trigger();
+  QVERIFY(!f.dm.Contact_Q.Active());
+  QCOMPARE(w.Contact_DBGrid->model()->rowCount(), 0);
+  QCOMPARE(f.messages.size(), 2);
 }
 
 void MainWindowTest::missingDirectoryReportedAtFirstSearch() {
