@@ -150,6 +150,7 @@ class ExportTest : public QObject {
   void everyTypeWritesItsFile();
   void openAfterSavingHandsOverTheFileAsTyped();
   void settingsStayBetweenOpenings();
+  void keyboardStartsOnTheSelectedType();
   void cancelOrNoResultWritesNothing();
   void failedExportKeepsTheRow();
   void contactPageExportsContacts();
@@ -391,6 +392,27 @@ void ExportTest::settingsStayBetweenOpenings() {
   QVERIFY2(csv[0].startsWith(QLatin1String("Company_ID,")), qPrintable(csv[0]));
   QCOMPARE(ExportType_Dlg->OutputFileName(), page);
   QCOMPARE(ExportType_Dlg->SelectedExportType(), int(etCsv));
+}
+
+void ExportTest::keyboardStartsOnTheSelectedType() {
+  MainWindowFixture f;
+  f.frm->QueryCompany_A->trigger();
+  QList<QWidget*> focused;
+  QList<int> typeAfterSpace;
+  auto look = [&](TExportType_Dlg& d) {
+    // The dialog's own keyboard focus, the one it has once it is active.
+    QWidget* at = d.focusWidget();
+    focused.append(at);
+    if (at && at->window() == &d) QTest::keyClick(at, Qt::Key_Space);
+    typeAfterSpace.append(d.SelectedExportType());
+  };
+  // As created (HTML), then after choosing CSV in the dialog.
+  Export(f, look, false);
+  Export(f, [&](TExportType_Dlg& d) { ClickIndicator(d.ExportType_Buttons->button(etCsv)); }, false);
+  Export(f, look, false);
+  TExportType_Dlg& d = *f.exportDlg;
+  QCOMPARE(focused, (QList<QWidget*>{d.ExportType_Buttons->button(etHtml), d.ExportType_Buttons->button(etCsv)}));
+  QCOMPARE(typeAfterSpace, (QList<int>{etHtml, etCsv}));
 }
 
 void ExportTest::cancelOrNoResultWritesNothing() {
