@@ -253,6 +253,7 @@ class Renderer {
             q.First();
             while (!q.Eof()) {
               MasterRecord(block, *master, source.DetailSources, out);
+              Spill(out);
               if (!block.Master.Repeat) break;
               q.Next();
             }
@@ -267,6 +268,16 @@ class Renderer {
   }
 
  private:
+  // Hands the output on once it has grown past a few blocks' worth.
+  void Spill(std::string& out) const {
+    if (options_.Output && out.size() >= kSpillAt) {
+      options_.Output(out);
+      out.clear();
+    }
+  }
+
+  static constexpr size_t kSpillAt = 1 << 16;
+
   static const char* RowType(int recNo) { return recNo % 2 != 0 ? "OddRow" : "EvenRow"; }
 
   static void DeleteLine(TStringList& list, std::string_view name) {
@@ -303,6 +314,7 @@ class Renderer {
         params->SetValueFromIndex(rowTypeLine, RowType(recNo));
       }
       Pieces(detail.Pieces, source, out, &fields);
+      Spill(out);
       ticker_.Row();
       q.Next();
     }
@@ -404,7 +416,7 @@ bool LoadTemplate(TTextTemplate& tmpl, const std::string& fileName, int kind) {
 void RenderPieces(const TTextPieceArray& pieces, const TSourceItem& item, std::string& out,
                   ValueEscaping escaping) {
   out.clear();
-  const RenderOptions options{escaping, {}};
+  const RenderOptions options{escaping, {}, {}};
   Renderer(options).Pieces(pieces, item, out);
 }
 
@@ -446,27 +458,39 @@ void ProcessTemplate(const TTextTemplate& tmpl, Query* masterDataSet, TStringLis
   RenderTemplate(tmpl, source, out);
 }
 
-void ExportByTemplate(Query& dataSet, const std::string& templateFile, const std::string& outputFile,
-                      TStringList* params, const RenderOptions& options) {
+namespace {
+
+// Parses the template, then renders it straight into the output file's
+// temporary file, which replaces the target once the page is complete.
+void WriteTemplateFile(Query& dataSet, const std::string& templateFile, const std::string& outputFile,
+                       TStringList* params, const RenderOptions& options, const std::string& codeset) {
   TTextTemplate tmpl;
   if (!LoadTemplate(tmpl, templateFile, tkDetail))
     throw std::runtime_error("Template file not found: " + templateFile);
+  TextFileWriter file(outputFile, codeset);
+  RenderOptions streaming = options;
+  streaming.Output = [&file](std::string_view piece) { file.Write(piece); };
   std::string out;
-  out.reserve(1 << 16);
   {
     WalkGuard walk(dataSet);
-    ProcessTemplate(tmpl, nullptr, params, &dataSet, nullptr, nullptr, out, options);
+    ProcessTemplate(tmpl, nullptr, params, &dataSet, nullptr, nullptr, out, streaming);
   }
   out.append("\r\n");
-  TextFileWriter file(outputFile);
   file.Write(out);
   file.Commit();
 }
 
+}  // namespace
+
+void ExportByTemplate(Query& dataSet, const std::string& templateFile, const std::string& outputFile,
+                      TStringList* params, const RenderOptions& options) {
+  WriteTemplateFile(dataSet, templateFile, outputFile, params, options, LocaleCodeset());
+}
+
 void ExportHtmlByTemplate(Query& dataSet, const std::string& templateFile,
                           const std::string& outputFile, ExportProgress onRow) {
-  ExportByTemplate(dataSet, templateFile, outputFile, nullptr,
-                   RenderOptions{ValueEscaping::Html, std::move(onRow)});
+  WriteTemplateFile(dataSet, templateFile, outputFile, nullptr,
+                    RenderOptions{ValueEscaping::Html, std::move(onRow), {}}, "UTF-8");
 }
 
 void AppendHtmlEscaped(std::string& out, std::string_view value) {
