@@ -156,6 +156,15 @@ std::string ReadWholeFile(const std::string& path) {
   return data;
 }
 
+bool IsUtf8Text(std::string_view s) {
+  for (size_t i = 0; i < s.size();) {
+    const size_t start = i;
+    const char32_t c = DecodeUtf8(s, i);
+    if (i - start == 1 && c >= 0x80) return false;  // a byte that starts no sequence
+  }
+  return true;
+}
+
 bool IsWholeValueType(TFieldType t) {
   return t == ftBlob || t == ftMemo || t == ftGraphic || t == ftFmtMemo;
 }
@@ -409,7 +418,11 @@ bool LoadTemplate(TTextTemplate& tmpl, const std::string& fileName, int kind) {
   // "database/" and "Database/" name the same folder.
   const std::string path = ResolveIgnoringCase(fileName);
   if (!FileExists(path)) return false;
-  const std::string text = JoinLinesCrLf(DecodeText(ReadWholeFile(path)));
+  // A template in UTF-8 (as the shipped ones, which declare it) is read as
+  // such whatever the locale; any other is taken to be in the locale's set.
+  std::string bytes = ReadWholeFile(path);
+  if (!IsUtf8Text(bytes)) bytes = DecodeText(bytes);
+  const std::string text = JoinLinesCrLf(bytes);
   return ParseTemplate(tmpl, text, kind);
 }
 
