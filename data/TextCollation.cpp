@@ -140,9 +140,14 @@ inline unsigned char LowerAscii(unsigned char x) { return (x >= 'A' && x <= 'Z')
 
 int Compare(const Collation& c, const uint8_t* a, int32_t na, const uint8_t* b, int32_t nb) {
   if (!c.fast) return CompareUnicode(c, a, na, b, nb);
+  // Equal ASCII bytes weigh alike and fold alike: skip the prefix both share.
+  int32_t k = 0;
+  const int32_t n = na < nb ? na : nb;
+  while (k < n && a[k] == b[k] && a[k] < 0x80) ++k;
+  if (k == na && k == nb) return 0;
   // Walk both strings while they are ASCII; the first difference of primary
   // weights decides, whatever follows.
-  int32_t i = 0, j = 0;
+  int32_t i = k, j = k;
   for (;;) {
     while (i < na && a[i] < 0x80 && c.rank[a[i]] == 0) ++i;
     while (j < nb && b[j] < 0x80 && c.rank[b[j]] == 0) ++j;
@@ -156,8 +161,7 @@ int Compare(const Collation& c, const uint8_t* a, int32_t na, const uint8_t* b, 
   if (i == na && j == nb) {
     // Both all ASCII with the same weights: equal to ICU, so fold case and
     // compare code points.
-    int32_t n = na < nb ? na : nb;
-    for (int32_t k = 0; k < n; ++k) {
+    for (; k < n; ++k) {
       unsigned char x = LowerAscii(a[k]), y = LowerAscii(b[k]);
       if (x != y) return x < y ? -1 : 1;
     }

@@ -55,16 +55,22 @@ TEST(VersionText, ThisSystemFromOsRelease) {
 namespace {
 
 // Runs the program's locale set-up (setlocale from the environment, as the
-// window toolkit does at start) under `name`, generating the locale into a
-// folder of its own when the system lacks it. False when it cannot be had.
+// window toolkit does at start) under `name`, generating the locale when the
+// system lacks it. Ok() is false when it cannot be had.
 class UserLocale {
  public:
   explicit UserLocale(const char* name) {
     const char* was = std::getenv("LC_ALL");
     saved_ = was ? was : "";
     locale_t probe = newlocale(LC_ALL_MASK, name, static_cast<locale_t>(0));
+    const std::string lang(name, std::strcspn(name, "."));
     if (!probe) {
-      const std::string lang(name, std::strcspn(name, "."));
+      // Added to the system's locales where we may (as root); else into a
+      // folder of our own, named by LOCPATH.
+      const std::string cmd = "localedef -i " + lang + " -f UTF-8 " + name + " >/dev/null 2>&1";
+      if (std::system(cmd.c_str()) == 0) probe = newlocale(LC_ALL_MASK, name, static_cast<locale_t>(0));
+    }
+    if (!probe) {
       const std::string cmd = "localedef -i " + lang + " -f UTF-8 " + folder_.Path() + name + " >/dev/null 2>&1";
       if (std::system(cmd.c_str()) != 0) return;
       setenv("LOCPATH", folder_.Path().c_str(), 1);
