@@ -118,6 +118,8 @@ int main(int argc, char** argv) {
   try {
     if (sqlite3_open_v2(output.c_str(), &db, SQLITE_OPEN_READWRITE | SQLITE_OPEN_NOMUTEX, nullptr) != SQLITE_OK)
       throw import::ImportError("The imported copy cannot be written: " + EngineError(db) + ".");
+    // Large pages: far fewer page splits and writes while millions of rows are appended.
+    Exec(db, "PRAGMA page_size=65536");
     // Nothing reads the copy before it is complete.
     Exec(db, "PRAGMA journal_mode=OFF");
     Exec(db, "PRAGMA synchronous=OFF");
