@@ -241,8 +241,14 @@ void Connection::OpenImported(int fd, const std::string& path, const std::string
   // A file that changed while it was read is used as read, but not kept.
   const auto after = IdentityOf(fd, before->path);
   const auto atPath = IdentityOf(before->path);
-  if (cacheable && after == before && atPath == before && ::rename(temp.c_str(), (folder + name).c_str()) == 0) {
+  const std::string entry = folder + name;
+  if (cacheable && after == before && atPath == before && ::rename(temp.c_str(), entry.c_str()) == 0) {
     remove.path.clear();
+    // Opened again under its lasting name, so that the connection names the file that stays.
+    if (sqlite3* kept = OpenImportedCopy(entry, key)) {
+      sqlite3_close_v2(db);
+      db = kept;
+    }
     CleanDirectoryCache(folder, name);
   }
   // Otherwise the copy is removed now and its space freed when the connection closes.
