@@ -105,7 +105,11 @@ int main(int argc, char** argv) {
     return kExitUsage;
   }
   if (::getppid() == 1 && progressFd >= 0) return kExitUnreadable;  // the engine is already gone
+#if defined(__SANITIZE_ADDRESS__)
+  (void)memoryMb;  // an address-sanitizer build reserves its shadow memory beyond any such limit
+#else
   Limit(RLIMIT_AS, memoryMb * 1024 * 1024);
+#endif
   // Processor time as a backstop: the engine ends the import by the clock.
   Limit(RLIMIT_CPU, seconds > 0 ? seconds + 2 : 0);
   Limit(RLIMIT_FSIZE, outputMb * 1024 * 1024);
