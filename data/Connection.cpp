@@ -202,14 +202,13 @@ void Connection::EnsureOpen() {
     }
   }
   try {
-    OpenImported(fd, path, given);
+    OpenImported(fd, path);
   } catch (const ImportFailed& e) {
     throw std::runtime_error("Unrecognized database format '" + given + "'.\n" + e.what());
   }
 }
 
-void Connection::OpenImported(int fd, const std::string& path, const std::string& given) {
-  (void)given;
+void Connection::OpenImported(int fd, const std::string& path) {
   const auto before = IdentityOf(fd, CanonicalPath(path));
   if (!before) throw ImportFailed(std::string("It cannot be examined: ") + std::strerror(errno) + ".");
   const std::string key = IdentityKey(*before);

@@ -58,7 +58,8 @@ class Connection {
   void OpenWritable(const std::string& path);
 
  private:
-  void OpenImported(int fd, const std::string& path, const std::string& given);
+  // Opens the cached copy of the open directory file `fd`, importing it first when needed.
+  void OpenImported(int fd, const std::string& path);
 
   std::string connectionString_;
   sqlite3* db_ = nullptr;
