@@ -384,3 +384,23 @@ TEST(DirectoryImport, OnlySqliteFilesOfOurToolsUnderTheCurrentCollationOpenInPla
     EXPECT_EQ(q.RecordCount(), 1) << change;  // text columns compare under our collation
   }
 }
+
+TEST(DirectoryImport, EntriesNotUsedForThirtyDaysAreRemovedAndUsingOneKeepsIt) {
+  ScopedCache cache;
+  Connection a, b;
+  Open(a, kAccess + "emptyJet4.mdb");
+  Open(b, kAccess + "adox_jet4.mdb");
+  ASSERT_EQ(Files(cache.Folder()).size(), 2u);
+  const time_t now = ::time(nullptr);
+  const std::string idle = cache.Folder() + CacheEntryName(*IdentityOf(fs::canonical(kAccess + "emptyJet4.mdb").string()));
+  const std::string used = cache.Folder() + CacheEntryName(*IdentityOf(fs::canonical(kAccess + "adox_jet4.mdb").string()));
+  const struct timespec old[2] = {{now, 0}, {now - 31 * 24 * 3600, 0}};
+  const struct timespec recent[2] = {{now, 0}, {now - 29 * 24 * 3600, 0}};
+  ASSERT_EQ(::utimensat(AT_FDCWD, idle.c_str(), old, 0), 0);
+  ASSERT_EQ(::utimensat(AT_FDCWD, used.c_str(), recent, 0), 0);
+  Connection c;
+  EXPECT_EQ(Open(c, kAccess + "adox_jet4.mdb").ImportsRun(), 0);
+  EXPECT_FALSE(fs::exists(idle));
+  ASSERT_TRUE(fs::exists(used));
+  EXPECT_GT(fs::last_write_time(used), fs::file_time_type::clock::now() - std::chrono::hours(1));  // used now
+}
