@@ -1,6 +1,7 @@
 // orbisk-cli: the searches and exports of the window, from a shell.
 #include <unistd.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
@@ -395,6 +396,23 @@ int RunDetails(TDM& dm, const Options& o) {
   return kOk;
 }
 
+// "Importing the directory... 42%" on one line, rewritten as it grows and
+// cleared when the import ends.
+bool ShowImportProgress(long long done, long long total, const std::string&) {
+  static int shown = -1;
+  const int percent = total > 0 ? static_cast<int>(std::min<long long>(100, done * 100 / total)) : 0;
+  if (done >= total && total > 0) {
+    if (shown >= 0) std::cerr << "\r\033[K" << std::flush;
+    shown = -1;
+    return true;
+  }
+  if (percent != shown) {
+    shown = percent;
+    std::cerr << "\rImporting the directory... " << percent << "%" << std::flush;
+  }
+  return true;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -418,6 +436,8 @@ int main(int argc, char** argv) {
     dm.DataModuleCreate(ProgramFolder());
     if (o.database)
       dm.ADOConnection.SetConnectionString("Provider=Microsoft.Jet.OLEDB.4.0;User ID=Admin;Data Source=" + *o.database);
+    // An import of an Access directory shows its progress on a terminal.
+    if (isatty(STDERR_FILENO)) dm.ADOConnection.SetProgress(ShowImportProgress);
     int rc = kOk;
     if (o.command == "search") rc = RunSearch(dm, o);
     else if (o.command == "categories") rc = RunCategories(dm, o);

@@ -1,6 +1,7 @@
-# Installation: the program folder (program, command line, Database/, Help/,
-# map.jpg) under <prefix>/lib/orbisk, links on the PATH in <prefix>/bin, and a
-# desktop entry with its icon. The programs find their files through the link.
+# Installation: the program folder (program, command line, importer,
+# Database/, Help/, map.jpg) under <prefix>/lib/orbisk, links on the PATH in
+# <prefix>/bin, and a desktop entry with its icon. The programs find their
+# files (and the importer) through the link.
 include(GNUInstallDirs)
 set(ORBISK_INSTALL_DIR ${CMAKE_INSTALL_LIBDIR}/orbisk)
 
@@ -11,6 +12,8 @@ foreach(t orbisk orbisk-cli)
     list(APPEND installed_programs ${t})
   endif()
 endforeach()
+# The importer is started by the programs, not by people: no link on the PATH.
+install(TARGETS orbisk-import RUNTIME DESTINATION ${ORBISK_INSTALL_DIR})
 install(DIRECTORY ${ORBISK_PROGRAM_DIR}/Database ${ORBISK_PROGRAM_DIR}/Help
         DESTINATION ${ORBISK_INSTALL_DIR} OPTIONAL)
 install(FILES ${ORBISK_PROGRAM_DIR}/map.jpg DESTINATION ${ORBISK_INSTALL_DIR} OPTIONAL)

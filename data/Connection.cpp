@@ -2,11 +2,20 @@
 
 #include <sqlite3.h>
 
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
+#include <filesystem>
 #include <memory>
 #include <stdexcept>
 
+#include "data/DirectoryCache.h"
+#include "data/DirectoryImport.h"
 #include "data/ProgramFiles.h"
 #include "data/Schema.h"
 #include "data/SqlLike.h"
@@ -31,16 +40,120 @@ void RegisterTextFunctions(sqlite3* db) {
   RegisterLikeFunction(db);
 }
 
-DatabaseFormat DetectDatabaseFormat(const std::string& path) {
-  if (!FileExists(path)) return DatabaseFormat::Missing;
-  std::unique_ptr<FILE, int (*)(FILE*)> f(std::fopen(path.c_str(), "rb"), std::fclose);
-  if (!f) return DatabaseFormat::Unknown;
-  unsigned char head[32] = {};
-  size_t n = std::fread(head, 1, sizeof head, f.get());
+DatabaseFormat DatabaseFormatOf(const unsigned char* head, size_t n) {
   if (n >= 16 && std::memcmp(head, "SQLite format 3", 16) == 0) return DatabaseFormat::Sqlite;
-  if (n >= 21 && std::memcmp(head + 4, "Standard Jet DB", 16) == 0)
+  if (n >= 0x15 && std::memcmp(head + 4, "Standard Jet DB", 16) == 0)
     return head[0x14] == 0 ? DatabaseFormat::Jet3 : DatabaseFormat::Jet4;
+  if (n >= 0x15 && std::memcmp(head + 4, "Standard ACE DB", 16) == 0) return DatabaseFormat::Ace;
   return DatabaseFormat::Unknown;
+}
+
+namespace {
+
+// Opens a directory file for reading; -1 (nothing opened) for a missing path
+// and for anything that is not a regular file, which could block or never end.
+int OpenRegularFile(const std::string& path) {
+  struct stat st;
+  if (::stat(path.c_str(), &st) != 0 || !S_ISREG(st.st_mode)) return -1;
+  const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NOCTTY | O_NONBLOCK);
+  if (fd < 0) return -1;
+  if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {  // replaced in between
+    ::close(fd);
+    return -1;
+  }
+  return fd;
+}
+
+bool IsRegularFile(const std::string& path) {
+  struct stat st;
+  return ::stat(path.c_str(), &st) == 0 && S_ISREG(st.st_mode);
+}
+
+DatabaseFormat FormatOfOpenFile(int fd) {
+  unsigned char head[32] = {};
+  const ssize_t n = ::pread(fd, head, sizeof head, 0);
+  return DatabaseFormatOf(head, n > 0 ? static_cast<size_t>(n) : 0);
+}
+
+struct FdCloser {
+  int fd;
+  ~FdCloser() {
+    if (fd >= 0) ::close(fd);
+  }
+};
+
+// Opens a SQLite file read-only; null (and nothing open) when it does not open.
+sqlite3* OpenReadOnly(const std::string& uriOrPath, bool uri) {
+  sqlite3* db = nullptr;
+  if (sqlite3_open_v2(uriOrPath.c_str(), &db, SQLITE_OPEN_READONLY | kSingleThread | (uri ? SQLITE_OPEN_URI : 0),
+                      nullptr) != SQLITE_OK) {
+    sqlite3_close_v2(db);
+    return nullptr;
+  }
+  return db;
+}
+
+// An imported copy of ours, complete and made from the file `key` names: its
+// marker matches and its size is the size its header says.
+sqlite3* OpenImportedCopy(const std::string& path, const std::string& key) {
+  sqlite3* db = OpenReadOnly(SqliteFileUri(path, "mode=ro&immutable=1"), true);
+  if (!db) return nullptr;
+  auto marker = CurrentDirectoryMarker(db);
+  long long pages = -1, pageSize = -1;
+  sqlite3_stmt* st = nullptr;
+  if (sqlite3_prepare_v2(db, "SELECT page_count, page_size FROM pragma_page_count, pragma_page_size", -1, &st,
+                         nullptr) == SQLITE_OK &&
+      sqlite3_step(st) == SQLITE_ROW) {
+    pages = sqlite3_column_int64(st, 0);
+    pageSize = sqlite3_column_int64(st, 1);
+  }
+  sqlite3_finalize(st);
+  struct stat fst;
+  if (!marker || *marker != key || ::stat(path.c_str(), &fst) != 0 || pages <= 0 ||
+      pages * pageSize != static_cast<long long>(fst.st_size)) {
+    sqlite3_close_v2(db);
+    return nullptr;
+  }
+  return db;
+}
+
+std::string CanonicalPath(const std::string& path) {
+  char* real = ::realpath(path.c_str(), nullptr);
+  std::string out = real ? real : path;
+  std::free(real);
+  return out;
+}
+
+// A temporary file for an import, in the cache folder when it can be
+// written there (then `cacheable`), else in the temporary folder.
+std::string CreateImportFile(const std::string& folder, bool& cacheable) {
+  cacheable = false;
+  if (!folder.empty()) {
+    std::error_code ec;
+    std::filesystem::create_directories(folder, ec);
+    std::string templ = folder + ".import-XXXXXX";
+    int fd = ::mkstemp(templ.data());
+    if (fd >= 0) {
+      ::close(fd);
+      cacheable = true;
+      return templ;
+    }
+  }
+  const char* tmp = std::getenv("TMPDIR");
+  std::string templ = std::string(tmp && tmp[0] == '/' ? tmp : "/tmp") + "/orbisk-import-XXXXXX";
+  int fd = ::mkstemp(templ.data());
+  if (fd < 0) throw ImportFailed(std::string("No temporary file can be made for its copy: ") + std::strerror(errno) + ".");
+  ::close(fd);
+  return templ;
+}
+
+}  // namespace
+
+DatabaseFormat DetectDatabaseFormat(const std::string& path) {
+  const int fd = OpenRegularFile(path);
+  if (fd < 0) return IsRegularFile(path) ? DatabaseFormat::Unknown : DatabaseFormat::Missing;
+  FdCloser closer{fd};
+  return FormatOfOpenFile(fd);
 }
 
 // ---------------------------------------------------------------------------
@@ -66,35 +179,80 @@ void Connection::EnsureOpen() {
   if (db_) return;
   std::string given = DataSource();
   std::string path = ResolveIgnoringCase(given);
-  switch (DetectDatabaseFormat(path)) {
-    case DatabaseFormat::Missing: throw std::runtime_error("Could not find file '" + given + "'.");
-    case DatabaseFormat::Unknown: throw std::runtime_error("Unrecognized database format '" + given + "'.");
-    case DatabaseFormat::Sqlite: {
-      sqlite3* db = nullptr;
-      if (sqlite3_open_v2(path.c_str(), &db, SQLITE_OPEN_READONLY | kSingleThread, nullptr) != SQLITE_OK) {
-        std::string m = EngineError(db);
-        sqlite3_close_v2(db);
-        throw std::runtime_error(m);
+  const int fd = OpenRegularFile(path);
+  if (fd < 0) {
+    const int error = errno;
+    if (IsRegularFile(path))  // there, but not for us to read
+      throw std::runtime_error("Unrecognized database format '" + given + "'.\nIt cannot be read: " +
+                               std::strerror(error) + ".");
+    throw std::runtime_error("Could not find file '" + given + "'.");
+  }
+  FdCloser closer{fd};
+  const DatabaseFormat format = FormatOfOpenFile(fd);
+  if (format == DatabaseFormat::Unknown) throw std::runtime_error("Unrecognized database format '" + given + "'.");
+  if (format == DatabaseFormat::Sqlite) {
+    // Ours, made under the current collation: its indexes can be trusted as they are.
+    if (sqlite3* db = OpenReadOnly(path, false)) {
+      if (CurrentDirectoryMarker(db)) {
+        RegisterTextFunctions(db);
+        db_ = db;
+        return;
       }
-      RegisterTextFunctions(db);
-      db_ = db;
-      return;
-    }
-    case DatabaseFormat::Jet3:
-    case DatabaseFormat::Jet4: {
-      sqlite3* db = nullptr;
-      sqlite3_open_v2(":memory:", &db, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE | kSingleThread, nullptr);
-      RegisterTextFunctions(db);
-      try {
-        LoadAccessFile(path, db, progress_);
-      } catch (...) {
-        sqlite3_close_v2(db);
-        throw;
-      }
-      db_ = db;
-      return;
+      sqlite3_close_v2(db);
     }
   }
+  try {
+    OpenImported(fd, path);
+  } catch (const ImportFailed& e) {
+    throw std::runtime_error("Unrecognized database format '" + given + "'.\n" + e.what());
+  }
+}
+
+void Connection::OpenImported(int fd, const std::string& path) {
+  const auto before = IdentityOf(fd, CanonicalPath(path));
+  if (!before) throw ImportFailed(std::string("It cannot be examined: ") + std::strerror(errno) + ".");
+  const std::string key = IdentityKey(*before);
+  const std::string folder = DirectoryCacheFolder();
+  const std::string name = CacheEntryName(*before);
+  if (!folder.empty()) {
+    const std::string entry = folder + name;
+    if (sqlite3* db = OpenImportedCopy(entry, key)) {
+      ::utimensat(AT_FDCWD, entry.c_str(), nullptr, 0);  // used now
+      RegisterTextFunctions(db);
+      db_ = db;
+      CleanDirectoryCache(folder, name);
+      return;
+    }
+    ::unlink(entry.c_str());  // damaged, or made from another file: built again
+  }
+  bool cacheable = false;
+  std::string temp = CreateImportFile(folder, cacheable);
+  struct Remove {
+    std::string path;
+    ~Remove() {
+      if (!path.empty()) ::unlink(path.c_str());
+    }
+  } remove{temp};
+  ++importsRun_;
+  RunImporter(importer_.empty() ? ImporterPath() : importer_, fd, temp, key, ImportLimitsFor(before->size), progress_);
+  sqlite3* db = OpenImportedCopy(temp, key);
+  if (!db) throw ImportFailed("Its imported copy is incomplete.");
+  // A file that changed while it was read is used as read, but not kept.
+  const auto after = IdentityOf(fd, before->path);
+  const auto atPath = IdentityOf(before->path);
+  const std::string entry = folder + name;
+  if (cacheable && after == before && atPath == before && ::rename(temp.c_str(), entry.c_str()) == 0) {
+    remove.path.clear();
+    // Opened again under its lasting name, so that the connection names the file that stays.
+    if (sqlite3* kept = OpenImportedCopy(entry, key)) {
+      sqlite3_close_v2(db);
+      db = kept;
+    }
+    CleanDirectoryCache(folder, name);
+  }
+  // Otherwise the copy is removed now and its space freed when the connection closes.
+  RegisterTextFunctions(db);
+  db_ = db;
 }
 
 sqlite3* Connection::Handle() {

@@ -1,8 +1,11 @@
 #pragma once
 // The one connection to the directory. It is prepared with a connection string
-// and opens by itself with the first query. An Access file (Jet 3/4) is read
-// with libmdb into an in-memory SQLite database; a SQLite file is opened
-// read-only in place; anything else is refused.
+// and opens by itself with the first query. A SQLite directory made by
+// Orbisk's own tools under the current text collation is opened read-only in
+// place. An Access file (Jet 3, Jet 4, ACE), or any other SQLite file, is
+// imported by the separate program orbisk-import into the cache folder, once
+// for each version of the file, and that copy is opened read-only.
+// Anything else is refused.
 #include <functional>
 #include <stdexcept>
 #include <string>
@@ -41,6 +44,10 @@ class Connection {
   sqlite3* Handle();  // opens first
 
   void SetProgress(LoadProgress p) { progress_ = std::move(p); }
+  // The importer to run (orbisk-import beside the program unless set).
+  void SetImporter(std::string path) { importer_ = std::move(path); }
+  // How many times this connection ran the importer (tests watch the cache).
+  long long ImportsRun() const { return importsRun_; }
   // How many times the engine prepared a statement (tests watch re-runs).
   long long StatementsRun() const { return statementsRun_; }
   void CountStatement() { ++statementsRun_; }
@@ -51,21 +58,25 @@ class Connection {
   void OpenWritable(const std::string& path);
 
  private:
+  // Opens the cached copy of the open directory file `fd`, importing it first when needed.
+  void OpenImported(int fd, const std::string& path);
+
   std::string connectionString_;
   sqlite3* db_ = nullptr;
   LoadProgress progress_;
+  std::string importer_;
   long long statementsRun_ = 0;
+  long long importsRun_ = 0;
 };
 
 // Registers the Unicode-aware like() and NOCASE collation on a connection.
 void RegisterTextFunctions(sqlite3* db);
 // What the first bytes of a file say it is.
-enum class DatabaseFormat { Missing, Jet3, Jet4, Sqlite, Unknown };
+// Missing is also anything that is not a regular file (a folder, a FIFO, a
+// device), which is never opened for reading.
+enum class DatabaseFormat { Missing, Jet3, Jet4, Ace, Sqlite, Unknown };
 DatabaseFormat DetectDatabaseFormat(const std::string& path);
-// Loads every user table of an Access file into `db` (tables named as in the
-// file, columns under the naming convention of Schema.h, indexes on every
-// Company_ID and category-code column).
-void LoadAccessFile(const std::string& path, sqlite3* db, const LoadProgress& progress);
+DatabaseFormat DatabaseFormatOf(const unsigned char* head, size_t size);
 
 // The engine's message for a failed call on db.
 std::string EngineError(sqlite3* db);

@@ -1,6 +1,15 @@
 #pragma once
-// Where imported copies of Access directories are kept between runs.
+// Where imported copies of directories are kept between runs, how an entry
+// is named from the identity of the file it was made from, and the marker
+// that Orbisk's own tools put into every SQLite directory they write.
+#include <sys/types.h>
+
+#include <cstdint>
+#include <optional>
 #include <string>
+#include <string_view>
+
+struct sqlite3;
 
 namespace orbisk {
 
@@ -8,5 +17,48 @@ namespace orbisk {
 // as the base-directory rules say), else $HOME/.cache/orbisk/; ends in '/'.
 // Empty when neither can be told. The folder is not created here.
 std::string DirectoryCacheFolder();
+
+// The marker: PRAGMA application_id and a one-row table naming the text
+// collation the file's indexes were built under (and, for imported copies,
+// the identity of the file they were made from).
+inline constexpr int kDirectoryApplicationId = 0x4F52424B;  // "ORBK"
+inline constexpr const char* kDirectoryMarkerTable = "Orbisk_Directory";
+// Bumped whenever the importer writes its copies differently.
+inline constexpr int kImportFormatVersion = 1;
+
+// Writes the marker into a database open for writing; `source` is the
+// identity key of the imported file, empty for a directory made directly.
+void WriteDirectoryMarker(sqlite3* db, std::string_view source = {});
+// The source key of a database carrying the marker of the current
+// collation; nothing for any other database.
+std::optional<std::string> CurrentDirectoryMarker(sqlite3* db);
+
+// What makes a directory file the same file: a replaced, rewritten or touched
+// file has another identity.
+struct FileIdentity {
+  std::string path;  // canonical
+  dev_t device = 0;
+  ino_t inode = 0;
+  long long size = 0;
+  long long modifiedNs = 0;
+  bool operator==(const FileIdentity&) const = default;
+};
+// The identity of the open file `fd` found at canonical path `path`.
+std::optional<FileIdentity> IdentityOf(int fd, const std::string& path);
+std::optional<FileIdentity> IdentityOf(const std::string& path);
+// Every part of the identity, the importer's format version and the
+// collation version, as one text (stored in the entry it names).
+std::string IdentityKey(const FileIdentity& id);
+// "<hash of the path>-<hash of the key>.sqlite".
+std::string CacheEntryName(const FileIdentity& id);
+
+// Removes from the cache folder: the other entries made from the same path,
+// entries whose file no longer exists, entries not used for 30 days, and
+// temporary files of imports that ended long ago. `kept` is left alone.
+void CleanDirectoryCache(const std::string& folder, const std::string& kept);
+inline constexpr int kCacheEntryUnusedDays = 30;
+
+// A SQLite URI naming `path`, with `query` ("mode=ro") after it.
+std::string SqliteFileUri(const std::string& path, std::string_view query);
 
 }  // namespace orbisk

@@ -15,5 +15,7 @@ mountpoint -q "$R/proc" || mount -t proc proc "$R/proc"
 trap 'umount "$R/proc" 2>/dev/null || true' EXIT
 chroot "$R" bash -c 'apt-get update -qq && DEBIAN_FRONTEND=noninteractive apt-get install -y -qq /root/orbisk.deb >/dev/null'
 chroot "$R" bash -c 'mkdir -p /tmp/anywhere && cd /tmp/anywhere &&
-  orbisk-cli --version && orbisk-cli search company --name bank --top 3 &&
+  orbisk-cli --version &&
+  [ -x "$(dirname "$(readlink -f "$(command -v orbisk-cli)")")/orbisk-import" ] && echo "orbisk-import beside the programs" &&
+  orbisk-cli search company --name bank --top 3 &&
   { QT_QPA_PLATFORM=offscreen timeout 3 orbisk; [ $? -eq 124 ]; } && echo "orbisk started and kept running"'

@@ -79,7 +79,7 @@ PageFile PageFile::Load(const std::string& path) {
            bytes.compare(4, std::strlen(magic) + 1, std::string(magic, std::strlen(magic) + 1)) == 0;
   };
   if (magicIs(kAceMagic))
-    Refuse(path, "is an Access 2007 or later database; only Access 2000 databases can be written.");
+    throw JetError("Exporting into Access 2007 and later files (.accdb) is not supported; choose an .mdb file.");
   if (!magicIs(kJetMagic)) Refuse(path, "is not an Access database.");
   uint8_t version = static_cast<uint8_t>(bytes[0x14]);
   if (version == 0) Refuse(path, "is an Access 97 database; only Access 2000 databases can be written.");

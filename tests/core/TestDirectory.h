@@ -10,6 +10,7 @@
 #include <string>
 
 #include "data/Connection.h"
+#include "data/DirectoryCache.h"
 #include "data/Schema.h"
 
 namespace orbisk::testing {
@@ -27,6 +28,32 @@ class TempFolder {
   std::string path_;
 };
 
+// Points the directory cache at a folder of its own for as long as it lives.
+class ScopedCache {
+ public:
+  ScopedCache() {
+    const char* old = std::getenv("XDG_CACHE_HOME");
+    if (old) old_ = old;
+    had_ = old != nullptr;
+    ::setenv("XDG_CACHE_HOME", base_.Path().c_str(), 1);
+  }
+  ~ScopedCache() {
+    if (had_)
+      ::setenv("XDG_CACHE_HOME", old_.c_str(), 1);
+    else
+      ::unsetenv("XDG_CACHE_HOME");
+  }
+  ScopedCache(const ScopedCache&) = delete;
+  ScopedCache& operator=(const ScopedCache&) = delete;
+  const std::string& Base() const { return base_.Path(); }
+  std::string Folder() const { return base_.Path() + "orbisk/"; }
+
+ private:
+  TempFolder base_;
+  std::string old_;
+  bool had_ = false;
+};
+
 inline void Exec(sqlite3* db, const std::string& sql) {
   char* err = nullptr;
   if (sqlite3_exec(db, sql.c_str(), nullptr, nullptr, &err) != SQLITE_OK) {
@@ -36,8 +63,8 @@ inline void Exec(sqlite3* db, const std::string& sql) {
   }
 }
 
-// Writes <folder>/Database/corpdir.mdb as a SQLite directory with every table
-// and a handful of rows:
+// Writes <folder>/Database/corpdir.mdb as a SQLite directory with every table,
+// the marker of Orbisk's tools and a handful of rows:
 //   companies 1..5 (3 has no contacts, 5 has an empty-text web address),
 //   contacts of companies 1, 2 and 4, products of 1 and 2, categories Abor/Agri.
 inline std::string WriteSmallDirectory(const std::string& folder) {
@@ -85,6 +112,8 @@ inline std::string WriteSmallDirectory(const std::string& folder) {
   Exec(db,
        "INSERT INTO Company_SubCat (Company_ID, SubCat_Code, MainCat_Code) VALUES"
        " (1, '1_1', 'Abor'), (2, '2_1', 'Agri'), (4, '2_2', 'Agri'), (5, '1_2', 'Abor')");
+  // Made as Orbisk's own tools make directories: opened in place.
+  WriteDirectoryMarker(db);
   return path;
 }
 

@@ -13,10 +13,10 @@ if [ ! -f "$dir/build.ninja" ]; then
     -DORBISK_FUZZ=ON -DORBISK_GUI=OFF -DORBISK_BENCH=OFF >"$dir/configure.log" 2>&1 \
     || { cat "$dir/configure.log"; rm -f "$dir/build.ninja"; exit 1; }
 fi
-cmake --build "$dir" --target fuzz_bytesearch fuzz_template fuzz_collation
+cmake --build "$dir" --target fuzz_bytesearch fuzz_template fuzz_collation fuzz_accessrow
 # Seeds: the shipped templates as detail templates (option byte 1), plus a few tricky texts.
 seeds="$dir/seeds"
-mkdir -p "$seeds/template" "$seeds/bytesearch" "$seeds/collation"
+mkdir -p "$seeds/template" "$seeds/bytesearch" "$seeds/collation" "$seeds/accessrow"
 for t in "$src"/assets/Database/*.htm; do
   { printf '\001'; cat "$t"; } >"$seeds/template/$(basename "$t")"
 done
@@ -29,10 +29,23 @@ printf '\012\013Banque LtéeBANQUE LTEEBanque-Ltée' >"$seeds/collation/french"
 printf '\006\007\303\211toileetoileZurich' >"$seeds/collation/accent"
 printf '\007\007FINANCE\357\254\201nancea\001b\011ab' >"$seeds/collation/ligature"
 printf "\\010\\011O'Brien Obrien O Brien" >"$seeds/collation/apostrophe"
+# Rows: two columns (a long integer and a memo in one row elsewhere) on a page of one row.
+python3 - "$seeds/accessrow/row" <<'PY'
+import struct, sys
+head = bytes([1, 3, 9]) + struct.pack('<HHB', 4000, 4, 0) + struct.pack('<HHB', 4004, 12, 0)
+page = bytearray(4096)
+page[12:16] = struct.pack('<HH', 1, 3990)
+page[4000:4004] = struct.pack('<i', 42)
+page[4004:4016] = struct.pack('<II', 0x40000005, (2 << 8) | 0) + bytes(4)
+lv = bytearray(4096)
+lv[12:16] = struct.pack('<HH', 1, 4091)
+lv[4091:4096] = b'hello'
+open(sys.argv[1], 'wb').write(head + bytes(page) + bytes(lv))
+PY
 status=0
 # Longer inputs find nothing new in the byte search; templates need room for the shipped ones.
-declare -A max_len=([bytesearch]=512 [template]=4096 [collation]=256)
-for f in bytesearch template collation; do
+declare -A max_len=([bytesearch]=512 [template]=4096 [collation]=256 [accessrow]=12500)
+for f in bytesearch template collation accessrow; do
   corpus="$dir/corpus/$f"
   mkdir -p "$corpus"
   echo "== fuzz_$f: $runs runs"

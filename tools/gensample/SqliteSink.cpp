@@ -4,6 +4,7 @@
 
 #include <stdexcept>
 
+#include "data/DirectoryCache.h"
 #include "data/TextCollation.h"
 
 namespace orbisk::gensample {
@@ -79,6 +80,8 @@ void SqliteSink::AddIndex(const SchemaTable& table, std::string_view column) {
 }
 
 void SqliteSink::Finish() {
+  // The marker lets the program open the file in place, trusting its indexes.
+  WriteDirectoryMarker(db_);
   Exec("COMMIT");
   sqlite3* db = db_;
   db_ = nullptr;

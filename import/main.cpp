@@ -1,0 +1,158 @@
+// orbisk-import: reads a directory file into a new SQLite file for the
+// engine, in a process of its own, under the limits the engine gives it.
+//
+//   orbisk-import --source FILE --output FILE [--identity KEY] [--progress-fd N]
+//                 [--memory-mb N] [--seconds N] [--output-mb N]
+//
+// The output file must exist (empty); the engine renames it into the cache
+// once this program has ended well. Lines on the progress descriptor:
+// "progress DONE TOTAL" while rows are copied, "error TEXT" when the file
+// cannot be read. Exit status: 0 done, 1 the file cannot be read, 2 usage,
+// 3 out of memory.
+#include <signal.h>
+#include <sqlite3.h>
+#include <sys/prctl.h>
+#include <sys/resource.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <new>
+#include <string>
+
+#include "data/Connection.h"
+#include "data/DirectoryCache.h"
+#include "data/TextCollation.h"
+#include "import/Import.h"
+
+using namespace orbisk;
+
+namespace {
+
+constexpr int kExitUnreadable = 1;
+constexpr int kExitUsage = 2;
+constexpr int kExitOutOfMemory = 3;
+
+int progressFd = -1;
+
+void Say(const std::string& line) {
+  if (progressFd < 0) return;
+  std::string s = line + "\n";
+  const char* p = s.data();
+  size_t left = s.size();
+  while (left > 0) {
+    ssize_t n = ::write(progressFd, p, left);
+    if (n < 0 && errno == EINTR) continue;
+    if (n <= 0) return;
+    p += n;
+    left -= static_cast<size_t>(n);
+  }
+}
+
+[[noreturn]] void OutOfMemory() {
+  static const char text[] = "orbisk-import: out of memory\n";
+  (void)!::write(STDERR_FILENO, text, sizeof text - 1);
+  ::_exit(kExitOutOfMemory);
+}
+
+void Limit(int resource, long long value) {
+  if (value <= 0) return;
+  struct rlimit r;
+  r.rlim_cur = r.rlim_max = static_cast<rlim_t>(value);
+  ::setrlimit(resource, &r);
+}
+
+bool IsSqlite(const std::string& path) {
+  FILE* f = std::fopen(path.c_str(), "rb");
+  if (!f) return false;
+  char head[16] = {};
+  const size_t n = std::fread(head, 1, sizeof head, f);
+  std::fclose(f);
+  return n == sizeof head && std::memcmp(head, "SQLite format 3", 16) == 0;
+}
+
+void Exec(sqlite3* db, const char* sql) {
+  if (sqlite3_exec(db, sql, nullptr, nullptr, nullptr) != SQLITE_OK)
+    throw import::ImportError(std::string("Writing the imported copy failed: ") + EngineError(db) + ".");
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  // Ends with the program that started it.
+  ::prctl(PR_SET_PDEATHSIG, SIGKILL);
+  std::string source, output, identity;
+  long long memoryMb = 0, seconds = 0, outputMb = 0;
+  for (int i = 1; i + 1 < argc; i += 2) {
+    const std::string opt = argv[i], value = argv[i + 1];
+    if (opt == "--source") source = value;
+    else if (opt == "--output") output = value;
+    else if (opt == "--identity") identity = value;
+    else if (opt == "--progress-fd") progressFd = std::atoi(value.c_str());
+    else if (opt == "--memory-mb") memoryMb = std::atoll(value.c_str());
+    else if (opt == "--seconds") seconds = std::atoll(value.c_str());
+    else if (opt == "--output-mb") outputMb = std::atoll(value.c_str());
+    else {
+      std::fprintf(stderr, "orbisk-import: unknown option %s\n", opt.c_str());
+      return kExitUsage;
+    }
+  }
+  if (source.empty() || output.empty() || argc % 2 == 0) {
+    std::fprintf(stderr, "usage: orbisk-import --source FILE --output FILE [--identity KEY] [--progress-fd N]\n"
+                         "                     [--memory-mb N] [--seconds N] [--output-mb N]\n");
+    return kExitUsage;
+  }
+  if (::getppid() == 1 && progressFd >= 0) return kExitUnreadable;  // the engine is already gone
+#if defined(__SANITIZE_ADDRESS__)
+  (void)memoryMb;  // an address-sanitizer build reserves its shadow memory beyond any such limit
+#else
+  Limit(RLIMIT_AS, memoryMb * 1024 * 1024);
+#endif
+  // Processor time as a backstop: the engine ends the import by the clock.
+  Limit(RLIMIT_CPU, seconds > 0 ? seconds + 2 : 0);
+  Limit(RLIMIT_FSIZE, outputMb * 1024 * 1024);
+  Limit(RLIMIT_CORE, 0);
+  ::signal(SIGXFSZ, SIG_IGN);  // a write past the limit fails instead
+  ::signal(SIGPIPE, SIG_IGN);
+  std::set_new_handler(OutOfMemory);
+
+  sqlite3* db = nullptr;
+  try {
+    if (sqlite3_open_v2(output.c_str(), &db, SQLITE_OPEN_READWRITE | SQLITE_OPEN_NOMUTEX, nullptr) != SQLITE_OK)
+      throw import::ImportError("The imported copy cannot be written: " + EngineError(db) + ".");
+    // Large pages: far fewer page splits and writes while millions of rows are appended.
+    Exec(db, "PRAGMA page_size=65536");
+    // Nothing reads the copy before it is complete.
+    Exec(db, "PRAGMA journal_mode=OFF");
+    Exec(db, "PRAGMA synchronous=OFF");
+    Exec(db, "PRAGMA locking_mode=EXCLUSIVE");
+    Exec(db, "PRAGMA cache_size=-262144");
+    // Indexes are sorted by two threads.
+    Exec(db, "PRAGMA threads=2");
+    // Indexes on text are built under the program's own order of text.
+    RegisterTextCollation(db);
+    auto progress = [](long long done, long long total) {
+      Say("progress " + std::to_string(done) + " " + std::to_string(total));
+    };
+    if (IsSqlite(source))
+      import::ImportSqliteFile(source, db, progress);
+    else
+      import::ImportAccessFile(source, db, progress);
+    WriteDirectoryMarker(db, identity);
+    if (sqlite3_close(db) != SQLITE_OK) throw import::ImportError("The imported copy cannot be written.");
+    db = nullptr;
+    return 0;
+  } catch (const import::ImportError& e) {
+    const std::string text = e.what();
+    if (text.find("out of memory") != std::string::npos) OutOfMemory();
+    Say("error " + text);
+  } catch (const std::bad_alloc&) {
+    OutOfMemory();
+  } catch (const std::exception& e) {
+    Say(std::string("error ") + e.what());
+  }
+  sqlite3_close(db);
+  return kExitUnreadable;
+}
