@@ -2,6 +2,10 @@
 
 #include <sqlite3.h>
 
+#include <algorithm>
+#include <cstring>
+#include <memory>
+
 #include "strutil/TextUtil.h"
 
 namespace orbisk {
@@ -64,29 +68,80 @@ bool LikeMatch(const unsigned char* pat, const unsigned char* patEnd, const unsi
   return pat == patEnd;
 }
 
+// The fold of the byte search: ASCII capitals only, as the general matcher
+// folds ASCII; every other byte stands for itself.
+constexpr std::array<unsigned char, 256> kAsciiFold = [] {
+  std::array<unsigned char, 256> t{};
+  for (int i = 0; i < 256; ++i) t[i] = static_cast<unsigned char>(i >= 'A' && i <= 'Z' ? i + 32 : i);
+  return t;
+}();
+
+bool HasByteBeyondAscii(std::string_view s) {
+  const char* p = s.data();
+  size_t n = s.size();
+  uint64_t any = 0;
+  for (; n >= 8; p += 8, n -= 8) {
+    uint64_t w;
+    std::memcpy(&w, p, sizeof w);
+    any |= w;
+  }
+  for (; n; ++p, --n) any |= static_cast<unsigned char>(*p);
+  return (any & 0x8080808080808080ull) != 0;
+}
+
+// Whether a character written in more than one byte folds to an ASCII one
+// (the Kelvin sign, a dotted capital I, a long form of an ASCII letter): only
+// then can the bytes beyond ASCII meet an ASCII needle. Characters are read
+// from the start, as the general matcher reads them.
+bool FoldsIntoAscii(std::string_view s) {
+  for (size_t i = 0; i < s.size();) {
+    if (static_cast<unsigned char>(s[i]) < 0x80) {
+      ++i;
+      continue;
+    }
+    const size_t start = i;
+    const char32_t c = DecodeUtf8(s, i);
+    if (i - start > 1 && FoldCase(c) < 0x80) return true;
+  }
+  return false;
+}
+
+bool EscapeOf(sqlite3_context* ctx, sqlite3_value* arg, char32_t& escape) {
+  const unsigned char* e = sqlite3_value_text(arg);
+  if (!e) return false;
+  std::string_view es(reinterpret_cast<const char*>(e), sqlite3_value_bytes(arg));
+  size_t i = 0;
+  if (!es.empty()) escape = FoldCase(DecodeUtf8(es, i));
+  if (es.empty() || i != es.size()) {
+    sqlite3_result_error(ctx, "ESCAPE expression must be a single character", -1);
+    return false;
+  }
+  return true;
+}
+
 void LikeFunction(sqlite3_context* ctx, int argc, sqlite3_value** argv) {
   const unsigned char* pat = sqlite3_value_text(argv[0]);
   int patLen = sqlite3_value_bytes(argv[0]);
   const unsigned char* str = sqlite3_value_text(argv[1]);
   int strLen = sqlite3_value_bytes(argv[1]);
   if (!pat || !str) return;  // NULL LIKE anything is NULL
-  char32_t escape = 0;
   if (argc == 3) {
-    const unsigned char* e = sqlite3_value_text(argv[2]);
-    if (!e) return;
-    std::string_view es(reinterpret_cast<const char*>(e), sqlite3_value_bytes(argv[2]));
-    size_t i = 0;
-    if (es.empty()) {
-      sqlite3_result_error(ctx, "ESCAPE expression must be a single character", -1);
-      return;
-    }
-    escape = FoldCase(DecodeUtf8(es, i));
-    if (i != es.size()) {
-      sqlite3_result_error(ctx, "ESCAPE expression must be a single character", -1);
-      return;
-    }
+    char32_t escape = 0;
+    if (!EscapeOf(ctx, argv[2], escape)) return;
+    sqlite3_result_int(ctx, LikeMatch(pat, pat + patLen, str, str + strLen, escape) ? 1 : 0);
+    return;
   }
-  sqlite3_result_int(ctx, LikeMatch(pat, pat + patLen, str, str + strLen, escape) ? 1 : 0);
+  const std::string_view text(reinterpret_cast<const char*>(str), static_cast<size_t>(strLen));
+  // The pattern is made ready once per statement while it stays the same.
+  if (auto* ready = static_cast<LikePattern*>(sqlite3_get_auxdata(ctx, 0))) {
+    sqlite3_result_int(ctx, ready->Matches(text) ? 1 : 0);
+    return;
+  }
+  auto made = std::make_unique<LikePattern>(
+      std::string_view(reinterpret_cast<const char*>(pat), static_cast<size_t>(patLen)));
+  sqlite3_result_int(ctx, made->Matches(text) ? 1 : 0);
+  // SQLite may free it at once: not used after this call.
+  sqlite3_set_auxdata(ctx, 0, made.release(), [](void* p) { delete static_cast<LikePattern*>(p); });
 }
 
 }  // namespace
@@ -95,6 +150,75 @@ bool SqlLike(std::string_view pattern, std::string_view text, char32_t escape) {
   auto p = reinterpret_cast<const unsigned char*>(pattern.data());
   auto s = reinterpret_cast<const unsigned char*>(text.data());
   return LikeMatch(p, p + pattern.size(), s, s + text.size(), escape);
+}
+
+LikePattern::LikePattern(std::string_view pattern) : pattern_(pattern) {
+  size_t begin = 0, end = pattern.size();
+  while (begin < end && pattern[begin] == '%') ++begin;
+  const bool leading = begin > 0;
+  if (begin == end) return;  // only wildcards, or empty
+  if (pattern[end - 1] != '%') return;
+  while (end > begin && pattern[end - 1] == '%') --end;
+  // The text between the wildcards, folded as the general matcher folds it;
+  // a wildcard in it (even one spelt in more bytes than one) leaves the
+  // pattern to the general matcher.
+  std::u32string folded;
+  auto p = reinterpret_cast<const unsigned char*>(pattern.data()) + begin;
+  auto pe = reinterpret_cast<const unsigned char*>(pattern.data()) + end;
+  while (p < pe) {
+    const char32_t c = NextFolded(p, pe);
+    if (c == '%' || c == '_') return;
+    folded += c;
+    if (c >= 0x80) asciiNeedle_ = false;
+  }
+  shape_ = leading ? Shape::Contains : Shape::Prefix;
+  if (!asciiNeedle_) return;
+  for (char32_t c : folded) needle_ += static_cast<char>(c);
+  // Skip distances of the forward search, by folded byte.
+  const size_t m = needle_.size();
+  const uint8_t longest = static_cast<uint8_t>(std::min<size_t>(m, 255));
+  skip_.fill(longest);
+  for (size_t i = m > 255 ? m - 255 : 0; i + 1 < m; ++i)
+    skip_[static_cast<unsigned char>(needle_[i])] = static_cast<uint8_t>(m - 1 - i);
+}
+
+bool LikePattern::General(std::string_view text) const { return SqlLike(pattern_, text); }
+
+bool LikePattern::Matches(std::string_view text) const {
+  switch (shape_) {
+    case Shape::General: return General(text);
+    case Shape::Prefix: {
+      if (!asciiNeedle_) return General(text);
+      // Up to the first byte beyond ASCII every byte is one character.
+      for (size_t i = 0; i < needle_.size(); ++i) {
+        if (i == text.size()) return false;
+        const unsigned char c = static_cast<unsigned char>(text[i]);
+        if (c >= 0x80) return General(text);
+        if (kAsciiFold[c] != static_cast<unsigned char>(needle_[i])) return false;
+      }
+      return true;
+    }
+    case Shape::Contains: {
+      if (!asciiNeedle_) return HasByteBeyondAscii(text) && General(text);
+      // ASCII bytes are characters of their own wherever they stand, so a
+      // byte match is a match. Nothing found decides unless other bytes
+      // decode to letters that fold into ASCII.
+      const size_t m = needle_.size(), n = text.size();
+      const auto* t = reinterpret_cast<const unsigned char*>(text.data());
+      const auto* q = reinterpret_cast<const unsigned char*>(needle_.data());
+      for (size_t at = 0; at + m <= n;) {
+        const unsigned char last = kAsciiFold[t[at + m - 1]];
+        if (last == q[m - 1]) {
+          size_t j = 0;
+          while (j + 1 < m && kAsciiFold[t[at + j]] == q[j]) ++j;
+          if (j + 1 >= m) return true;
+        }
+        at += skip_[last];
+      }
+      return HasByteBeyondAscii(text) && FoldsIntoAscii(text) && General(text);
+    }
+  }
+  return false;
 }
 
 void RegisterLikeFunction(sqlite3* db) {
