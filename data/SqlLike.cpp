@@ -4,6 +4,9 @@
 
 #include <algorithm>
 #include <cstring>
+#ifdef __SSE2__
+#include <emmintrin.h>
+#endif
 #include <memory>
 
 #include "strutil/TextUtil.h"
@@ -120,6 +123,16 @@ bool EscapeOf(sqlite3_context* ctx, sqlite3_value* arg, char32_t& escape) {
 }
 
 void LikeFunction(sqlite3_context* ctx, int argc, sqlite3_value** argv) {
+  // The pattern is made ready once per statement while it stays the same
+  // (never for a null pattern, whose answer is always null).
+  if (argc == 2)
+    if (auto* ready = static_cast<LikePattern*>(sqlite3_get_auxdata(ctx, 0))) {
+      const unsigned char* str = sqlite3_value_text(argv[1]);
+      if (!str) return;
+      const std::string_view text(reinterpret_cast<const char*>(str), static_cast<size_t>(sqlite3_value_bytes(argv[1])));
+      sqlite3_result_int(ctx, ready->Matches(text) ? 1 : 0);
+      return;
+    }
   const unsigned char* pat = sqlite3_value_text(argv[0]);
   int patLen = sqlite3_value_bytes(argv[0]);
   const unsigned char* str = sqlite3_value_text(argv[1]);
@@ -132,11 +145,6 @@ void LikeFunction(sqlite3_context* ctx, int argc, sqlite3_value** argv) {
     return;
   }
   const std::string_view text(reinterpret_cast<const char*>(str), static_cast<size_t>(strLen));
-  // The pattern is made ready once per statement while it stays the same.
-  if (auto* ready = static_cast<LikePattern*>(sqlite3_get_auxdata(ctx, 0))) {
-    sqlite3_result_int(ctx, ready->Matches(text) ? 1 : 0);
-    return;
-  }
   auto made = std::make_unique<LikePattern>(
       std::string_view(reinterpret_cast<const char*>(pat), static_cast<size_t>(patLen)));
   sqlite3_result_int(ctx, made->Matches(text) ? 1 : 0);
@@ -184,6 +192,48 @@ LikePattern::LikePattern(std::string_view pattern) : pattern_(pattern) {
 
 bool LikePattern::General(std::string_view text) const { return SqlLike(pattern_, text); }
 
+bool LikePattern::EqualFoldedAt(const unsigned char* t) const {
+  const auto* q = reinterpret_cast<const unsigned char*>(needle_.data());
+  for (size_t j = 0; j < needle_.size(); ++j)
+    if (kAsciiFold[t[j]] != q[j]) return false;
+  return true;
+}
+
+bool LikePattern::Find(std::string_view text) const {
+  const size_t m = needle_.size(), n = text.size();
+  if (m > n) return false;
+  const auto* t = reinterpret_cast<const unsigned char*>(text.data());
+  const auto* q = reinterpret_cast<const unsigned char*>(needle_.data());
+  size_t at = 0;
+#ifdef __SSE2__
+  if (m < 16) {
+    // Sixteen places at a time: where both the needle's first and its last
+    // byte stand, the whole needle is compared. A letter of the needle meets
+    // both of its cases by setting the case bit; other bytes meet themselves.
+    auto letter = [](unsigned char c) { return c >= 'a' && c <= 'z'; };
+    const __m128i first = _mm_set1_epi8(static_cast<char>(q[0]));
+    const __m128i last = _mm_set1_epi8(static_cast<char>(q[m - 1]));
+    const __m128i firstCase = _mm_set1_epi8(letter(q[0]) ? 0x20 : 0);
+    const __m128i lastCase = _mm_set1_epi8(letter(q[m - 1]) ? 0x20 : 0);
+    for (; at + m - 1 + 16 <= n; at += 16) {
+      const __m128i a = _mm_or_si128(_mm_loadu_si128(reinterpret_cast<const __m128i*>(t + at)), firstCase);
+      const __m128i b = _mm_or_si128(_mm_loadu_si128(reinterpret_cast<const __m128i*>(t + at + m - 1)), lastCase);
+      unsigned mask = static_cast<unsigned>(
+          _mm_movemask_epi8(_mm_and_si128(_mm_cmpeq_epi8(a, first), _mm_cmpeq_epi8(b, last))));
+      for (; mask; mask &= mask - 1)
+        if (EqualFoldedAt(t + at + static_cast<size_t>(__builtin_ctz(mask)))) return true;
+    }
+  }
+#endif
+  // Longer needles skip by the table of the last byte under the window.
+  while (at + m <= n) {
+    const unsigned char end = kAsciiFold[t[at + m - 1]];
+    if (end == q[m - 1] && EqualFoldedAt(t + at)) return true;
+    at += skip_[end];
+  }
+  return false;
+}
+
 bool LikePattern::Matches(std::string_view text) const {
   switch (shape_) {
     case Shape::General: return General(text);
@@ -203,18 +253,7 @@ bool LikePattern::Matches(std::string_view text) const {
       // ASCII bytes are characters of their own wherever they stand, so a
       // byte match is a match. Nothing found decides unless other bytes
       // decode to letters that fold into ASCII.
-      const size_t m = needle_.size(), n = text.size();
-      const auto* t = reinterpret_cast<const unsigned char*>(text.data());
-      const auto* q = reinterpret_cast<const unsigned char*>(needle_.data());
-      for (size_t at = 0; at + m <= n;) {
-        const unsigned char last = kAsciiFold[t[at + m - 1]];
-        if (last == q[m - 1]) {
-          size_t j = 0;
-          while (j + 1 < m && kAsciiFold[t[at + j]] == q[j]) ++j;
-          if (j + 1 >= m) return true;
-        }
-        at += skip_[last];
-      }
+      if (Find(text)) return true;
       return HasByteBeyondAscii(text) && FoldsIntoAscii(text) && General(text);
     }
   }

@@ -28,6 +28,8 @@ class LikePattern {
  private:
   enum class Shape { General, Contains, Prefix };
   bool General(std::string_view text) const;
+  bool Find(std::string_view text) const;  // the folded ASCII needle in text's bytes
+  bool EqualFoldedAt(const unsigned char* t) const;
   std::string pattern_;
   Shape shape_ = Shape::General;
   bool asciiNeedle_ = true;  // false: the text sought has letters beyond ASCII

@@ -50,6 +50,24 @@ TEST(LikeByteSearch, AnswersAsTheGeneralMatcherDoes) {
   }
 }
 
+TEST(LikeByteSearch, FindsTheNeedleAtEveryPlaceOfALongText) {
+  // Sixteen places are looked at together: needles across and at the ends
+  // of those windows, in either case, near misses beside them.
+  for (const std::string needle : {"o", "on", "ontario", "exactly16bytes!!", "a longer needle than sixteen"}) {
+    std::string upper = needle;
+    for (char& ch : upper) ch = static_cast<char>(ch >= 'a' && ch <= 'z' ? ch - 32 : ch);
+    for (size_t at = 0; at < 50; ++at) {
+      std::string text(70, '-');
+      text.replace(at, upper.size(), upper);
+      const LikePattern p("%" + needle + "%");
+      EXPECT_TRUE(p.Matches(text)) << needle << " at " << at;
+      text[at + upper.size() - 1] = '#';  // all but the last byte
+      EXPECT_FALSE(p.Matches(text)) << needle << " at " << at;
+      EXPECT_FALSE(SqlLike("%" + needle + "%", text)) << needle << " at " << at;
+    }
+  }
+}
+
 TEST(LikeByteSearch, StatementsKeepTheirAnswersWithThePatternMadeOnce) {
   Connection c;
   c.OpenMemory();
