@@ -269,9 +269,16 @@ ValueView Query::CellView(int row, int column) const {
   return rows_.Cell(row, column);
 }
 
-void Query::ResetRows() {
-  rows_.Reset(0);
-  calcRows_.Reset(0);
+void Query::ResetRows(bool keepBlocks) {
+  // A closed result keeps its blocks for the next opening, which gives back
+  // what it does not use; a failed opening gives everything back.
+  if (keepBlocks) {
+    rows_.Refill(0);
+    calcRows_.Refill(0);
+  } else {
+    rows_.Reset(0);
+    calcRows_.Reset(0);
+  }
   std::vector<Value>().swap(calcStaging_);
   rowCount_ = 0;
   cur_ = -1;
@@ -337,7 +344,8 @@ void Query::Open() {
         if (ci.type == ftWideString && ci.size == 0) ci.size = 255;
       }
     }
-    RowStore rows(ncols);
+    RowStore& rows = rows_;
+    rows.Refill(ncols);
     int rc;
     while ((rc = sqlite3_step(stmt_)) == SQLITE_ROW) {
       rows.BeginRow();
@@ -385,7 +393,6 @@ void Query::Open() {
       }
       if (ci.type == ftWideString) ci.size = static_cast<int>(std::max<size_t>(longest, 1));
     }
-    rows_ = std::move(rows);
     rowCount_ = count;
     BuildFields();
   } catch (...) {
@@ -396,7 +403,7 @@ void Query::Open() {
     }
     fields_.clear();
     columns_.clear();
-    ResetRows();
+    ResetRows(false);
     throw;
   }
   active_ = true;
@@ -441,9 +448,12 @@ void Query::BuildFields() {
 }
 
 void Query::FillCalcFields() {
-  calcRows_.Reset(calcCount_);
+  calcRows_.Refill(calcCount_);
   calcStaging_.assign(static_cast<size_t>(calcCount_), Value());
-  if (!calcCount_ || !OnCalcFields) return;
+  if (!calcCount_ || !OnCalcFields) {
+    calcRows_.Trim();
+    return;
+  }
   // The query counts as open while its calculated fields are filled.
   bool wasActive = active_;
   active_ = true;
@@ -482,7 +492,7 @@ void Query::ReorderRows(const std::vector<int>& order) {
 void Query::Close() {
   if (!active_) return;
   active_ = false;
-  ResetRows();
+  ResetRows(true);
   fields_.clear();
   columns_.clear();
   Notify(QueryEvent::Closed);

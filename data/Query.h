@@ -209,7 +209,7 @@ class Query {
   void ParseParams();
   void BuildFields();
   void FillCalcFields();
-  void ResetRows();
+  void ResetRows(bool keepBlocks);
 
   std::string name_;
   Connection* connection_;

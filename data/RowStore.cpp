@@ -55,6 +55,19 @@ void RowStore::Reset(int columns) {
   std::vector<size_t>().swap(blockSizes_);
   std::vector<std::string>().swap(large_);
   std::string().swap(staging_);
+  used_ = 0;
+  free_ = nullptr;
+  freeBytes_ = 0;
+  staged_ = 0;
+  building_ = false;
+}
+
+void RowStore::Refill(int columns) {
+  if (columns < 0) throw std::invalid_argument("RowStore: negative column count");
+  columns_ = columns;
+  rows_.clear();
+  std::vector<std::string>().swap(large_);
+  used_ = 0;
   free_ = nullptr;
   freeBytes_ = 0;
   staged_ = 0;
@@ -136,12 +149,18 @@ char* RowStore::Allocate(size_t bytes) {
   if (bytes > freeBytes_) {
     // Blocks double up to a quarter megabyte: small results stay small, and
     // the unused end of the last block stays a small part of a large one.
-    size_t size = blockSizes_.empty() ? kFirstBlock : std::min(blockSizes_.back() * 2, kLargestBlock);
-    if (bytes > size) size = bytes;
-    blocks_.push_back(std::make_unique_for_overwrite<char[]>(size));
-    blockSizes_.push_back(size);
-    free_ = blocks_.back().get();
-    freeBytes_ = size;
+    if (used_ < blocks_.size() && blockSizes_[used_] >= bytes) {
+      free_ = blocks_[used_].get();
+      freeBytes_ = blockSizes_[used_];
+    } else {
+      size_t size = used_ == 0 ? kFirstBlock : std::min(blockSizes_[used_ - 1] * 2, kLargestBlock);
+      if (bytes > size) size = bytes;
+      blocks_.insert(blocks_.begin() + static_cast<std::ptrdiff_t>(used_), std::make_unique_for_overwrite<char[]>(size));
+      blockSizes_.insert(blockSizes_.begin() + static_cast<std::ptrdiff_t>(used_), size);
+      free_ = blocks_[used_].get();
+      freeBytes_ = size;
+    }
+    ++used_;
   }
   char* p = free_;
   free_ += bytes;
@@ -150,6 +169,8 @@ char* RowStore::Allocate(size_t bytes) {
 }
 
 void RowStore::Trim() {
+  blocks_.resize(used_);
+  blockSizes_.resize(used_);
   rows_.shrink_to_fit();
   std::string().swap(staging_);
 }

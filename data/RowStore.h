@@ -30,6 +30,10 @@ class RowStore {
   // Drops every row and gives the memory back; the store then takes rows of
   // `columns` cells.
   void Reset(int columns);
+  // Drops every row but keeps the blocks for the rows to come (a result
+  // closed to be opened again reuses pages already mapped); Trim gives back
+  // what the new rows did not need.
+  void Refill(int columns);
 
   // A row is added cell by cell between BeginRow and EndRow, exactly
   // ColumnCount() cells; the row is visible from EndRow on.
@@ -42,7 +46,8 @@ class RowStore {
   void Add(const ValueView& v);
   void EndRow();
 
-  // Gives back what the row list holds beyond its rows (after the last row).
+  // Gives back the kept blocks no row took and what the row list holds
+  // beyond its rows (after the last row).
   void Trim();
 
   int RowCount() const { return static_cast<int>(rows_.size()); }
@@ -55,7 +60,7 @@ class RowStore {
   // must hold every row index once; anything else throws and changes nothing.
   void Reorder(const std::vector<int>& order);
 
-  // Bytes of the blocks, the row addresses and the large values.
+  // Bytes of the blocks (kept ones included), the row addresses and the large values.
   size_t BytesHeld() const;
 
  private:
@@ -65,8 +70,9 @@ class RowStore {
 
   int columns_ = 0;
   std::vector<const char*> rows_;  // each row's record, in the current order
-  std::vector<std::unique_ptr<char[]>> blocks_;
+  std::vector<std::unique_ptr<char[]>> blocks_;  // the first `used_` hold rows, the others are kept
   std::vector<size_t> blockSizes_;
+  size_t used_ = 0;
   char* free_ = nullptr;  // unused tail of the last block
   size_t freeBytes_ = 0;
   std::vector<std::string> large_;  // values too large to pack

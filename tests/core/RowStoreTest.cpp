@@ -125,6 +125,32 @@ TEST(RowStore, ReorderMovesRowsAndRefusesAnythingButAPermutation) {
   EXPECT_EQ(s.Cell(0, 0).AsInteger(), 4999);  // unchanged by the refusals
 }
 
+TEST(RowStore, RefillReusesBlocksAndTrimGivesBackTheRest) {
+  RowStore s(1);
+  auto fill = [&](int n) {
+    for (int i = 0; i < n; ++i) {
+      s.BeginRow();
+      s.AddText("a text of some forty bytes, kept packed");
+      s.EndRow();
+    }
+  };
+  fill(20000);
+  s.Trim();
+  const size_t full = s.BytesHeld();
+  s.Refill(1);
+  EXPECT_EQ(s.RowCount(), 0);
+  fill(20000);
+  s.Trim();
+  EXPECT_EQ(s.BytesHeld(), full);  // the same blocks again
+  s.Refill(1);
+  fill(10);
+  EXPECT_EQ(s.Cell(9, 0).Bytes(), "a text of some forty bytes, kept packed");
+  s.Trim();
+  EXPECT_LT(s.BytesHeld(), 8192u);
+  s.Reset(1);
+  EXPECT_LT(s.BytesHeld(), 64u);  // nothing beyond the object itself
+}
+
 class ResultRows : public ::testing::Test {
  protected:
   void SetUp() override { c.OpenMemory(); }
