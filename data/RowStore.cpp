@@ -7,14 +7,6 @@ namespace orbisk {
 
 namespace {
 
-// A cell is 32 bits: the kind in the low 3, a payload in the high 29. The
-// payload is the small integer itself, a byte offset from the row's start, or
-// the index of a large value.
-enum CellKind : uint32_t { kNull, kSmall, kInt64, kReal, kText, kBytes, kLargeText, kLargeBytes };
-constexpr uint32_t kKindBits = 3;
-constexpr uint32_t kMaxPayload = (1u << (32 - kKindBits)) - 1;
-constexpr int64_t kSmallMin = -(int64_t{1} << 28);
-constexpr int64_t kSmallMax = (int64_t{1} << 28) - 1;
 constexpr size_t kLargeValue = size_t{1} << 20;
 constexpr size_t kFirstBlock = 4096;
 constexpr size_t kLargestBlock = size_t{256} << 10;
@@ -80,20 +72,9 @@ void RowStore::BeginRow() {
   building_ = true;
 }
 
-void RowStore::Stage(uint32_t kind, uint32_t payload) {
-  if (!building_ || staged_ >= columns_) throw std::logic_error("RowStore: cell outside a row");
-  const uint32_t cell = (payload << kKindBits) | kind;
-  std::memcpy(&staging_[static_cast<size_t>(staged_) * sizeof cell], &cell, sizeof cell);
-  ++staged_;
-}
+void RowStore::CellOutsideARow() { throw std::logic_error("RowStore: cell outside a row"); }
 
-void RowStore::AddNull() { Stage(kNull, 0); }
-
-void RowStore::AddInteger(int64_t v) {
-  if (v >= kSmallMin && v <= kSmallMax) {
-    Stage(kSmall, static_cast<uint32_t>(v) & kMaxPayload);
-    return;
-  }
+void RowStore::AddWideInteger(int64_t v) {
   const size_t at = staging_.size();
   if (at > kMaxPayload - sizeof v) throw std::length_error("RowStore: row too large");
   staging_.append(reinterpret_cast<const char*>(&v), sizeof v);
@@ -124,7 +105,6 @@ void RowStore::StageBytes(uint32_t kind, uint32_t largeKind, std::string_view v)
   Stage(kind, static_cast<uint32_t>(at));
 }
 
-void RowStore::AddText(std::string_view v) { StageBytes(kText, kLargeText, v); }
 void RowStore::AddBytes(std::string_view v) { StageBytes(kBytes, kLargeBytes, v); }
 
 void RowStore::Add(const ValueView& v) {

@@ -10,6 +10,7 @@
 // column) moves row addresses only, never the values.
 #include <cstddef>
 #include <cstdint>
+#include <cstring>
 #include <memory>
 #include <string>
 #include <string_view>
@@ -38,10 +39,25 @@ class RowStore {
   // A row is added cell by cell between BeginRow and EndRow, exactly
   // ColumnCount() cells; the row is visible from EndRow on.
   void BeginRow();
-  void AddNull();
-  void AddInteger(int64_t v);
+  void AddNull() { Stage(kNull, 0); }
+  void AddInteger(int64_t v) {
+    if (v >= kSmallMin && v <= kSmallMax)
+      Stage(kSmall, static_cast<uint32_t>(v) & kMaxPayload);
+    else
+      AddWideInteger(v);
+  }
   void AddReal(double v);
-  void AddText(std::string_view v);
+  void AddText(std::string_view v) {
+    // Short texts, the most of any result, take one length byte.
+    const size_t at = staging_.size();
+    if (v.empty() || v.size() >= 0x80 || at >= kMaxPayload - 0x100) {
+      StageBytes(kText, kLargeText, v);
+      return;
+    }
+    staging_ += static_cast<char>(v.size());
+    staging_.append(v);
+    Stage(kText, static_cast<uint32_t>(at));
+  }
   void AddBytes(std::string_view v);
   void Add(const ValueView& v);
   void EndRow();
@@ -64,7 +80,23 @@ class RowStore {
   size_t BytesHeld() const;
 
  private:
-  void Stage(uint32_t kind, uint32_t payload);
+  // A cell is 32 bits: the kind in the low 3, a payload in the high 29. The
+  // payload is the small integer itself, a byte offset from the row's start,
+  // or the index of a large value.
+  enum CellKind : uint32_t { kNull, kSmall, kInt64, kReal, kText, kBytes, kLargeText, kLargeBytes };
+  static constexpr uint32_t kKindBits = 3;
+  static constexpr uint32_t kMaxPayload = (1u << (32 - kKindBits)) - 1;
+  static constexpr int64_t kSmallMin = -(int64_t{1} << 28);
+  static constexpr int64_t kSmallMax = (int64_t{1} << 28) - 1;
+
+  void Stage(uint32_t kind, uint32_t payload) {
+    if (!building_ || staged_ >= columns_) CellOutsideARow();
+    const uint32_t cell = (payload << kKindBits) | kind;
+    std::memcpy(&staging_[static_cast<size_t>(staged_) * sizeof cell], &cell, sizeof cell);
+    ++staged_;
+  }
+  [[noreturn]] static void CellOutsideARow();
+  void AddWideInteger(int64_t v);
   void StageBytes(uint32_t kind, uint32_t largeKind, std::string_view v);
   char* Allocate(size_t bytes);
 

@@ -128,7 +128,7 @@ int main(int argc, char* argv[]) {
   const bench::Pair d = bench::BestOf(5, bare, peer);
   // The same statement opened in the result query alone: what the window adds is the difference.
   bench::Report("company search, dataset open alone (no window)", d, 1.3);
-  const bench::Pair p = bench::BestOf(5, ours, peer);
+  const bench::Pair p = bench::BestOf(9, ours, peer);
   std::printf("rows: ours %d, peer %d\n", rowsOurs, rowsPeer);
   bench::Report("company search, action to first grid paint (40,000 of 100,000)", p, 1.15);
   // What the allocator hands out for the open result: a query of the same
