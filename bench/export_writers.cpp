@@ -12,6 +12,7 @@
 #include <fstream>
 #include <sstream>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "BenchUtil.h"
@@ -116,7 +117,7 @@ std::string ReadAll(const std::string& path) {
   return s.str();
 }
 
-void AppendEscaped(std::string& out, const std::string& s) {
+void AppendEscaped(std::string& out, std::string_view s) {
   for (char c : s) {
     switch (c) {
       case '&': out += "&amp;"; break;
@@ -187,11 +188,11 @@ int main() {
     for (size_t c = 0; c < labels.size(); ++c) worksheet_write_string(ws, 0, c, labels[c].c_str(), nullptr);
     for (int r = 0; r < q.RecordCount(); ++r)
       for (size_t c = 0; c < columnOf.size(); ++c) {
-        const Value& v = q.CellValue(r, columnOf[c]);
-        if (v.kind() == Value::Kind::Integer)
+        const ValueView v = q.CellView(r, columnOf[c]);
+        if (v.kind() == ValueKind::Integer)
           worksheet_write_number(ws, r + 1, c, static_cast<double>(v.AsInteger()), nullptr);
-        else if (const std::string* t = v.TextPtr(); t && !t->empty())
-          worksheet_write_string(ws, r + 1, c, t->c_str(), nullptr);
+        else if (v.kind() == ValueKind::Text && !v.Bytes().empty())
+          worksheet_write_string(ws, r + 1, c, std::string(v.Bytes()).c_str(), nullptr);
       }
     workbook_close(wb);
   };
@@ -212,11 +213,11 @@ int main() {
     for (int r = 0; r < q.RecordCount(); ++r) {
       buf += "\t<z:row";
       for (size_t c = 0; c < attr.size(); ++c) {
-        const Value& v = q.CellValue(r, static_cast<int>(c));
+        const ValueView v = q.CellView(r, static_cast<int>(c));
         if (v.IsNull()) continue;
         buf += attr[c];
-        if (v.kind() == Value::Kind::Integer) buf += std::to_string(v.AsInteger());
-        else AppendEscaped(buf, *v.TextPtr());
+        if (v.kind() == ValueKind::Integer) buf += std::to_string(v.AsInteger());
+        else AppendEscaped(buf, v.Bytes());
         buf += '\'';
       }
       buf += "/>\r\n";

@@ -1,5 +1,6 @@
 # libFuzzer targets for the byte search, the template engine, the text
-# collation's ASCII shortcut and the importer's row decoding. With
+# collation's ASCII shortcut, the importer's row decoding and the LIKE
+# byte search. With
 # ORBISK_FUZZ (clang only) they are built in this tree; every build registers a
 # test that builds them in a clang tree of its own and runs each one for a
 # bounded number of inputs.
@@ -17,7 +18,7 @@ if(ORBISK_FUZZ)
   target_link_libraries(orbisk_fuzz_core PUBLIC SQLite::SQLite3 PkgConfig::ICU)
   target_compile_options(orbisk_fuzz_core PUBLIC -fsanitize=fuzzer-no-link,address -fno-omit-frame-pointer)
   target_link_options(orbisk_fuzz_core PUBLIC -fsanitize=address)
-  foreach(name bytesearch template collation accessrow)
+  foreach(name bytesearch template collation accessrow like)
     add_executable(fuzz_${name} ${CMAKE_CURRENT_SOURCE_DIR}/fuzz/fuzz_${name}.cpp)
     target_link_libraries(fuzz_${name} PRIVATE orbisk_fuzz_core)
     target_link_options(fuzz_${name} PRIVATE -fsanitize=fuzzer)

@@ -13,10 +13,10 @@ if [ ! -f "$dir/build.ninja" ]; then
     -DORBISK_FUZZ=ON -DORBISK_GUI=OFF -DORBISK_BENCH=OFF >"$dir/configure.log" 2>&1 \
     || { cat "$dir/configure.log"; rm -f "$dir/build.ninja"; exit 1; }
 fi
-cmake --build "$dir" --target fuzz_bytesearch fuzz_template fuzz_collation fuzz_accessrow
+cmake --build "$dir" --target fuzz_bytesearch fuzz_template fuzz_collation fuzz_accessrow fuzz_like
 # Seeds: the shipped templates as detail templates (option byte 1), plus a few tricky texts.
 seeds="$dir/seeds"
-mkdir -p "$seeds/template" "$seeds/bytesearch" "$seeds/collation" "$seeds/accessrow"
+mkdir -p "$seeds/template" "$seeds/bytesearch" "$seeds/collation" "$seeds/accessrow" "$seeds/like"
 for t in "$src"/assets/Database/*.htm; do
   { printf '\001'; cat "$t"; } >"$seeds/template/$(basename "$t")"
 done
@@ -42,15 +42,43 @@ lv[12:16] = struct.pack('<HH', 1, 4091)
 lv[4091:4096] = b'hello'
 open(sys.argv[1], 'wb').write(head + bytes(page) + bytes(lv))
 PY
+# LIKE: [flags][split] then the pattern's text and the text searched.
+printf '\000\004bankFirst Bank of Ottawa' >"$seeds/like/contains"
+printf '\005\001bBanque' >"$seeds/like/initial"
+printf '\000\003kim\342\204\252IM \304\260stanbul' >"$seeds/like/folds-into-ascii"
+printf '\000\006qu\303\251becQU\303\211BEC city' >"$seeds/like/accented"
+printf '\002\005a_c%%dabxcdd' >"$seeds/like/general"
+printf '\000\002a\301\201xxA' >"$seeds/like/overlong"
+# A Turkish locale for the second LIKE run, made here when the system has none.
+tr_env=(LC_ALL=tr_TR.UTF-8 ORBISK_FUZZ_LOCALE_TR=1)
+if ! locale -a 2>/dev/null | grep -qiE '^tr_TR\.utf-?8$'; then
+  loc="$dir/locale"
+  if [ ! -d "$loc/tr_TR.UTF-8" ]; then
+    mkdir -p "$loc"
+    localedef -i tr_TR -f UTF-8 "$loc/tr_TR.UTF-8" >"$dir/localedef.log" 2>&1 || true
+    [ -d "$loc/tr_TR.UTF-8" ] || { cat "$dir/localedef.log"; exit 1; }
+  fi
+  # The program's own fold reads C.UTF-8, which has to be found there too.
+  [ -d /usr/lib/locale/C.utf8 ] && [ ! -d "$loc/C.utf8" ] && cp -r /usr/lib/locale/C.utf8 "$loc/"
+  # glibc keeps the parsed LOCPATH for good; that is no leak of ours.
+  printf 'leak:argz_add_sep\n' >"$dir/lsan-locpath.supp"
+  tr_env+=(LOCPATH="$loc" LSAN_OPTIONS=suppressions="$dir/lsan-locpath.supp")
+fi
 status=0
 # Longer inputs find nothing new in the byte search; templates need room for the shipped ones.
-declare -A max_len=([bytesearch]=512 [template]=4096 [collation]=256 [accessrow]=12500)
-for f in bytesearch template collation accessrow; do
+declare -A max_len=([bytesearch]=512 [template]=4096 [collation]=256 [accessrow]=12500 [like]=256)
+# Each run: its name, the target, then the environment it runs in.
+runs_of=("bytesearch bytesearch" "template template" "collation collation" "accessrow accessrow"
+         "like like LC_ALL=C.UTF-8"
+         "like-tr like ${tr_env[*]}")
+for r in "${runs_of[@]}"; do
+  read -r name f envs <<<"$r"
   corpus="$dir/corpus/$f"
   mkdir -p "$corpus"
-  echo "== fuzz_$f: $runs runs"
-  "$dir/fuzz/fuzz_$f" -runs="$runs" -seed=1 -timeout=20 -max_len="${max_len[$f]}" -artifact_prefix="$dir/" -print_final_stats=1 "$@" \
-    "$corpus" "$seeds/$f" 2>"$dir/fuzz_$f.log" || { status=1; tail -40 "$dir/fuzz_$f.log"; }
-  grep -E '^(Done|stat::number_of_executed_units|stat::peak_rss_mb)' "$dir/fuzz_$f.log" || true
+  echo "== fuzz_$f ($envs): $runs runs"
+  # shellcheck disable=SC2086
+  env $envs "$dir/fuzz/fuzz_$f" -runs="$runs" -seed=1 -timeout=20 -max_len="${max_len[$f]}" -artifact_prefix="$dir/" \
+    -print_final_stats=1 "$@" "$corpus" "$seeds/$f" 2>"$dir/fuzz_$name.log" || { status=1; tail -40 "$dir/fuzz_$name.log"; }
+  grep -E '^(Done|stat::number_of_executed_units|stat::peak_rss_mb)' "$dir/fuzz_$name.log" || true
 done
 exit $status
