@@ -87,6 +87,7 @@ void TMain_Frm::BindDataModule(orbisk::TDM* dm) {
   if (dm_) throw std::logic_error("The data module is already bound.");
   dm_ = dm;
   dm_->ShowCurrentRecord = [this](Query& q) { ShowCurrentRecord(q); };
+  StatusBar->setToolTip(QStringLiteral("Directory: ") + QString::fromStdString(dm_->ADOConnection.DataSource()));
   dm_->ADOConnection.SetProgress(
       [this](long long done, long long total, const std::string&) {
         ShowLoadProgress(done, total);

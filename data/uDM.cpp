@@ -119,6 +119,10 @@ void TDM::DataModuleCreate(const std::string& programFolder) {
   ADOConnection.SetConnectionString(DirectoryConnectionString(programFolder));
 }
 
+void TDM::DataModuleCreate(const std::string&, const std::string& directoryFile) {
+  ADOConnection.SetConnectionString(ConnectionStringForFile(directoryFile));
+}
+
 void TDM::OpenDetail(Query& detail) {
   if (OneCompany_Q.Active()) {
     const Field* id = OneCompany_Q.FindField("Company_ID");
