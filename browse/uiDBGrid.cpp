@@ -55,7 +55,13 @@ QVariant TQueryModel::data(const QModelIndex& index, int role) const {
     case Qt::ToolTipRole: {
       const orbisk::Field* f = fields_[index.column()];
       if (!f) return {};
-      QString text = QString::fromStdString(f->TextAt(index.row()));
+      // Stored texts go straight from the fetched rows into the cell's text.
+      const orbisk::ValueView v = f->ViewAt(index.row());
+      QString text;
+      if (v.kind() == orbisk::ValueKind::Text && f->ShowsTextAsStored())
+        text = QString::fromUtf8(v.Bytes().data(), static_cast<qsizetype>(v.Bytes().size()));
+      else
+        text = QString::fromStdString(f->TextOf(v));
       if (role == Qt::ToolTipRole && text.size() < 40) return {};
       return text;
     }

@@ -16,8 +16,6 @@ namespace orbisk {
 
 namespace {
 
-const Value kNull;
-
 // "yyyy-mm-dd" / "hh:mm:ss" style formats over the parts of an ISO date text.
 std::string FormatDatePart(const std::string& fmt, int y, int mo, int d, int h, int mi, int s) {
   std::string out;
@@ -57,7 +55,7 @@ std::string FormatDatePart(const std::string& fmt, int y, int mo, int d, int h, 
   return out;
 }
 
-std::string FormatDateValue(const Value& v, TFieldType type) {
+std::string FormatDateValue(const ValueView& v, TFieldType type) {
   DateTimeParts p;
   if (!DecodeDateValue(v, p)) return v.AsText();
   int y = p.year, mo = p.month, d = p.day, h = p.hour, mi = p.minute, s = p.second;
@@ -72,9 +70,11 @@ std::string FormatDateValue(const Value& v, TFieldType type) {
 
 }  // namespace
 
-bool DecodeDateValue(const Value& v, DateTimeParts& p) {
+bool DecodeDateValue(const ValueView& v, DateTimeParts& p) {
   p = DateTimeParts{};
-  if (const std::string* t = v.TextPtr()) {
+  if (v.kind() == ValueKind::Text) {
+    const std::string text(v.Bytes());
+    const std::string* t = &text;
     if (std::sscanf(t->c_str(), "%d-%d-%d %d:%d:%d", &p.year, &p.month, &p.day, &p.hour, &p.minute,
                     &p.second) >= 3)
       return true;
@@ -127,38 +127,36 @@ int Field::DisplayWidth() const {
   return 10;
 }
 
-const Value& Field::ValueAt(int row) const {
+ValueView Field::ViewAt(int row) const {
   const Query& q = *query_;
-  if (!q.active_ || row < 0 || row >= q.rowCount_) return kNull;
+  if (!q.active_ || row < 0 || row >= q.rowCount_) return {};
   if (def_.calculated) {
-    int slot = q.calcIndex_[index_];
-    return q.calc_[static_cast<size_t>(row) * q.calcCount_ + slot];
+    const int slot = q.calcIndex_[index_];
+    // While the calc-fields handler runs, its row is still being filled.
+    if (row == q.calcRow_) return q.calcStaging_[static_cast<size_t>(slot)].View();
+    if (row >= q.calcRows_.RowCount()) return {};
+    return q.calcRows_.Cell(row, slot);
   }
-  if (column_ < 0) return kNull;
-  return q.cells_[static_cast<size_t>(row) * q.columns_.size() + column_];
+  if (column_ < 0) return {};
+  return q.rows_.Cell(row, column_);
 }
 
-const Value& Field::AsValue() const {
-  if (def_.calculated && query_->calcRow_ >= 0) return ValueAt(query_->calcRow_);
-  return ValueAt(query_->cur_);
+ValueView Field::View() const {
+  if (query_->calcRow_ >= 0) return ViewAt(query_->calcRow_);
+  return ViewAt(query_->cur_);
 }
 
-std::string Field::TextOf(const Value& v) const {
-  if (v.IsNull()) return {};
-  switch (def_.type) {
-    case ftBoolean: return v.AsInteger() ? "True" : "False";
-    case ftDate:
-    case ftTime:
-    case ftDateTime: return FormatDateValue(v, def_.type);
-    default: return v.AsText();
-  }
+std::string Field::TextOf(const ValueView& v) const {
+  if (v.IsNull() || ShowsTextAsStored()) return v.AsText();
+  if (def_.type == ftBoolean) return v.AsInteger() ? "True" : "False";
+  return FormatDateValue(v, def_.type);
 }
 
 void Field::SetCalcValue(Value v) {
   Query& q = *query_;
   if (!def_.calculated || q.calcRow_ < 0)
     throw std::logic_error(q.name_ + ": Field '" + def_.name + "' cannot be modified");
-  q.calc_[static_cast<size_t>(q.calcRow_) * q.calcCount_ + q.calcIndex_[index_]] = std::move(v);
+  q.calcStaging_[static_cast<size_t>(q.calcIndex_[index_])] = std::move(v);
 }
 
 // ---------------------------------------------------------------------------
@@ -266,17 +264,15 @@ const Field& Query::FieldByName(std::string_view name) const {
   return const_cast<Query*>(this)->FieldByName(name);
 }
 
-const Value& Query::CellValue(int row, int column) const {
-  if (!active_ || row < 0 || row >= rowCount_ || column < 0 || column >= static_cast<int>(columns_.size()))
-    return kNull;
-  return cells_[static_cast<size_t>(row) * columns_.size() + column];
+ValueView Query::CellView(int row, int column) const {
+  if (!active_ || row < 0 || row >= rowCount_ || column < 0 || column >= rows_.ColumnCount()) return {};
+  return rows_.Cell(row, column);
 }
 
 void Query::ResetRows() {
-  cells_.clear();
-  cells_.shrink_to_fit();
-  calc_.clear();
-  calc_.shrink_to_fit();
+  rows_.Reset(0);
+  calcRows_.Reset(0);
+  std::vector<Value>().swap(calcStaging_);
   rowCount_ = 0;
   cur_ = -1;
   eof_ = bof_ = true;
@@ -341,31 +337,33 @@ void Query::Open() {
         if (ci.type == ftWideString && ci.size == 0) ci.size = 255;
       }
     }
-    std::deque<Value> cells;
-    int rows = 0;
+    RowStore rows(ncols);
     int rc;
     while ((rc = sqlite3_step(stmt_)) == SQLITE_ROW) {
-      ++rows;
+      rows.BeginRow();
       for (int c = 0; c < ncols; ++c) {
         // One call into the statement per cell; the value calls need no lock.
         sqlite3_value* v = sqlite3_column_value(stmt_, c);
         switch (sqlite3_value_type(v)) {
-          case SQLITE_INTEGER: cells.emplace_back(static_cast<int64_t>(sqlite3_value_int64(v))); break;
-          case SQLITE_FLOAT: cells.emplace_back(sqlite3_value_double(v)); break;
+          case SQLITE_INTEGER: rows.AddInteger(sqlite3_value_int64(v)); break;
+          case SQLITE_FLOAT: rows.AddReal(sqlite3_value_double(v)); break;
           case SQLITE_TEXT: {
             const char* t = reinterpret_cast<const char*>(sqlite3_value_text(v));
-            cells.emplace_back(std::string(t, static_cast<size_t>(sqlite3_value_bytes(v))));
+            rows.AddText(std::string_view(t, static_cast<size_t>(sqlite3_value_bytes(v))));
             break;
           }
           case SQLITE_BLOB: {
             const char* b = static_cast<const char*>(sqlite3_value_blob(v));
-            cells.emplace_back(Blob{std::string(b ? b : "", static_cast<size_t>(sqlite3_value_bytes(v)))});
+            rows.AddBytes(std::string_view(b ? b : "", static_cast<size_t>(sqlite3_value_bytes(v))));
             break;
           }
-          default: cells.emplace_back(); break;
+          default: rows.AddNull(); break;
         }
       }
+      rows.EndRow();
     }
+    rows.Trim();
+    const int count = rows.RowCount();
     if (rc != SQLITE_DONE) throw std::runtime_error(EngineError(db));
     sqlite3_reset(stmt_);
     if (!prepared_) {
@@ -378,17 +376,17 @@ void Query::Open() {
       if (!ci.declaredType.empty()) continue;
       ci.type = ftWideString;
       size_t longest = 0;
-      for (int r = 0; r < rows; ++r) {
-        const Value& v = cells[static_cast<size_t>(r) * ncols + c];
-        if (v.kind() == Value::Kind::Integer) { ci.type = ftInteger; break; }
-        if (v.kind() == Value::Kind::Real) { ci.type = ftFloat; break; }
-        if (v.kind() == Value::Kind::Blob) { ci.type = ftBlob; break; }
-        if (v.kind() == Value::Kind::Text) longest = std::max(longest, v.TextPtr()->size());
+      for (int r = 0; r < count; ++r) {
+        const ValueView v = rows.Cell(r, c);
+        if (v.kind() == ValueKind::Integer) { ci.type = ftInteger; break; }
+        if (v.kind() == ValueKind::Real) { ci.type = ftFloat; break; }
+        if (v.kind() == ValueKind::Blob) { ci.type = ftBlob; break; }
+        if (v.kind() == ValueKind::Text) longest = std::max(longest, v.Bytes().size());
       }
       if (ci.type == ftWideString) ci.size = static_cast<int>(std::max<size_t>(longest, 1));
     }
-    cells_ = std::move(cells);
-    rowCount_ = rows;
+    rows_ = std::move(rows);
+    rowCount_ = count;
     BuildFields();
   } catch (...) {
     if (stmt_) sqlite3_reset(stmt_);
@@ -439,21 +437,46 @@ void Query::BuildFields() {
     calcIndex_.push_back(defs[i].calculated ? calcCount_++ : -1);
     fields_.emplace_back(this, defs[i], static_cast<int>(i), column);
   }
-  calc_.assign(static_cast<size_t>(rowCount_) * calcCount_, Value());
-  if (calcCount_ && OnCalcFields) {
-    // The query counts as open while its calculated fields are filled.
-    bool wasActive = active_;
-    active_ = true;
-    try {
-      for (calcRow_ = 0; calcRow_ < rowCount_; ++calcRow_) OnCalcFields(*this);
-    } catch (...) {
-      calcRow_ = -1;
-      active_ = wasActive;
-      throw;
+  FillCalcFields();
+}
+
+void Query::FillCalcFields() {
+  calcRows_.Reset(calcCount_);
+  calcStaging_.assign(static_cast<size_t>(calcCount_), Value());
+  if (!calcCount_ || !OnCalcFields) return;
+  // The query counts as open while its calculated fields are filled.
+  bool wasActive = active_;
+  active_ = true;
+  try {
+    for (calcRow_ = 0; calcRow_ < rowCount_; ++calcRow_) {
+      for (Value& v : calcStaging_) v = Value();
+      OnCalcFields(*this);
+      calcRows_.BeginRow();
+      for (const Value& v : calcStaging_) calcRows_.Add(v.View());
+      calcRows_.EndRow();
     }
+    calcRows_.Trim();
+  } catch (...) {
     calcRow_ = -1;
     active_ = wasActive;
+    throw;
   }
+  calcRow_ = -1;
+  active_ = wasActive;
+}
+
+void Query::ReorderRows(const std::vector<int>& order) {
+  if (!active_) throw std::runtime_error(name_ + ": Cannot perform this operation on a closed dataset");
+  rows_.Reorder(order);  // checks the order before anything moves
+  if (cur_ >= 0)
+    for (size_t i = 0; i < order.size(); ++i)
+      if (order[i] == cur_) {
+        cur_ = static_cast<int>(i);
+        break;
+      }
+  FillCalcFields();
+  Notify(QueryEvent::Changed);
+  if (rowCount_ && AfterScroll) AfterScroll(*this);
 }
 
 void Query::Close() {
@@ -569,12 +592,6 @@ void Query::Notify(QueryEvent e) {
   for (auto& o : list) o.second(*this, e);
 }
 
-size_t Query::MemoryUsed() const {
-  size_t bytes = (cells_.size() + calc_.capacity()) * sizeof(Value);
-  for (const auto& v : cells_)
-    if (const std::string* s = v.TextPtr())
-      if (s->capacity() > 15) bytes += s->capacity() + 1;
-  return bytes;
-}
+size_t Query::MemoryUsed() const { return rows_.BytesHeld() + calcRows_.BytesHeld(); }
 
 }  // namespace orbisk

@@ -7,7 +7,6 @@
 //   auto bm = q.GetBookmark(); q.DisableControls();
 //   ... q.First(); while (!q.Eof()) { ...; q.Next(); } ...
 //   q.GotoBookmark(bm); q.FreeBookmark(bm); q.EnableControls();   (also on error)
-#include <deque>
 #include <functional>
 #include <memory>
 #include <string>
@@ -15,6 +14,7 @@
 #include <vector>
 
 #include "data/FieldType.h"
+#include "data/RowStore.h"
 #include "data/Value.h"
 
 struct sqlite3_stmt;
@@ -62,20 +62,30 @@ class Field {
   int Index() const { return index_; }
   int Column() const { return column_; }  // index into Columns(); -1 when calculated
 
-  // The current row's value (null when the query is closed or empty).
-  const Value& AsValue() const;
-  bool IsNull() const { return AsValue().IsNull(); }
-  int64_t AsInteger() const { return AsValue().AsInteger(); }
+  // The current row's value (null when the query is closed or empty), read in
+  // place (View) or as a value of its own.
+  ValueView View() const;
+  Value AsValue() const { return View().ToValue(); }
+  bool IsNull() const { return View().IsNull(); }
+  int64_t AsInteger() const { return View().AsInteger(); }
   // The value's ordinary text form: integers in decimal, booleans True/False,
   // other numbers in plain decimal, dates by the current date/time formats,
   // null as empty text.
-  std::string AsString() const { return TextOf(AsValue()); }
+  std::string AsString() const { return TextOf(View()); }
   std::string DisplayText() const { return AsString(); }
 
-  // Values of any row (0-based) without moving the cursor.
-  const Value& ValueAt(int row) const;
-  std::string TextAt(int row) const { return TextOf(ValueAt(row)); }
-  std::string TextOf(const Value& v) const;
+  // Values of any row (0-based) without moving the cursor. A view stays valid
+  // until the query closes or its rows are reordered.
+  ValueView ViewAt(int row) const;
+  Value ValueAt(int row) const { return ViewAt(row).ToValue(); }
+  std::string TextAt(int row) const { return TextOf(ViewAt(row)); }
+  std::string TextOf(const ValueView& v) const;
+  std::string TextOf(const Value& v) const { return TextOf(v.View()); }
+  // Whether TextOf gives a text value back as stored (neither a date nor a
+  // boolean field), so a reader may show the stored bytes themselves.
+  bool ShowsTextAsStored() const {
+    return def_.type != ftBoolean && def_.type != ftDate && def_.type != ftTime && def_.type != ftDateTime;
+  }
 
   // Only inside the calc-fields callback: the value of this calculated field.
   void SetCalcValue(Value v);
@@ -140,7 +150,9 @@ class Query {
   const Field& FieldByName(std::string_view name) const;
 
   const std::vector<ColumnInfo>& Columns() const { return columns_; }
-  const Value& CellValue(int row, int column) const;  // 0-based, returned columns
+  // 0-based, returned columns; null outside the rows.
+  ValueView CellView(int row, int column) const;
+  Value CellValue(int row, int column) const { return CellView(row, column).ToValue(); }
 
   // Cursor.
   int RecordCount() const { return active_ ? rowCount_ : 0; }
@@ -155,6 +167,14 @@ class Query {
   void MoveBy(int distance);
   void MoveTo(int recNo);  // 1-based, clamped into the rows
   int CurrentRow() const { return cur_; }  // 0-based; -1 when closed or empty
+
+  // Puts the rows in a new order: row i becomes the row that was at order[i]
+  // (every row named once, else std::invalid_argument and nothing changes).
+  // Values stay where they are; calculated fields are filled again for the new
+  // positions, the cursor stays on its record, bound controls hear Changed and
+  // the after-scroll handler runs. Bookmarks taken before are positions and
+  // then name other records.
+  void ReorderRows(const std::vector<int>& order);
 
   Bookmark GetBookmark() const { return cur_; }
   void GotoBookmark(Bookmark b);
@@ -179,7 +199,7 @@ class Query {
   int AddObserver(Observer o);
   void RemoveObserver(int id);
 
-  // Rough bytes held by the fetched rows (for the benchmarks).
+  // Bytes held by the fetched rows and calculated values.
   size_t MemoryUsed() const;
 
  private:
@@ -188,6 +208,7 @@ class Query {
   void Scrolled();
   void ParseParams();
   void BuildFields();
+  void FillCalcFields();
   void ResetRows();
 
   std::string name_;
@@ -200,8 +221,9 @@ class Query {
   std::vector<FieldDef> declared_;
   std::vector<Field> fields_;
   std::vector<ColumnInfo> columns_;
-  std::deque<Value> cells_;  // row-major, columns_.size() per row; grows without moving rows
-  std::vector<Value> calc_;   // row-major, one per calculated field
+  RowStore rows_;            // the fetched rows, one cell per returned column
+  RowStore calcRows_;        // the calculated fields' values, one cell per calculated field
+  std::vector<Value> calcStaging_;  // the values of the row being calculated
   std::vector<int> calcIndex_;  // field index -> calc slot (-1 when not calculated)
   int calcCount_ = 0;
   int rowCount_ = 0;
@@ -234,7 +256,8 @@ DateFormats& CurrentDateFormats();
 struct DateTimeParts {
   int year = 1899, month = 12, day = 30, hour = 0, minute = 0, second = 0;
 };
-bool DecodeDateValue(const Value& v, DateTimeParts& parts);
+bool DecodeDateValue(const ValueView& v, DateTimeParts& parts);
+inline bool DecodeDateValue(const Value& v, DateTimeParts& parts) { return DecodeDateValue(v.View(), parts); }
 
 class ScopedDateFormats {
  public:
