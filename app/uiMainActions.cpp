@@ -266,7 +266,21 @@ void TMain_Frm::SelectCat_AExecute() {
 }
 
 void TMain_Frm::ShowMap_AExecute() {
-  RunGuarded(this, [this] { ShowMapWindow(this, ProgramFolder); });
+  RunGuarded(this, [this] {
+    TMap_Frm* map = ShowMapWindow(this, ProgramFolder);
+    // A click on the map fills its row of the search panel and ticks it.
+    map->OnChoose = [this](const MapChoice& c) {
+      if (c.kind == MapChoice::Kind::Location) {
+        Location_Cbo->setCurrentText(c.value);
+        Location_Chk->setChecked(true);
+      } else if (c.kind == MapChoice::Kind::TelAreaCode) {
+        const int at = TelAreaCode_Cbo->findText(c.value);
+        if (at < 0) return;
+        TelAreaCode_Cbo->setCurrentIndex(at);
+        TelAreaCode_Chk->setChecked(true);
+      }
+    };
+  });
 }
 
 void TMain_Frm::About_AExecute() {
