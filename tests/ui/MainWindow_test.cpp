@@ -15,6 +15,9 @@
 #include <QWheelEvent>
 
 #include "browse/uiDBGrid.h"
+#include "data/ProgramFiles.h"
+#include "search/frmMap.h"
+#include <QStatusBar>
 #include "tests/ui/support/MainWindowFixture.h"
 
 namespace {
@@ -50,6 +53,9 @@ class MainWindowTest : public QObject {
   void failingSearchKeepsOtherPage();
   void badNumberRunsNothing();
   void missingDirectoryReportedAtFirstSearch();
+  void directoryFileGivenIsReadAtFirstSearch();
+  void userDirectoryComesBeforeTheProgramsOwn();
+  void mapClicksFillSearchRows();
   void helpKeyFromAnyControl();
   void modelPassesTester();
 };
@@ -313,6 +319,79 @@ void MainWindowTest::missingDirectoryReportedAtFirstSearch() {
   QVERIFY2(f.messages[0].startsWith(QStringLiteral("Could not find file '")), qPrintable(f.messages[0]));
   QCOMPARE(w.StatusText(), QStringLiteral("Ready"));
   QVERIFY(QApplication::overrideCursor() == nullptr);
+}
+
+namespace {
+// The small directory with only its first `companies` companies, at `folder`/Database/corpdir.mdb.
+std::string WriteDirectoryOf(const std::string& folder, int companies) {
+  const std::string path = orbisk::testing::WriteSmallDirectory(folder);
+  orbisk::Connection c;
+  c.OpenWritable(path);
+  orbisk::testing::Exec(c.Handle(), "DELETE FROM Company_Info WHERE Company_ID > " + std::to_string(companies));
+  return path;
+}
+}  // namespace
+
+void MainWindowTest::directoryFileGivenIsReadAtFirstSearch() {
+  orbisk::testing::TempFolder elsewhere;
+  const std::string given = WriteDirectoryOf(elsewhere.Path() + "my;files/", 2);
+  MainWindowFixture f(true, [&](const std::string&) { return given; });
+  TMain_Frm& w = *f.frm;
+  QVERIFY(!f.dm.ADOConnection.Connected());  // nothing is opened at start
+  QCOMPARE(w.StatusBar->toolTip(), QStringLiteral("Directory: ") + QString::fromStdString(given));
+  w.Top_Cbo->setCurrentText(QStringLiteral("All"));
+  w.QueryCompany_A->trigger();
+  QVERIFY2(f.messages.isEmpty(), qPrintable(f.messages.join(QLatin1Char('\n'))));
+  QCOMPARE(f.dm.Company_Q.RecordCount(), 2);  // not the 5 beside the program
+}
+
+void MainWindowTest::userDirectoryComesBeforeTheProgramsOwn() {
+  orbisk::testing::TempFolder data;
+  const QByteArray old = qgetenv("XDG_DATA_HOME");
+  qputenv("XDG_DATA_HOME", QByteArray::fromStdString(data.Path()));
+  auto chosen = [](const std::string& folder) { return orbisk::DefaultDirectoryFile(folder); };
+  {
+    MainWindowFixture f(true, chosen);  // no directory of the user's yet
+    f.frm->Top_Cbo->setCurrentText(QStringLiteral("All"));
+    f.frm->QueryCompany_A->trigger();
+    QCOMPARE(f.dm.Company_Q.RecordCount(), 5);
+  }
+  const std::string own = WriteDirectoryOf(data.Path() + "orbisk/", 3);
+  {
+    MainWindowFixture f(true, chosen);
+    QCOMPARE(f.frm->StatusBar->toolTip(), QStringLiteral("Directory: ") + QString::fromStdString(own));
+    f.frm->Top_Cbo->setCurrentText(QStringLiteral("All"));
+    f.frm->QueryCompany_A->trigger();
+    QCOMPARE(f.dm.Company_Q.RecordCount(), 3);
+  }
+  if (old.isNull()) qunsetenv("XDG_DATA_HOME");
+  else qputenv("XDG_DATA_HOME", old);
+}
+
+void MainWindowTest::mapClicksFillSearchRows() {
+  MainWindowFixture f;
+  TMain_Frm& w = *f.frm;
+  w.ProgramFolder = QStringLiteral(ORBISK_BUILD_DIR "/bin/");  // the shipped map and its regions
+  w.ShowMap_A->trigger();
+  auto* map = w.findChild<TMap_Frm*>();
+  QVERIFY(map && map->isVisible());
+  QVERIFY(QTest::qWaitForWindowExposed(map));
+  QVERIFY(!w.Location_Chk->isChecked() && !w.TelAreaCode_Chk->isChecked());
+  QTest::mouseClick(map->Map_Img, Qt::LeftButton, {}, PointOf(*map, QStringLiteral("Location|Quebec")));
+  QCOMPARE(w.Location_Cbo->currentText(), QStringLiteral("Quebec"));
+  QVERIFY(w.Location_Chk->isChecked());
+  QVERIFY(!w.TelAreaCode_Chk->isChecked());
+  // Nunavut is missing from the list and still goes in as typed text.
+  QTest::mouseClick(map->Map_Img, Qt::LeftButton, {}, PointOf(*map, QStringLiteral("Location|Nunavut")));
+  QCOMPARE(w.Location_Cbo->currentText(), QStringLiteral("Nunavut"));
+  QTest::mouseClick(map->Map_Img, Qt::LeftButton, {}, PointOf(*map, QStringLiteral("TelAreaCode|902")));
+  QCOMPARE(w.TelAreaCode_Cbo->currentText(), QStringLiteral("902"));
+  QVERIFY(w.TelAreaCode_Chk->isChecked());
+  QCOMPARE(w.Location_Cbo->currentText(), QStringLiteral("Nunavut"));  // the other row stays
+  // The next search uses what the map chose.
+  w.QueryCompany_A->trigger();
+  QVERIFY(f.messages.isEmpty());
+  QCOMPARE(f.dm.Company_Q.RecordCount(), 0);
 }
 
 void MainWindowTest::helpKeyFromAnyControl() {

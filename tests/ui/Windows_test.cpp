@@ -368,35 +368,9 @@ void WindowsTest::mapWindowCreatedOnce() {
   QCOMPARE(second->size(), QSize(320, 240));  // not reloaded
 }
 
-namespace {
-// A point of the shown map well inside the region that chooses `what`
-// ("Location|Ontario"), found in the region files the program ships.
-QPoint PointOf(TMap_Frm& map, const QString& what) {
-  const QString bin = QStringLiteral(ORBISK_BUILD_DIR "/bin/");
-  QFile key(bin + QStringLiteral("map_regions.txt"));
-  if (!key.open(QIODevice::ReadOnly | QIODevice::Text)) return {};
-  QRgb colour = 0;
-  for (const QString& line : QString::fromUtf8(key.readAll()).split(QLatin1Char('\n')))
-    if (line.endsWith(QLatin1Char('\t') + what)) {
-      const QStringList c = line.section(QLatin1Char('\t'), 0, 0).split(QLatin1Char(' '));
-      colour = qRgb(c[0].toInt(), c[1].toInt(), c[2].toInt());
-    }
-  const QImage regions = QImage(bin + QStringLiteral("map_regions.png")).convertToFormat(QImage::Format_RGB32);
-  std::vector<QPoint> inside;  // pixels whose whole 5 x 5 neighbourhood has the colour
-  for (int y = 2; y < regions.height() - 2; ++y)
-    for (int x = 2; x < regions.width() - 2; ++x) {
-      bool all = true;
-      for (int dy = -2; dy <= 2 && all; ++dy)
-        for (int dx = -2; dx <= 2 && all; ++dx) all = (regions.pixel(x + dx, y + dy) | 0xff000000u) == colour;
-      if (all) inside.push_back({x, y});
-    }
-  if (inside.empty()) return {};
-  const QPoint r = inside[inside.size() / 2];
-  const QSize shown = map.Map_Img->size();
-  return {(2 * r.x() + 1) * shown.width() / (2 * regions.width()),
-          (2 * r.y() + 1) * shown.height() / (2 * regions.height())};
-}
-}  // namespace
+
+// From the window tests' support: a point inside the map region choosing `what`.
+QPoint PointOf(TMap_Frm& map, const QString& what);
 
 void WindowsTest::mapFitsTheScreenAndStaysSharp() {
   TMap_Frm map(QStringLiteral(ORBISK_BUILD_DIR "/bin/"));
