@@ -113,6 +113,14 @@ void TMain_Frm::BindDataModule(orbisk::TDM* dm) {
           [this] { RunGuarded(this, [this] { Company_DBGridDblClick(); }); });
   connect(Contact_DBGrid, &TDBGrid::gridDoubleClicked, this,
           [this] { RunGuarded(this, [this] { Contact_DBGridDblClick(); }); });
+  Company_DBGrid->setDetailsCaption(QStringLiteral("Company &details"));
+  Contact_DBGrid->setDetailsCaption(QStringLiteral("C&ontact"));
+  connect(Company_DBGrid, &TDBGrid::detailsRequested, this, &TMain_Frm::OpenCompanyDetails);
+  connect(Contact_DBGrid, &TDBGrid::detailsRequested, this, &TMain_Frm::OpenContactWindow);
+  for (TDBGrid* grid : {Company_DBGrid, Contact_DBGrid}) {
+    connect(grid, &TDBGrid::linkRequested, this, [](const QString& target) { ShellOpen(target); });
+    connect(grid, &TDBGrid::exportRequested, Export_A, &QAction::trigger);
+  }
   setTabOrder(Result_PC, Company_DBGrid);
 }
 

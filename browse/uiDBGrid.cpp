@@ -1,7 +1,13 @@
 #include "browse/uiDBGrid.h"
 
 #include <QApplication>
+#include <QClipboard>
+#include <QContextMenuEvent>
 #include <QHeaderView>
+#include <QMenu>
+#include <set>
+
+#include "browse/GridText.h"
 #include <QKeyEvent>
 #include <QMouseEvent>
 #include <QPalette>
@@ -101,7 +107,9 @@ TDBGrid::TDBGrid(Query* query, std::vector<GridColumn> columns, QWidget* parent)
     : QTableView(parent), model_(new TQueryModel(query, std::move(columns), this)) {
   setModel(model_);
   setEditTriggers(QAbstractItemView::NoEditTriggers);
-  setSelectionMode(QAbstractItemView::SingleSelection);
+  // Ranges with Shift, single cells with Ctrl, whole rows through the indicator
+  // column, everything with Ctrl+A.
+  setSelectionMode(QAbstractItemView::ExtendedSelection);
   setSelectionBehavior(QAbstractItemView::SelectItems);
   setTabKeyNavigation(true);
   setWordWrap(false);
@@ -177,7 +185,98 @@ void TDBGrid::currentChanged(const QModelIndex& current, const QModelIndex& prev
   if (q->Active() && current.row() != q->CurrentRow()) q->MoveTo(current.row() + 1);
 }
 
+bool TDBGrid::WholeRowsSelected() const {
+  const QModelIndexList cells = selectionModel()->selectedIndexes();
+  if (cells.isEmpty()) return false;
+  std::set<int> rows;
+  for (const QModelIndex& i : cells) rows.insert(i.row());
+  for (int r : rows)
+    if (!selectionModel()->isRowSelected(r, {})) return false;
+  return true;
+}
+
+QString TDBGrid::SelectionText(bool withTitles) const {
+  const QModelIndexList cells = selectionModel()->selectedIndexes();
+  std::set<int> rows, columns;
+  for (const QModelIndex& i : cells) {
+    rows.insert(i.row());
+    columns.insert(i.column());
+  }
+  if (rows.empty()) return {};
+  std::vector<std::vector<std::string>> table;
+  if (withTitles || WholeRowsSelected()) {
+    std::vector<std::string> titles;
+    for (int c : columns) titles.push_back(model_->headerData(c, Qt::Horizontal, Qt::DisplayRole).toString().toStdString());
+    table.push_back(std::move(titles));
+  }
+  for (int r : rows) {
+    std::vector<std::string> line;
+    for (int c : columns) {
+      const QModelIndex i = model_->index(r, c);
+      line.push_back(selectionModel()->isSelected(i) ? model_->data(i, Qt::DisplayRole).toString().toStdString()
+                                                     : std::string());
+    }
+    table.push_back(std::move(line));
+  }
+  return QString::fromStdString(orbisk::TabSeparatedText(table));
+}
+
+void TDBGrid::CopySelection(bool withTitles) const {
+  const QString text = SelectionText(withTitles);
+  if (!text.isEmpty() || !selectionModel()->selectedIndexes().isEmpty()) QApplication::clipboard()->setText(text);
+}
+
+std::unique_ptr<QMenu> TDBGrid::ContextMenuAt(QPoint viewportPos) {
+  auto menu = std::make_unique<QMenu>(this);
+  const QModelIndex at = indexAt(viewportPos);
+  // A right click outside the selection makes that cell the selection, as in a spreadsheet.
+  if (at.isValid() && !selectionModel()->isSelected(at)) {
+    setCurrentIndex(at);
+    selectionModel()->select(at, QItemSelectionModel::ClearAndSelect);
+  } else if (at.isValid() && at != currentIndex()) {
+    selectionModel()->setCurrentIndex(at, QItemSelectionModel::NoUpdate);
+  }
+  const bool anything = !selectionModel()->selectedIndexes().isEmpty();
+  Query* q = model_->query();
+  const bool onRow = q->Active() && !q->IsEmpty();
+  auto add = [&](const QString& text, const char* name, bool enabled, auto&& run) {
+    QAction* a = menu->addAction(text);
+    a->setObjectName(QString::fromLatin1(name));
+    a->setEnabled(enabled);
+    connect(a, &QAction::triggered, this, run);
+    return a;
+  };
+  add(QStringLiteral("&Copy"), "Copy", anything, [this] { CopySelection(false); })
+      ->setShortcut(QKeySequence::Copy);
+  add(QStringLiteral("Copy with &titles"), "CopyWithTitles", anything, [this] { CopySelection(true); });
+  menu->addSeparator();
+  if (!detailsCaption_.isEmpty())
+    add(detailsCaption_, "Details", onRow && at.isValid(), [this] { emit detailsRequested(); });
+  if (at.isValid() && model_->column(at.column()).link) {
+    const std::string& field = model_->column(at.column()).field;
+    const QString text = model_->data(at, Qt::DisplayRole).toString();
+    if (field == "Email" && !text.isEmpty())
+      add(QStringLiteral("Send &e-mail"), "SendEmail", true,
+          [this, text] { emit linkRequested(QStringLiteral("mailto:") + text); });
+    else if (field == "Website_URL" && !text.isEmpty())
+      add(QStringLiteral("Open &web page"), "OpenWebPage", true, [this, text] { emit linkRequested(text); });
+  }
+  menu->addSeparator();
+  add(QStringLiteral("&Export..."), "Export", q->Active(), [this] { emit exportRequested(); });
+  return menu;
+}
+
+void TDBGrid::contextMenuEvent(QContextMenuEvent* e) {
+  // A scroll area hears its viewport's context menu in viewport coordinates.
+  std::unique_ptr<QMenu> menu = ContextMenuAt(e->pos());
+  menu->exec(e->globalPos());
+}
+
 void TDBGrid::keyPressEvent(QKeyEvent* e) {
+  if (e == QKeySequence::Copy) {
+    CopySelection(false);
+    return;
+  }
   Query* q = model_->query();
   // Down on the last row reaches the end of the data, as the cursor does.
   if (e->key() == Qt::Key_Down && q->Active() && q->RecordCount() > 0 && q->CurrentRow() == q->RecordCount() - 1) {

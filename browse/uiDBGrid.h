@@ -6,6 +6,7 @@
 #include <QAbstractTableModel>
 #include <QColor>
 #include <QTableView>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -54,6 +55,8 @@ class TQueryModel : public QAbstractTableModel {
   QFont linkFont_;
 };
 
+class QMenu;
+
 class TDBGrid : public QTableView {
   Q_OBJECT
  public:
@@ -68,15 +71,32 @@ class TDBGrid : public QTableView {
   bool columnResizing() const { return resizing_; }
   void fitColumns();
 
+  // The selected cells as tab-separated text: the rows and columns that hold a
+  // selected cell, in grid order (cells between them not selected stay empty),
+  // headed by the column titles when asked or when only whole rows are selected.
+  QString SelectionText(bool withTitles) const;
+  bool WholeRowsSelected() const;
+  void CopySelection(bool withTitles) const;  // to the clipboard
+  // The caption of the context menu's details entry ("Company details"); empty: none.
+  void setDetailsCaption(const QString& caption) { detailsCaption_ = caption; }
+  // The context menu for a point of the viewport, as a right click there shows it.
+  std::unique_ptr<QMenu> ContextMenuAt(QPoint viewportPos);
+
  signals:
   void dataCellClicked(int row, int column);  // a mouse click on a data cell
   void gridDoubleClicked();
+  // The context menu's entries that need the window: details of the current row,
+  // a link cell's address ("mailto:..." or the web address), the export.
+  void detailsRequested();
+  void linkRequested(const QString& target);
+  void exportRequested();
 
  protected:
   void currentChanged(const QModelIndex& current, const QModelIndex& previous) override;
   void keyPressEvent(QKeyEvent* e) override;
   void mouseDoubleClickEvent(QMouseEvent* e) override;
   void mouseReleaseEvent(QMouseEvent* e) override;
+  void contextMenuEvent(QContextMenuEvent* e) override;
 
  private:
   void followCursor(int row);
@@ -84,4 +104,5 @@ class TDBGrid : public QTableView {
   bool syncing_ = false;
   int selectedColumn_ = 0;  // the column of the current cell, kept while the model resets
   bool resizing_ = true;
+  QString detailsCaption_;
 };

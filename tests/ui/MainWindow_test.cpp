@@ -2,6 +2,8 @@
 #include <QAbstractItemModelTester>
 #include <QAction>
 #include <QApplication>
+#include <QClipboard>
+#include <QMenu>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QHeaderView>
@@ -56,6 +58,8 @@ class MainWindowTest : public QObject {
   void directoryFileGivenIsReadAtFirstSearch();
   void userDirectoryComesBeforeTheProgramsOwn();
   void mapClicksFillSearchRows();
+  void copyRangeRowsAndAll();
+  void contextMenuActions();
   void helpKeyFromAnyControl();
   void modelPassesTester();
 };
@@ -392,6 +396,112 @@ void MainWindowTest::mapClicksFillSearchRows() {
   w.QueryCompany_A->trigger();
   QVERIFY(f.messages.isEmpty());
   QCOMPARE(f.dm.Company_Q.RecordCount(), 0);
+}
+
+namespace {
+QString Clipboard() { return QApplication::clipboard()->text(); }
+}  // namespace
+
+void MainWindowTest::copyRangeRowsAndAll() {
+  MainWindowFixture f;
+  TMain_Frm& w = *f.frm;
+  w.QueryCompany_A->trigger();
+  TDBGrid* grid = w.Company_DBGrid;
+  grid->setFocus();
+  const int name = ColumnOf(grid, "Company_Name"), phone = ColumnOf(grid, "Telephone");
+  // A range: a click, then Shift+click.
+  ClickCell(grid, 0, name);
+  QTest::mouseClick(grid->viewport(), Qt::LeftButton, Qt::ShiftModifier, CellCentre(grid, 1, phone));
+  QApplication::clipboard()->clear();
+  QTest::keyClick(grid, Qt::Key_C, Qt::ControlModifier);
+  QCOMPARE(Clipboard(), QStringLiteral("Prairie Bank Ltd\t(204) 555-0101\n"
+                                       "Société Générale Québec\t(514) 555-0102"));
+  QCOMPARE(f.dm.Company_Q.RecNo(), 2);  // the range's far corner is the current row
+  // Shift+Left widens it by one column.
+  QTest::keyClick(grid, Qt::Key_Left, Qt::ShiftModifier);
+  QTest::keyClick(grid, Qt::Key_Left, Qt::ShiftModifier);
+  QTest::keyClick(grid, Qt::Key_C, Qt::ControlModifier);
+  QCOMPARE(Clipboard(), QStringLiteral("1\tPrairie Bank Ltd\n2\tSociété Générale Québec"));
+  // Whole rows (as the indicator column selects them) come with the titles.
+  grid->clearSelection();
+  grid->selectRow(1);
+  grid->selectionModel()->select(QItemSelection(grid->model()->index(2, 0), grid->model()->index(2, 12)),
+                                 QItemSelectionModel::Select);
+  QVERIFY(grid->WholeRowsSelected());
+  QTest::keyClick(grid, Qt::Key_C, Qt::ControlModifier);
+  QStringList lines = Clipboard().split(QLatin1Char('\n'));
+  QCOMPARE(lines.size(), 3);
+  QVERIFY2(lines[0].startsWith(QStringLiteral("RecNo\tCompany Name\tTelephone\tToll Free Phone\tEmail\t")),
+           qPrintable(lines[0]));
+  QCOMPARE(lines[0].split(QLatin1Char('\t')).size(), grid->model()->columnCount());
+  QVERIFY(lines[1].startsWith(QStringLiteral("2\tSociété Générale Québec\t")));
+  QVERIFY(lines[2].startsWith(QStringLiteral("3\tO'Brien Tools\t(416) 555-0103\t")));
+  QCOMPARE(lines[2].split(QLatin1Char('\t')).size(), grid->model()->columnCount());
+  // Ctrl+Click adds a cell elsewhere: the rows and columns in between stay empty.
+  ClickCell(grid, 0, name);
+  QTest::mouseClick(grid->viewport(), Qt::LeftButton, Qt::ControlModifier, CellCentre(grid, 2, phone));
+  QTest::keyClick(grid, Qt::Key_C, Qt::ControlModifier);
+  QCOMPARE(Clipboard(), QStringLiteral("Prairie Bank Ltd\t\n\t(416) 555-0103"));
+  // Ctrl+A: everything, with the titles.
+  QTest::keyClick(grid, Qt::Key_A, Qt::ControlModifier);
+  QTest::keyClick(grid, Qt::Key_C, Qt::ControlModifier);
+  QCOMPARE(Clipboard().split(QLatin1Char('\n')).size(), 1 + f.dm.Company_Q.RecordCount());
+}
+
+void MainWindowTest::contextMenuActions() {
+  MainWindowFixture f;
+  TMain_Frm& w = *f.frm;
+  w.QueryCompany_A->trigger();
+  TDBGrid* grid = w.Company_DBGrid;
+  const int email = ColumnOf(grid, "Email"), web = ColumnOf(grid, "Website_URL"), name = ColumnOf(grid, "Company_Name");
+  auto names = [](QMenu& m) {
+    QStringList out;
+    for (QAction* a : m.actions())
+      if (!a->isSeparator()) out.append(a->objectName());
+    return out;
+  };
+  auto trigger = [](QMenu& m, const char* name) {
+    for (QAction* a : m.actions())
+      if (a->objectName() == QLatin1String(name) && a->isEnabled()) return a->trigger(), true;
+    return false;
+  };
+  // A right click on another row's mail cell makes it current and offers the mail.
+  ClickCell(grid, 1, name);
+  auto menu = grid->ContextMenuAt(CellCentre(grid, 0, email));
+  QCOMPARE(f.dm.Company_Q.RecNo(), 1);
+  QCOMPARE(names(*menu), (QStringList{"Copy", "CopyWithTitles", "Details", "SendEmail", "Export"}));
+  QVERIFY(trigger(*menu, "SendEmail"));
+  QCOMPARE(f.opened, QList<QUrl>{QUrl(QStringLiteral("mailto:info@prairie.ca"))});
+  QVERIFY(trigger(*menu, "CopyWithTitles"));
+  QCOMPARE(Clipboard(), QStringLiteral("Email\ninfo@prairie.ca"));
+  QVERIFY(trigger(*menu, "Copy"));
+  QCOMPARE(Clipboard(), QStringLiteral("info@prairie.ca"));
+  // The web cell opens the page; an empty link cell offers no link entry.
+  f.opened.clear();
+  menu = grid->ContextMenuAt(CellCentre(grid, 0, web));
+  QVERIFY(trigger(*menu, "OpenWebPage"));
+  QCOMPARE(f.opened, QList<QUrl>{QUrl(QStringLiteral("http://www.prairie.ca"))});
+  menu = grid->ContextMenuAt(CellCentre(grid, 1, email));
+  QCOMPARE(names(*menu), (QStringList{"Copy", "CopyWithTitles", "Details", "Export"}));
+  // Details of the row clicked, then the export dialog.
+  QVERIFY(trigger(*menu, "Details"));
+  QCOMPARE(f.shown, QStringList{QStringLiteral("Société Générale Québec")});
+  f.shown.clear();
+  QVERIFY(trigger(*menu, "Export"));
+  QCOMPARE(f.shown.size(), 1);
+  // A right click inside a selection keeps it.
+  grid->selectAll();
+  menu = grid->ContextMenuAt(CellCentre(grid, 2, name));
+  QCOMPARE(grid->selectionModel()->selectedIndexes().size(), grid->model()->rowCount() * grid->model()->columnCount());
+  // The contact grid's details entry is the contact window; before a search nothing can be copied.
+  menu = w.Contact_DBGrid->ContextMenuAt(QPoint(5, 5));
+  QCOMPARE(names(*menu), (QStringList{"Copy", "CopyWithTitles", "Details", "Export"}));
+  for (QAction* a : menu->actions())
+    if (!a->isSeparator()) QVERIFY2(!a->isEnabled(), qPrintable(a->objectName()));
+  w.QueryContact_A->trigger();
+  menu = w.Contact_DBGrid->ContextMenuAt(CellCentre(w.Contact_DBGrid, 0, 1));
+  QVERIFY(trigger(*menu, "Details"));
+  QCOMPARE(f.shown.size(), 2);
 }
 
 void MainWindowTest::helpKeyFromAnyControl() {
