@@ -178,6 +178,7 @@ void TMain_Frm::RunSearch(Query& q, TDBGrid* grid, QWidget* page, bool contact) 
   {
     SearchSuspension suspended(q, grid, contact);
     q.Close();
+    grid->ForgetSort();  // a new search comes in its own Order By
     q.SetSQL(contact ? orbisk::BuildContactSQL(panel) : orbisk::BuildCompanySQL(panel));
     OpenWithProgress(q);
     ShowRecordCount(q);

@@ -8,6 +8,9 @@
 #include <set>
 
 #include "browse/GridText.h"
+#include "data/QuerySort.h"
+#include <QStyle>
+#include <numeric>
 #include <QKeyEvent>
 #include <QMouseEvent>
 #include <QPalette>
@@ -27,6 +30,7 @@ TQueryModel::TQueryModel(Query* query, std::vector<GridColumn> columns, QObject*
     beginResetModel();
     bindFields();
     endResetModel();
+    if (e == QueryEvent::Opened || e == QueryEvent::Closed) emit rowsReplaced();
     if (e != QueryEvent::Closed) emit cursorMoved(query_->CurrentRow());
   });
 }
@@ -128,6 +132,10 @@ TDBGrid::TDBGrid(Query* query, std::vector<GridColumn> columns, QWidget* parent)
   setPalette(p);
   connect(model_, &TQueryModel::cursorMoved, this, &TDBGrid::followCursor);
   connect(model_, &QAbstractItemModel::modelReset, this, [this] { fitColumns(); });
+  connect(model_, &TQueryModel::rowsReplaced, this, &TDBGrid::ForgetSort);
+  // Title clicks are taken here, before the header would select the column
+  // (and move the current row to the top of the view).
+  horizontalHeader()->viewport()->installEventFilter(this);
   fitColumns();
 }
 
@@ -270,6 +278,84 @@ void TDBGrid::contextMenuEvent(QContextMenuEvent* e) {
   // A scroll area hears its viewport's context menu in viewport coordinates.
   std::unique_ptr<QMenu> menu = ContextMenuAt(e->pos());
   menu->exec(e->globalPos());
+}
+
+void TDBGrid::ForgetSort() {
+  sortColumn_ = -1;
+  descending_ = false;
+  searchRank_.clear();
+  showSortIndicator();
+}
+
+bool TDBGrid::eventFilter(QObject* watched, QEvent* event) {
+  QHeaderView* h = horizontalHeader();
+  if (watched != h->viewport()) return QTableView::eventFilter(watched, event);
+  const auto type = event->type();
+  if (type != QEvent::MouseButtonPress && type != QEvent::MouseButtonRelease && type != QEvent::MouseButtonDblClick)
+    return QTableView::eventFilter(watched, event);
+  auto* e = static_cast<QMouseEvent*>(event);
+  const int x = e->position().toPoint().x();
+  const int column = h->logicalIndexAt(x);
+  if (type == QEvent::MouseButtonPress) {
+    // Near a section's edge the press resizes the column, as the header does it.
+    const int grip = h->style()->pixelMetric(QStyle::PM_HeaderGripMargin, nullptr, h);
+    const int left = h->sectionViewportPosition(column), right = left + h->sectionSize(column);
+    const bool onEdge = column < 0 || x - left < grip || right - x <= grip;
+    if (e->button() != Qt::LeftButton || (onEdge && columnResizing())) {
+      pressedTitle_ = -1;
+      return QTableView::eventFilter(watched, event);
+    }
+    pressedTitle_ = column;
+    return true;
+  }
+  if (type == QEvent::MouseButtonDblClick) {
+    // The second press of a double click: its first click already sorted.
+    pressedTitle_ = -1;
+    return e->button() == Qt::LeftButton || QTableView::eventFilter(watched, event);
+  }
+  // Release: a click when it ends on the title it started on.
+  if (pressedTitle_ < 0) return QTableView::eventFilter(watched, event);
+  const bool click = e->button() == Qt::LeftButton && column == pressedTitle_;
+  pressedTitle_ = -1;
+  if (click) titleClicked(column);
+  return true;
+}
+
+void TDBGrid::titleClicked(int column) { SortByColumn(column); }
+
+void TDBGrid::showSortIndicator() {
+  horizontalHeader()->setSortIndicatorShown(sortColumn_ >= 0);
+  if (sortColumn_ >= 0)
+    horizontalHeader()->setSortIndicator(sortColumn_, descending_ ? Qt::DescendingOrder : Qt::AscendingOrder);
+}
+
+void TDBGrid::SortByColumn(int column) {
+  Query* q = model_->query();
+  if (!q->Active() || column < 0 || column >= model_->columnCount()) return;
+  const int n = q->RecordCount();
+  if (static_cast<int>(searchRank_.size()) != n) {
+    searchRank_.resize(static_cast<size_t>(n));
+    std::iota(searchRank_.begin(), searchRank_.end(), 0);
+  }
+  const orbisk::Field* field = q->FindField(model_->column(column).field);
+  std::vector<int> order;
+  if (model_->column(column).field == "RecNo" || !field) {
+    // Back to the search's own order: the row ranked i goes to place i.
+    order.assign(static_cast<size_t>(n), 0);
+    for (int r = 0; r < n; ++r) order[static_cast<size_t>(searchRank_[r])] = r;
+    sortColumn_ = -1;
+    descending_ = false;
+  } else {
+    descending_ = column == sortColumn_ ? !descending_ : false;
+    sortColumn_ = column;
+    order = orbisk::SortedRowOrder(*q, *field, descending_, searchRank_);
+  }
+  std::vector<int> rank(static_cast<size_t>(n));
+  for (int i = 0; i < n; ++i) rank[static_cast<size_t>(i)] = searchRank_[static_cast<size_t>(order[i])];
+  q->ReorderRows(order);  // the current record stays current
+  searchRank_ = std::move(rank);
+  showSortIndicator();
+  if (currentIndex().isValid()) scrollTo(currentIndex());
 }
 
 void TDBGrid::keyPressEvent(QKeyEvent* e) {

@@ -42,6 +42,7 @@ class TQueryModel : public QAbstractTableModel {
 
  signals:
   void cursorMoved(int row);  // the query's current row changed (0-based)
+  void rowsReplaced();        // the query opened afresh or closed
 
  private:
   void bindFields();
@@ -82,6 +83,15 @@ class TDBGrid : public QTableView {
   // The context menu for a point of the viewport, as a right click there shows it.
   std::unique_ptr<QMenu> ContextMenuAt(QPoint viewportPos);
 
+  // Sorting by a click on a column title: the query's rows are reordered in
+  // place. The first click on a column sorts ascending, the next descending;
+  // the RecNo column (or a new search) gives back the search's own order.
+  void SortByColumn(int column);
+  int SortColumn() const { return sortColumn_; }  // -1: the search's own order
+  bool SortDescending() const { return descending_; }
+  // The rows come anew (a search reopens the query): back to no sort.
+  void ForgetSort();
+
  signals:
   void dataCellClicked(int row, int column);  // a mouse click on a data cell
   void gridDoubleClicked();
@@ -96,6 +106,7 @@ class TDBGrid : public QTableView {
   void keyPressEvent(QKeyEvent* e) override;
   void mouseDoubleClickEvent(QMouseEvent* e) override;
   void mouseReleaseEvent(QMouseEvent* e) override;
+  bool eventFilter(QObject* watched, QEvent* event) override;
   void contextMenuEvent(QContextMenuEvent* e) override;
 
  private:
@@ -105,4 +116,10 @@ class TDBGrid : public QTableView {
   int selectedColumn_ = 0;  // the column of the current cell, kept while the model resets
   bool resizing_ = true;
   QString detailsCaption_;
+  void titleClicked(int column);
+  void showSortIndicator();
+  int sortColumn_ = -1;
+  bool descending_ = false;
+  std::vector<int> searchRank_;  // per current row: its place in the search's own order
+  int pressedTitle_ = -1;  // the title a left press started on
 };

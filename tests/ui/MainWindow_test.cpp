@@ -18,6 +18,9 @@
 
 #include "browse/uiDBGrid.h"
 #include "data/ProgramFiles.h"
+#include "data/TextCollation.h"
+#include "export/db2csv.h"
+#include <QFile>
 #include "search/frmMap.h"
 #include <QStatusBar>
 #include "tests/ui/support/MainWindowFixture.h"
@@ -58,6 +61,7 @@ class MainWindowTest : public QObject {
   void directoryFileGivenIsReadAtFirstSearch();
   void userDirectoryComesBeforeTheProgramsOwn();
   void mapClicksFillSearchRows();
+  void titleClicksSortBothWays();
   void copyRangeRowsAndAll();
   void contextMenuActions();
   void helpKeyFromAnyControl();
@@ -401,6 +405,81 @@ void MainWindowTest::mapClicksFillSearchRows() {
 namespace {
 QString Clipboard() { return QApplication::clipboard()->text(); }
 }  // namespace
+
+namespace {
+void ClickTitle(TDBGrid* grid, int column, bool twice = false) {
+  QHeaderView* h = grid->horizontalHeader();
+  const QPoint at(h->sectionViewportPosition(column) + h->sectionSize(column) / 2, h->height() / 2);
+  QTest::mouseClick(h->viewport(), Qt::LeftButton, {}, at);
+  if (twice) QTest::mouseDClick(h->viewport(), Qt::LeftButton, {}, at);
+}
+QStringList Column(orbisk::Query& q, const char* field) {
+  QStringList out;
+  for (int r = 0; r < q.RecordCount(); ++r) out.append(QString::fromStdString(q.FieldByName(field).TextAt(r)));
+  return out;
+}
+bool InOrder(const QStringList& texts, bool descending) {
+  for (int i = 1; i < texts.size(); ++i) {
+    const int c = orbisk::CompareText(texts[i - 1].toStdString(), texts[i].toStdString());
+    if (descending ? c < 0 : c > 0) return false;
+  }
+  return true;
+}
+}  // namespace
+
+void MainWindowTest::titleClicksSortBothWays() {
+  MainWindowFixture f;
+  TMain_Frm& w = *f.frm;
+  w.Top_Cbo->setCurrentText(QStringLiteral("All"));
+  w.QueryCompany_A->trigger();
+  TDBGrid* grid = w.Company_DBGrid;
+  orbisk::Query& q = f.dm.Company_Q;
+  const QStringList searchOrder = Column(q, "Company_Name");
+  const int name = ColumnOf(grid, "Company_Name"), recNo = ColumnOf(grid, "RecNo");
+  ClickCell(grid, 1, name);  // Société Générale Québec is current
+  ClickTitle(grid, name);
+  QStringList names = Column(q, "Company_Name");
+  QVERIFY2(InOrder(names, false), qPrintable(names.join(QLatin1Char('|'))));
+  QVERIFY(names != searchOrder);
+  QVERIFY(grid->horizontalHeader()->isSortIndicatorShown());
+  QCOMPARE(grid->horizontalHeader()->sortIndicatorOrder(), Qt::AscendingOrder);
+  QCOMPARE(grid->horizontalHeader()->sortIndicatorSection(), name);
+  // The same record stays current; RecNo and the status text follow the new order.
+  QCOMPARE(q.FieldByName("Company_Name").AsString(), std::string("Société Générale Québec"));
+  const int at = names.indexOf(QStringLiteral("Société Générale Québec"));
+  QCOMPARE(q.RecNo(), at + 1);
+  QCOMPARE(grid->currentIndex().row(), at);
+  QCOMPARE(Column(q, "RecNo"), (QStringList{"1", "2", "3", "4", "5"}));
+  QVERIFY2(w.StatusText().startsWith(QStringLiteral("Current Record: %1/5  Société").arg(at + 1)), qPrintable(w.StatusText()));
+  // The second click: descending; an export writes the rows as shown.
+  ClickTitle(grid, name);
+  names = Column(q, "Company_Name");
+  QVERIFY(InOrder(names, true));
+  QCOMPARE(grid->horizontalHeader()->sortIndicatorOrder(), Qt::DescendingOrder);
+  const std::string csv = f.folder.Path() + "sorted.csv";
+  orbisk::ExportToCSV(q, csv, 255, true);
+  QFile file(QString::fromStdString(csv));
+  QVERIFY(file.open(QIODevice::ReadOnly));
+  const QStringList lines = QString::fromUtf8(file.readAll()).split(QStringLiteral("\r\n"), Qt::SkipEmptyParts);
+  QCOMPARE(lines.size(), 6);
+  for (int r = 0; r < 5; ++r)
+    QVERIFY2(lines[r + 1].contains(QStringLiteral(",%1,\"%2\",").arg(r + 1).arg(names[r])), qPrintable(lines[r + 1]));
+  // RecNo gives back the search's own order; a double click on a title sorts once.
+  ClickTitle(grid, recNo);
+  QCOMPARE(Column(q, "Company_Name"), searchOrder);
+  QVERIFY(!grid->horizontalHeader()->isSortIndicatorShown());
+  f.shown.clear();
+  ClickTitle(grid, name, true);
+  QVERIFY(InOrder(Column(q, "Company_Name"), false));
+  QCOMPARE(grid->horizontalHeader()->sortIndicatorOrder(), Qt::AscendingOrder);
+  QVERIFY(f.shown.isEmpty() && f.opened.isEmpty());  // and nothing opened
+  // A new search comes in its own order.
+  w.QueryCompany_A->trigger();
+  QCOMPARE(Column(q, "Company_Name"), searchOrder);
+  QVERIFY(!grid->horizontalHeader()->isSortIndicatorShown());
+  ClickTitle(grid, name);  // and its first click sorts ascending again
+  QVERIFY(InOrder(Column(q, "Company_Name"), false));
+}
 
 void MainWindowTest::copyRangeRowsAndAll() {
   MainWindowFixture f;
