@@ -9,6 +9,7 @@
 #include <QScreen>
 #include <QTextStream>
 #include <QToolTip>
+#include <QWindow>
 #include <algorithm>
 #include <cmath>
 
@@ -60,16 +61,33 @@ void TMap_Frm::FormCreate(const QString& programFolder) {
       if (client.width() > room.width() || client.height() > room.height())
         client = client.scaled(room, Qt::KeepAspectRatio);
     }
-    const qreal ratio = devicePixelRatioF();
-    QPixmap shown = QPixmap::fromImage(
-        picture.scaled((QSizeF(client) * ratio).toSize(), Qt::IgnoreAspectRatio, Qt::SmoothTransformation));
-    shown.setDevicePixelRatio(ratio);
-    Map_Img->setPixmap(shown);
+    picture_ = picture;
     LoadRegions(programFolder);
   }
   Map_Img->resize(picture.isNull() ? QSize(0, 0) : client);
+  ShowPicture();
   setFixedSize(client);
   CentreOnScreen(this);
+}
+
+void TMap_Frm::ShowPicture() {
+  if (picture_.isNull()) return;
+  const qreal ratio = devicePixelRatioF();
+  if (!Map_Img->pixmap().isNull() && Map_Img->pixmap().devicePixelRatio() == ratio) return;
+  QPixmap shown = QPixmap::fromImage(picture_.scaled((QSizeF(Map_Img->size()) * ratio).toSize(),
+                                                     Qt::IgnoreAspectRatio, Qt::SmoothTransformation));
+  shown.setDevicePixelRatio(ratio);
+  Map_Img->setPixmap(shown);
+}
+
+void TMap_Frm::showEvent(QShowEvent* e) {
+  QWidget::showEvent(e);
+  // Moved to a screen of another scale, the picture is drawn again for it.
+  if (QWindow* w = windowHandle(); w && !property("followsScreen").toBool()) {
+    setProperty("followsScreen", true);
+    connect(w, &QWindow::screenChanged, this, [this] { ShowPicture(); });
+  }
+  ShowPicture();
 }
 
 void TMap_Frm::LoadRegions(const QString& programFolder) {

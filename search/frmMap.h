@@ -33,10 +33,13 @@ class TMap_Frm : public QWidget {
 
  protected:
   bool eventFilter(QObject* watched, QEvent* event) override;
+  void showEvent(QShowEvent* e) override;
 
  private:
   void FormCreate(const QString& programFolder);
   void LoadRegions(const QString& programFolder);
+  void ShowPicture();              // at the screen's own pixel density
+  QImage picture_;
   QImage regions_;                 // one colour per region, at any size; scaled to the picture
   QHash<QRgb, MapChoice> choices_;  // region colour -> choice
 };

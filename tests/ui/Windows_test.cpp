@@ -355,7 +355,7 @@ void WindowsTest::mapWindowCreatedOnce() {
   TMap_Frm* first = ShowMapWindow(nullptr, where);
   QVERIFY(first && first->isVisible());
   QCOMPARE(first->size(), QSize(320, 240));
-  QCOMPARE(first->Map_Img->pixmap().size(), QSize(320, 240));
+  QCOMPARE(first->Map_Img->pixmap().deviceIndependentSize(), QSizeF(320, 240));
   first->move(40, 30);
   first->hide();  // closing only hides
   QImage other(100, 100, QImage::Format_RGB32);
