@@ -1,16 +1,42 @@
 #include <QApplication>
+#include <cstdio>
+#include <filesystem>
 #include <memory>
+#include <string>
+#include <vector>
 
+#include "app/ProgramArguments.h"
 #include "app/frmMain.h"
 #include "browse/dlgCompany.h"
 #include "browse/dlgContact.h"
+#include "data/ProgramFiles.h"
 #include "data/uDM.h"
 #include "export/db2excel.h"
 #include "export/dlgSelectExportType.h"
 #include "search/dlgCat.h"
 
+namespace {
+
+// --help and --version answer on the terminal, before any window or display.
+// Anything else is read again once Qt has taken its own options.
+bool AnswerWithoutWindow(const orbisk::ProgramArguments& a) {
+  if (a.action == orbisk::ProgramArguments::Action::Help) std::fputs(orbisk::ProgramHelpText().c_str(), stdout);
+  if (a.action == orbisk::ProgramArguments::Action::Version) std::fputs(orbisk::ProgramVersionText().c_str(), stdout);
+  return a.action == orbisk::ProgramArguments::Action::Help || a.action == orbisk::ProgramArguments::Action::Version;
+}
+
+}  // namespace
+
 int main(int argc, char* argv[]) {
+  if (AnswerWithoutWindow(orbisk::ParseProgramArguments(std::vector<std::string>(argv + 1, argv + argc)))) return 0;
   QApplication app(argc, argv);
+  std::vector<std::string> rest;
+  for (const QString& a : QCoreApplication::arguments().mid(1)) rest.push_back(a.toStdString());
+  const orbisk::ProgramArguments args = orbisk::ParseProgramArguments(rest);
+  if (args.action == orbisk::ProgramArguments::Action::Usage) {
+    std::fprintf(stderr, "orbisk: %s\nTry 'orbisk --help'.\n", args.error.c_str());
+    return 2;
+  }
   QApplication::setApplicationName(QStringLiteral("Orbisk"));
 
   // Workbooks shown in the spreadsheet program by earlier runs, once surely closed.
@@ -23,7 +49,12 @@ int main(int argc, char* argv[]) {
   Main_Frm = &mainFrm;
   dm = std::make_unique<orbisk::TDM>();
   DM = dm.get();
-  DM->DataModuleCreate(Main_Frm->ProgramFolder.toStdString());
+  // A file given is used as named (made absolute here, so the tool tip shows
+  // where it is); else the user's own directory, else the one beside the program.
+  const std::string directory = args.file.empty()
+                                    ? orbisk::DefaultDirectoryFile(Main_Frm->ProgramFolder.toStdString())
+                                    : std::filesystem::absolute(args.file).string();
+  DM->DataModuleCreate(Main_Frm->ProgramFolder.toStdString(), directory);
   Main_Frm->BindDataModule(DM);
   TComanyCat_Dlg comanyCatDlg(*DM, Main_Frm);
   ComanyCat_Dlg = &comanyCatDlg;

@@ -87,6 +87,7 @@ void TMain_Frm::BindDataModule(orbisk::TDM* dm) {
   if (dm_) throw std::logic_error("The data module is already bound.");
   dm_ = dm;
   dm_->ShowCurrentRecord = [this](Query& q) { ShowCurrentRecord(q); };
+  StatusBar->setToolTip(QStringLiteral("Directory: ") + QString::fromStdString(dm_->ADOConnection.DataSource()));
   dm_->ADOConnection.SetProgress(
       [this](long long done, long long total, const std::string&) {
         ShowLoadProgress(done, total);
@@ -112,6 +113,14 @@ void TMain_Frm::BindDataModule(orbisk::TDM* dm) {
           [this] { RunGuarded(this, [this] { Company_DBGridDblClick(); }); });
   connect(Contact_DBGrid, &TDBGrid::gridDoubleClicked, this,
           [this] { RunGuarded(this, [this] { Contact_DBGridDblClick(); }); });
+  Company_DBGrid->setDetailsCaption(QStringLiteral("Company &details"));
+  Contact_DBGrid->setDetailsCaption(QStringLiteral("C&ontact"));
+  connect(Company_DBGrid, &TDBGrid::detailsRequested, this, &TMain_Frm::OpenCompanyDetails);
+  connect(Contact_DBGrid, &TDBGrid::detailsRequested, this, &TMain_Frm::OpenContactWindow);
+  for (TDBGrid* grid : {Company_DBGrid, Contact_DBGrid}) {
+    connect(grid, &TDBGrid::linkRequested, this, [](const QString& target) { ShellOpen(target); });
+    connect(grid, &TDBGrid::exportRequested, Export_A, &QAction::trigger);
+  }
   setTabOrder(Result_PC, Company_DBGrid);
 }
 
@@ -175,6 +184,7 @@ void TMain_Frm::RunSearch(Query& q, TDBGrid* grid, QWidget* page, bool contact) 
   {
     SearchSuspension suspended(q, grid, contact);
     q.Close();
+    grid->ForgetSort();  // a new search comes in its own Order By
     q.SetSQL(contact ? orbisk::BuildContactSQL(panel) : orbisk::BuildCompanySQL(panel));
     OpenWithProgress(q);
     ShowRecordCount(q);
@@ -272,7 +282,21 @@ void TMain_Frm::SelectCat_AExecute() {
 }
 
 void TMain_Frm::ShowMap_AExecute() {
-  RunGuarded(this, [this] { ShowMapWindow(this, ProgramFolder); });
+  RunGuarded(this, [this] {
+    TMap_Frm* map = ShowMapWindow(this, ProgramFolder);
+    // A click on the map fills its row of the search panel and ticks it.
+    map->OnChoose = [this](const MapChoice& c) {
+      if (c.kind == MapChoice::Kind::Location) {
+        Location_Cbo->setCurrentText(c.value);
+        Location_Chk->setChecked(true);
+      } else if (c.kind == MapChoice::Kind::TelAreaCode) {
+        const int at = TelAreaCode_Cbo->findText(c.value);
+        if (at < 0) return;
+        TelAreaCode_Cbo->setCurrentIndex(at);
+        TelAreaCode_Chk->setChecked(true);
+      }
+    };
+  });
 }
 
 void TMain_Frm::About_AExecute() {

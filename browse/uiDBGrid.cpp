@@ -1,7 +1,16 @@
 #include "browse/uiDBGrid.h"
 
 #include <QApplication>
+#include <QClipboard>
+#include <QContextMenuEvent>
 #include <QHeaderView>
+#include <QMenu>
+#include <set>
+
+#include "browse/GridText.h"
+#include "data/QuerySort.h"
+#include <QStyle>
+#include <numeric>
 #include <QKeyEvent>
 #include <QMouseEvent>
 #include <QPalette>
@@ -21,6 +30,7 @@ TQueryModel::TQueryModel(Query* query, std::vector<GridColumn> columns, QObject*
     beginResetModel();
     bindFields();
     endResetModel();
+    if (e == QueryEvent::Opened || e == QueryEvent::Closed) emit rowsReplaced();
     if (e != QueryEvent::Closed) emit cursorMoved(query_->CurrentRow());
   });
 }
@@ -101,7 +111,9 @@ TDBGrid::TDBGrid(Query* query, std::vector<GridColumn> columns, QWidget* parent)
     : QTableView(parent), model_(new TQueryModel(query, std::move(columns), this)) {
   setModel(model_);
   setEditTriggers(QAbstractItemView::NoEditTriggers);
-  setSelectionMode(QAbstractItemView::SingleSelection);
+  // Ranges with Shift, single cells with Ctrl, whole rows through the indicator
+  // column, everything with Ctrl+A.
+  setSelectionMode(QAbstractItemView::ExtendedSelection);
   setSelectionBehavior(QAbstractItemView::SelectItems);
   setTabKeyNavigation(true);
   setWordWrap(false);
@@ -125,6 +137,10 @@ TDBGrid::TDBGrid(Query* query, std::vector<GridColumn> columns, QWidget* parent)
   connect(verticalHeader(), &QHeaderView::sectionDoubleClicked, this, [this] { emit gridDoubleClicked(); });
   connect(model_, &TQueryModel::cursorMoved, this, &TDBGrid::followCursor);
   connect(model_, &QAbstractItemModel::modelReset, this, [this] { fitColumns(); });
+  connect(model_, &TQueryModel::rowsReplaced, this, &TDBGrid::ForgetSort);
+  // Title clicks are taken here, before the header would select the column
+  // (and move the current row to the top of the view).
+  horizontalHeader()->viewport()->installEventFilter(this);
   fitColumns();
 }
 
@@ -182,7 +198,176 @@ void TDBGrid::currentChanged(const QModelIndex& current, const QModelIndex& prev
   if (q->Active() && current.row() != q->CurrentRow()) q->MoveTo(current.row() + 1);
 }
 
+bool TDBGrid::WholeRowsSelected() const {
+  const QModelIndexList cells = selectionModel()->selectedIndexes();
+  if (cells.isEmpty()) return false;
+  std::set<int> rows;
+  for (const QModelIndex& i : cells) rows.insert(i.row());
+  for (int r : rows)
+    if (!selectionModel()->isRowSelected(r, {})) return false;
+  return true;
+}
+
+QString TDBGrid::SelectionText(bool withTitles) const {
+  const QModelIndexList cells = selectionModel()->selectedIndexes();
+  std::set<int> rows, columns;
+  for (const QModelIndex& i : cells) {
+    rows.insert(i.row());
+    columns.insert(i.column());
+  }
+  if (rows.empty()) return {};
+  std::vector<std::vector<std::string>> table;
+  if (withTitles || WholeRowsSelected()) {
+    std::vector<std::string> titles;
+    for (int c : columns) titles.push_back(model_->headerData(c, Qt::Horizontal, Qt::DisplayRole).toString().toStdString());
+    table.push_back(std::move(titles));
+  }
+  for (int r : rows) {
+    std::vector<std::string> line;
+    for (int c : columns) {
+      const QModelIndex i = model_->index(r, c);
+      line.push_back(selectionModel()->isSelected(i) ? model_->data(i, Qt::DisplayRole).toString().toStdString()
+                                                     : std::string());
+    }
+    table.push_back(std::move(line));
+  }
+  return QString::fromStdString(orbisk::TabSeparatedText(table));
+}
+
+void TDBGrid::CopySelection(bool withTitles) const {
+  const QString text = SelectionText(withTitles);
+  if (!text.isEmpty() || !selectionModel()->selectedIndexes().isEmpty()) QApplication::clipboard()->setText(text);
+}
+
+std::unique_ptr<QMenu> TDBGrid::ContextMenuAt(QPoint viewportPos) {
+  auto menu = std::make_unique<QMenu>(this);
+  const QModelIndex at = indexAt(viewportPos);
+  // A right click outside the selection makes that cell the selection, as in a spreadsheet.
+  if (at.isValid() && !selectionModel()->isSelected(at)) {
+    setCurrentIndex(at);
+    selectionModel()->select(at, QItemSelectionModel::ClearAndSelect);
+  } else if (at.isValid() && at != currentIndex()) {
+    selectionModel()->setCurrentIndex(at, QItemSelectionModel::NoUpdate);
+  }
+  const bool anything = !selectionModel()->selectedIndexes().isEmpty();
+  Query* q = model_->query();
+  const bool onRow = q->Active() && !q->IsEmpty();
+  auto add = [&](const QString& text, const char* name, bool enabled, auto&& run) {
+    QAction* a = menu->addAction(text);
+    a->setObjectName(QString::fromLatin1(name));
+    a->setEnabled(enabled);
+    connect(a, &QAction::triggered, this, run);
+    return a;
+  };
+  add(QStringLiteral("&Copy"), "Copy", anything, [this] { CopySelection(false); })
+      ->setShortcut(QKeySequence::Copy);
+  add(QStringLiteral("Copy with &titles"), "CopyWithTitles", anything, [this] { CopySelection(true); });
+  menu->addSeparator();
+  if (!detailsCaption_.isEmpty())
+    add(detailsCaption_, "Details", onRow && at.isValid(), [this] { emit detailsRequested(); });
+  if (at.isValid() && model_->column(at.column()).link) {
+    const std::string& field = model_->column(at.column()).field;
+    const QString text = model_->data(at, Qt::DisplayRole).toString();
+    if (field == "Email" && !text.isEmpty())
+      add(QStringLiteral("Send &e-mail"), "SendEmail", true,
+          [this, text] { emit linkRequested(QStringLiteral("mailto:") + text); });
+    else if (field == "Website_URL" && !text.isEmpty())
+      add(QStringLiteral("Open &web page"), "OpenWebPage", true, [this, text] { emit linkRequested(text); });
+  }
+  menu->addSeparator();
+  add(QStringLiteral("&Export..."), "Export", q->Active(), [this] { emit exportRequested(); });
+  return menu;
+}
+
+void TDBGrid::contextMenuEvent(QContextMenuEvent* e) {
+  // A scroll area hears its viewport's context menu in viewport coordinates.
+  std::unique_ptr<QMenu> menu = ContextMenuAt(e->pos());
+  menu->exec(e->globalPos());
+}
+
+void TDBGrid::ForgetSort() {
+  sortColumn_ = -1;
+  descending_ = false;
+  searchRank_.clear();
+  showSortIndicator();
+}
+
+bool TDBGrid::eventFilter(QObject* watched, QEvent* event) {
+  QHeaderView* h = horizontalHeader();
+  if (watched != h->viewport()) return QTableView::eventFilter(watched, event);
+  const auto type = event->type();
+  if (type != QEvent::MouseButtonPress && type != QEvent::MouseButtonRelease && type != QEvent::MouseButtonDblClick)
+    return QTableView::eventFilter(watched, event);
+  auto* e = static_cast<QMouseEvent*>(event);
+  const int x = e->position().toPoint().x();
+  const int column = h->logicalIndexAt(x);
+  if (type == QEvent::MouseButtonPress) {
+    // Near a section's edge the press resizes the column, as the header does it.
+    const int grip = h->style()->pixelMetric(QStyle::PM_HeaderGripMargin, nullptr, h);
+    const int left = h->sectionViewportPosition(column), right = left + h->sectionSize(column);
+    const bool onEdge = column < 0 || x - left < grip || right - x <= grip;
+    if (e->button() != Qt::LeftButton || (onEdge && columnResizing())) {
+      pressedTitle_ = -1;
+      return QTableView::eventFilter(watched, event);
+    }
+    pressedTitle_ = column;
+    return true;
+  }
+  if (type == QEvent::MouseButtonDblClick) {
+    // The second press of a double click: its first click already sorted.
+    pressedTitle_ = -1;
+    return e->button() == Qt::LeftButton || QTableView::eventFilter(watched, event);
+  }
+  // Release: a click when it ends on the title it started on.
+  if (pressedTitle_ < 0) return QTableView::eventFilter(watched, event);
+  const bool click = e->button() == Qt::LeftButton && column == pressedTitle_;
+  pressedTitle_ = -1;
+  if (click) titleClicked(column);
+  return true;
+}
+
+void TDBGrid::titleClicked(int column) { SortByColumn(column); }
+
+void TDBGrid::showSortIndicator() {
+  horizontalHeader()->setSortIndicatorShown(sortColumn_ >= 0);
+  if (sortColumn_ >= 0)
+    horizontalHeader()->setSortIndicator(sortColumn_, descending_ ? Qt::DescendingOrder : Qt::AscendingOrder);
+}
+
+void TDBGrid::SortByColumn(int column) {
+  Query* q = model_->query();
+  if (!q->Active() || column < 0 || column >= model_->columnCount()) return;
+  const int n = q->RecordCount();
+  if (static_cast<int>(searchRank_.size()) != n) {
+    searchRank_.resize(static_cast<size_t>(n));
+    std::iota(searchRank_.begin(), searchRank_.end(), 0);
+  }
+  const orbisk::Field* field = q->FindField(model_->column(column).field);
+  std::vector<int> order;
+  if (model_->column(column).field == "RecNo" || !field) {
+    // Back to the search's own order: the row ranked i goes to place i.
+    order.assign(static_cast<size_t>(n), 0);
+    for (int r = 0; r < n; ++r) order[static_cast<size_t>(searchRank_[r])] = r;
+    sortColumn_ = -1;
+    descending_ = false;
+  } else {
+    descending_ = column == sortColumn_ ? !descending_ : false;
+    sortColumn_ = column;
+    order = orbisk::SortedRowOrder(*q, *field, descending_, searchRank_);
+  }
+  std::vector<int> rank(static_cast<size_t>(n));
+  for (int i = 0; i < n; ++i) rank[static_cast<size_t>(i)] = searchRank_[static_cast<size_t>(order[i])];
+  q->ReorderRows(order);  // the current record stays current
+  searchRank_ = std::move(rank);
+  showSortIndicator();
+  if (currentIndex().isValid()) scrollTo(currentIndex());
+}
+
 void TDBGrid::keyPressEvent(QKeyEvent* e) {
+  if (e == QKeySequence::Copy) {
+    CopySelection(false);
+    return;
+  }
   Query* q = model_->query();
   // Down on the last row reaches the end of the data, as the cursor does.
   if (e->key() == Qt::Key_Down && q->Active() && q->RecordCount() > 0 && q->CurrentRow() == q->RecordCount() - 1) {

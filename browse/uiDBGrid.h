@@ -6,6 +6,7 @@
 #include <QAbstractTableModel>
 #include <QColor>
 #include <QTableView>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -41,6 +42,7 @@ class TQueryModel : public QAbstractTableModel {
 
  signals:
   void cursorMoved(int row);  // the query's current row changed (0-based)
+  void rowsReplaced();        // the query opened afresh or closed
 
  private:
   void bindFields();
@@ -53,6 +55,8 @@ class TQueryModel : public QAbstractTableModel {
   QFont font_;
   QFont linkFont_;
 };
+
+class QMenu;
 
 class TDBGrid : public QTableView {
   Q_OBJECT
@@ -68,15 +72,42 @@ class TDBGrid : public QTableView {
   bool columnResizing() const { return resizing_; }
   void fitColumns();
 
+  // The selected cells as tab-separated text: the rows and columns that hold a
+  // selected cell, in grid order (cells between them not selected stay empty),
+  // headed by the column titles when asked or when only whole rows are selected.
+  QString SelectionText(bool withTitles) const;
+  bool WholeRowsSelected() const;
+  void CopySelection(bool withTitles) const;  // to the clipboard
+  // The caption of the context menu's details entry ("Company details"); empty: none.
+  void setDetailsCaption(const QString& caption) { detailsCaption_ = caption; }
+  // The context menu for a point of the viewport, as a right click there shows it.
+  std::unique_ptr<QMenu> ContextMenuAt(QPoint viewportPos);
+
+  // Sorting by a click on a column title: the query's rows are reordered in
+  // place. The first click on a column sorts ascending, the next descending;
+  // the RecNo column (or a new search) gives back the search's own order.
+  void SortByColumn(int column);
+  int SortColumn() const { return sortColumn_; }  // -1: the search's own order
+  bool SortDescending() const { return descending_; }
+  // The rows come anew (a search reopens the query): back to no sort.
+  void ForgetSort();
+
  signals:
   void dataCellClicked(int row, int column);  // a mouse click on a data cell
   void gridDoubleClicked();
+  // The context menu's entries that need the window: details of the current row,
+  // a link cell's address ("mailto:..." or the web address), the export.
+  void detailsRequested();
+  void linkRequested(const QString& target);
+  void exportRequested();
 
  protected:
   void currentChanged(const QModelIndex& current, const QModelIndex& previous) override;
   void keyPressEvent(QKeyEvent* e) override;
   void mouseDoubleClickEvent(QMouseEvent* e) override;
   void mouseReleaseEvent(QMouseEvent* e) override;
+  bool eventFilter(QObject* watched, QEvent* event) override;
+  void contextMenuEvent(QContextMenuEvent* e) override;
 
  private:
   void followCursor(int row);
@@ -84,4 +115,11 @@ class TDBGrid : public QTableView {
   bool syncing_ = false;
   int selectedColumn_ = 0;  // the column of the current cell, kept while the model resets
   bool resizing_ = true;
+  QString detailsCaption_;
+  void titleClicked(int column);
+  void showSortIndicator();
+  int sortColumn_ = -1;
+  bool descending_ = false;
+  std::vector<int> searchRank_;  // per current row: its place in the search's own order
+  int pressedTitle_ = -1;  // the title a left press started on
 };

@@ -56,7 +56,9 @@ const char* const kHelp =
     "  OP is one of  =  >  >=  <  <=  <>   (quote > and < in the shell)\n"
     "\n"
     "Options:\n"
-    "  --database FILE          the directory file (default: Database/corpdir.mdb beside the program)\n"
+    "  --database FILE          the directory file (default: $XDG_DATA_HOME/orbisk/Database/\n"
+    "                           corpdir.mdb when it exists, else Database/corpdir.mdb beside\n"
+    "                           the program)\n"
     "  --top N|all              row limit (default 100)\n"
     "  --order-by KEY           sort order (default none)\n"
     "  --sql                    print the statement and run nothing\n"
@@ -433,9 +435,7 @@ int main(int argc, char** argv) {
   }
   try {
     TDM dm;
-    dm.DataModuleCreate(ProgramFolder());
-    if (o.database)
-      dm.ADOConnection.SetConnectionString("Provider=Microsoft.Jet.OLEDB.4.0;User ID=Admin;Data Source=" + *o.database);
+    dm.DataModuleCreate(ProgramFolder(), o.database ? *o.database : DefaultDirectoryFile(ProgramFolder()));
     // An import of an Access directory shows its progress on a terminal.
     if (isatty(STDERR_FILENO)) dm.ADOConnection.SetProgress(ShowImportProgress);
     int rc = kOk;

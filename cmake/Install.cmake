@@ -16,7 +16,8 @@ endforeach()
 install(TARGETS orbisk-import RUNTIME DESTINATION ${ORBISK_INSTALL_DIR})
 install(DIRECTORY ${ORBISK_PROGRAM_DIR}/Database ${ORBISK_PROGRAM_DIR}/Help
         DESTINATION ${ORBISK_INSTALL_DIR} OPTIONAL)
-install(FILES ${ORBISK_PROGRAM_DIR}/map.jpg DESTINATION ${ORBISK_INSTALL_DIR} OPTIONAL)
+install(FILES ${ORBISK_PROGRAM_DIR}/map.jpg ${ORBISK_PROGRAM_DIR}/map_regions.png ${ORBISK_PROGRAM_DIR}/map_regions.txt
+        DESTINATION ${ORBISK_INSTALL_DIR} OPTIONAL)
 
 # Relative links, so the same tree works under any prefix and inside the package.
 foreach(t ${installed_programs})
@@ -32,6 +33,27 @@ if(EXISTS ${CMAKE_SOURCE_DIR}/assets/images/orbisk.png)
   install(FILES ${CMAKE_SOURCE_DIR}/assets/images/orbisk.png
           DESTINATION ${CMAKE_INSTALL_DATADIR}/icons/hicolor/256x256/apps)
 endif()
+
+# What the desktop expects of an application: its AppStream entry, a MIME type
+# for Access 2007 and later files, man pages and shell completion.
+install(FILES ${CMAKE_SOURCE_DIR}/packaging/ca.orbisk.orbisk.metainfo.xml DESTINATION ${CMAKE_INSTALL_DATADIR}/metainfo)
+install(FILES ${CMAKE_SOURCE_DIR}/packaging/orbisk-accdb.xml DESTINATION ${CMAKE_INSTALL_DATADIR}/mime/packages)
+install(FILES ${CMAKE_SOURCE_DIR}/packaging/orbisk-cli.bash-completion
+        DESTINATION ${CMAKE_INSTALL_DATADIR}/bash-completion/completions RENAME orbisk-cli)
+set(man_pages)
+foreach(t ${installed_programs})
+  set(page ${CMAKE_SOURCE_DIR}/packaging/man/${t}.1)
+  if(EXISTS ${page})
+    set(gz ${CMAKE_BINARY_DIR}/man/${t}.1.gz)
+    add_custom_command(OUTPUT ${gz}
+      COMMAND ${CMAKE_COMMAND} -E make_directory ${CMAKE_BINARY_DIR}/man
+      COMMAND gzip -9nc ${page} > ${gz}
+      DEPENDS ${page} VERBATIM)
+    list(APPEND man_pages ${gz})
+  endif()
+endforeach()
+add_custom_target(man_pages ALL DEPENDS ${man_pages})
+install(FILES ${man_pages} DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
 
 # A Debian package: cpack -G DEB in the build folder.
 set(CPACK_GENERATOR DEB)

@@ -171,6 +171,22 @@ std::string Connection::DataSource() const {
   auto at = lower.find(key);
   if (at == std::string::npos) return {};
   auto start = at + key.size();
+  while (start < connectionString_.size() && connectionString_[start] == ' ') ++start;
+  if (start < connectionString_.size() && connectionString_[start] == '"') {
+    // A quoted value runs to the lone closing quote; "" stands for one quote.
+    std::string value;
+    for (size_t i = start + 1; i < connectionString_.size(); ++i) {
+      if (connectionString_[i] != '"') {
+        value += connectionString_[i];
+      } else if (i + 1 < connectionString_.size() && connectionString_[i + 1] == '"') {
+        value += '"';
+        ++i;
+      } else {
+        break;
+      }
+    }
+    return value;
+  }
   auto end = connectionString_.find(';', start);
   return std::string(TrimBlanks(connectionString_.substr(start, end == std::string::npos ? std::string::npos : end - start)));
 }

@@ -4,6 +4,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <cstdlib>
 #include <vector>
 
 #include "strutil/TextUtil.h"
@@ -58,8 +59,45 @@ std::string ResolveIgnoringCase(std::string_view path) {
 }
 
 std::string DirectoryConnectionString(std::string_view programFolder) {
-  return "Provider=Microsoft.Jet.OLEDB.4.0;User ID=Admin;Data Source=" + std::string(programFolder) +
-         "Database/corpdir.mdb";
+  return ConnectionStringForFile(std::string(programFolder) + "Database/corpdir.mdb");
+}
+
+}  // namespace orbisk
+
+namespace orbisk {
+
+std::string ConnectionStringForFile(std::string_view path) {
+  std::string source(path);
+  const bool quote = source.find_first_of(";\"") != std::string::npos ||
+                     (!source.empty() && (source.front() == ' ' || source.back() == ' '));
+  if (quote) {
+    std::string q = "\"";
+    for (char c : source) q += c == '"' ? std::string("\"\"") : std::string(1, c);
+    source = q + "\"";
+  }
+  return "Provider=Microsoft.Jet.OLEDB.4.0;User ID=Admin;Data Source=" + source;
+}
+
+std::string UserDirectoryFile() {
+  std::string base;
+  const char* data = std::getenv("XDG_DATA_HOME");
+  if (data && data[0] == '/') {
+    base = data;
+  } else {
+    const char* home = std::getenv("HOME");
+    if (!home || home[0] != '/') return {};
+    base = home;
+    while (base.size() > 1 && base.back() == '/') base.pop_back();
+    base += base == "/" ? ".local/share" : "/.local/share";
+  }
+  if (base.back() != '/') base += '/';
+  return base + "orbisk/Database/corpdir.mdb";
+}
+
+std::string DefaultDirectoryFile(std::string_view programFolder) {
+  const std::string own = UserDirectoryFile();
+  if (!own.empty() && FileExists(own)) return own;
+  return std::string(programFolder) + "Database/corpdir.mdb";
 }
 
 }  // namespace orbisk

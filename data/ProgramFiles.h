@@ -13,6 +13,15 @@ std::string ProgramFolder();
 std::string ResolveIgnoringCase(std::string_view path);
 // The connection string of the directory beside the program.
 std::string DirectoryConnectionString(std::string_view programFolder);
+// The connection string of any directory file. A path holding ';' or '"', or
+// starting or ending with a blank, is put in double quotes (its quotes doubled).
+std::string ConnectionStringForFile(std::string_view path);
+// The directory the user keeps for themselves: $XDG_DATA_HOME/orbisk/Database/corpdir.mdb,
+// XDG_DATA_HOME being ~/.local/share when unset or not absolute. Empty without a home.
+std::string UserDirectoryFile();
+// The directory used when none is given: the user's own when it exists, else
+// Database/corpdir.mdb beside the program.
+std::string DefaultDirectoryFile(std::string_view programFolder);
 bool FileExists(const std::string& path);
 
 }  // namespace orbisk

@@ -121,6 +121,10 @@ void TDM::DataModuleCreate(const std::string& programFolder) {
   ADOConnection.SetConnectionString(DirectoryConnectionString(programFolder));
 }
 
+void TDM::DataModuleCreate(const std::string&, const std::string& directoryFile) {
+  ADOConnection.SetConnectionString(ConnectionStringForFile(directoryFile));
+}
+
 Value TDM::MasterKey() const {
   if (!OneCompany_Q.Active()) return Value();
   const Field* id = OneCompany_Q.FindField("Company_ID");

@@ -23,6 +23,8 @@ class TDM {
 
   // Builds the connection string for the directory beside the program; opens nothing.
   void DataModuleCreate(const std::string& programFolder);
+  // The same for any directory file; opens nothing either.
+  void DataModuleCreate(const std::string& programFolder, const std::string& directoryFile);
 
   void OpenLeafCategories(const std::string& code);
   void ReopenCompanyDetails();

@@ -1,17 +1,25 @@
 #!/usr/bin/env bash
 # Draws assets/map.jpg: Canada's provinces and territories, each with its name
-# and the telephone area codes that the search panel offers for it.
+# and the telephone area codes that the search panel offers for it, and beside
+# it the click regions of the map window: map_regions.png, every province and
+# every area-code label filled with a colour of its own, and map_regions.txt,
+# what each colour stands for ("R G B<TAB>Location|Ontario", "...<TAB>TelAreaCode|416").
 #
 # Boundaries come from the Digital Chart of the World (gmt-dcw), coast lines and
-# lakes from GSHHG (gmt-gshhg-low). The picture is 1000 x 786 pixels, twice the
-# map window's designed 500 x 393, so that it reads well on today's screens.
+# lakes from GSHHG (gmt-gshhg-low); the regions come from the same boundaries
+# and the same label positions. The map shows at 860 x 676 screen pixels, which
+# fits a 1366 x 768 screen with the window's frame; the picture holds twice as
+# many pixels (1720 x 1352, marked 192 dpi) so that it stays sharp at 200 %, and
+# the regions are at the shown size (the window scales both alike).
 #
-# Needs: apt-get install gmt gmt-dcw gmt-gshhg-low imagemagick
-# Usage: tools/make_map.sh [output.jpg]   (default: assets/map.jpg)
+# Needs: apt-get install gmt gmt-dcw gmt-gshhg-low ghostscript imagemagick
+# Usage: tools/make_map.sh [output.jpg]   (default: assets/map.jpg; the regions beside it)
 set -euo pipefail
 
 root=$(cd "$(dirname "$0")/.." && pwd)
 out=$(realpath -m "${1:-$root/assets/map.jpg}")
+out_regions="$(dirname "$out")/map_regions.png"
+out_key="$(dirname "$out")/map_regions.txt"
 for tool in gmt convert; do
   command -v "$tool" >/dev/null || {
     echo "make_map: '$tool' is missing; apt-get install gmt gmt-dcw gmt-gshhg-low imagemagick" >&2
@@ -24,8 +32,10 @@ trap 'rm -rf "$work"' EXIT
 cd "$work"
 export GMT_USERDIR="$work" GMT_SESSION_NAME=orbisk-map
 
-# Page: 10 x 7.86 inches, drawn at 200 dpi and halved at the end for smooth edges.
-page_w=10 page_h=7.86 title_h=0.50
+# Page: 8.6 x 6.76 inches, 100 screen pixels to the inch; the picture is drawn
+# at 400 dpi and halved at the end for smooth edges.
+page_w=8.6 page_h=6.76 title_h=0.46
+shown_w=860 shown_h=676
 map_h=$(awk -v a="$page_h" -v b="$title_h" 'BEGIN { print a - b }')
 # Lambert conformal conic with Canada's usual standard parallels; the region is
 # given in projected kilometres so the frame is a plain rectangle.
@@ -73,7 +83,7 @@ EOF
 # Map coordinates (inches from the map's lower left) of lon|lat pairs.
 to_inches() { gmt mapproject $proj $region -Di; }
 
-gmt begin map png E200
+gmt begin map png E400
   gmt set PS_MEDIA ${page_w}ix${page_h}i MAP_ORIGIN_X 0i MAP_ORIGIN_Y 0i \
           MAP_FRAME_TYPE plain MAP_FRAME_PEN 0.6p,$coast FONT_TITLE 16p,Helvetica-Bold,$ink
 
@@ -146,5 +156,107 @@ gmt begin map png E200
     gmt text -F+f16p,Helvetica-Bold,$ink+jML
 gmt end
 
-convert map.png -resize 1000x786\! -strip -interlace none -sampling-factor 4:2:0 -quality 88 "$out"
+convert map.png -resize $((2 * shown_w))x$((2 * shown_h))\! -strip -interlace none -sampling-factor 4:2:0 \
+        -quality 88 -units PixelsPerInch -density 192 "$out"
 echo "make_map: wrote $out ($(identify -format '%wx%h' "$out"), $(stat -c %s "$out") bytes)"
+
+# ---------------------------------------------------------------------------
+# The click regions. Each province gets the colour 200/(10 i)/0, each area code
+# 0/(10 j)/200; a code shown twice (867, 902) has one colour.
+provinces="YT|Yukon Territory
+NT|Northwest Territories
+NU|Nunavut
+BC|British Columbia
+AB|Alberta
+SK|Saskatchewan
+MB|Manitoba
+ON|Ontario
+QC|Quebec
+NL|Newfoundland and Labrador
+NB|New Brunswick
+NS|Nova Scotia
+PE|Prince Edward Island"
+: > key.txt
+i=1
+fills=()
+while IFS='|' read -r dcw name; do
+  fills+=("-ECA.$dcw+g200/$((10 * i))/0")
+  printf '200 %d 0\tLocation|%s\n' $((10 * i)) "$name" >> key.txt
+  i=$((i + 1))
+done <<< "$provinces"
+codes=$(cut -d'|' -f4 inside.txt | tr '/' ' '; cut -d'|' -f7 callouts.txt)
+j=1
+for c in $(echo $codes | tr ' ' '\n' | sort -u); do
+  printf '0 %d 200\tTelAreaCode|%s\n' $((10 * j)) "$c" >> key.txt
+  j=$((j + 1))
+done
+code_colour() { awk -F'\t' -v c="TelAreaCode|$1" '$2 == c { split($1, p, " "); print p[1] "/" p[2] "/" p[3] }' key.txt; }
+province_colour() { awk -F'\t' -v c="Location|$1" '$2 == c { split($1, p, " "); print p[1] "/" p[2] "/" p[3] }' key.txt; }
+
+# Helvetica-Bold advance widths (thousandths of an em) of the characters the labels use.
+width_of() {  # text size_in_points -> inches
+  awk -v t="$1" -v size="$2" 'BEGIN {
+    split("A722 B722 C722 D722 E667 F611 G778 H722 I278 J556 K722 L611 M833 N722 O778 P667 Q778 R722 S667 T611 U722 V667 W944 X667 Y667 Z611", up, " ")
+    split("a556 b611 c556 d611 e556 f333 g611 h611 i278 j278 k556 l278 m889 n611 o611 p611 q611 r389 s556 t333 u611 v556 w778 x556 y556 z500", lo, " ")
+    for (k in up) w[substr(up[k], 1, 1)] = substr(up[k], 2)
+    for (k in lo) w[substr(lo[k], 1, 1)] = substr(lo[k], 2)
+    for (d = 0; d <= 9; d++) w[d ""] = 556
+    w[" "] = 278
+    total = 0
+    for (k = 1; k <= length(t); k++) total += w[substr(t, k, 1)]
+    printf "%.4f", total / 1000 * size / 72 }'
+}
+
+# Rectangles as polygons, each segment with its own fill: x y w h colour (inches).
+rect() { awk -v x="$1" -v y="$2" -v w="$3" -v h="$4" -v c="$5" 'BEGIN {
+  printf "> -G%s\n%.4f %.4f\n%.4f %.4f\n%.4f %.4f\n%.4f %.4f\n", c, x-w/2, y-h/2, x+w/2, y-h/2, x+w/2, y+h/2, x-w/2, y+h/2 }'; }
+pad=0.03
+: > code_boxes.txt
+: > callout_boxes.txt
+# Area codes inside the provinces: the same block layout as the labels above.
+paste -d'|' inside.xy <(cut -d'|' -f3,4 inside.txt) | while IFS='|' read -r xy names lines; do
+  x=${xy%%$'\t'*} y=${xy##*$'\t'}
+  nn=$(awk -F/ '{ print NF }' <<< "$names"); nc=$(awk -F/ '{ print NF }' <<< "$lines")
+  hn=$(awk 'BEGIN { print 12 / 72 }'); hc=$(awk 'BEGIN { print 11.5 / 72 }')
+  top=$(awk -v y="$y" -v nn="$nn" -v nc="$nc" -v hn="$hn" -v hc="$hc" 'BEGIN { print y + (nn * hn + nc * hc) / 2 - nn * hn }')
+  for ((l = 1; l <= nc; l++)); do
+    line=$(cut -d/ -f$l <<< "$lines")
+    cy=$(awk -v t="$top" -v l="$l" -v hc="$hc" 'BEGIN { print t - (l - 0.5) * hc }')
+    lw=$(width_of "$line" 9.5)
+    left=$(awk -v x="$x" -v w="$lw" 'BEGIN { print x - w / 2 }')
+    for c in $line; do
+      cw=$(width_of "$c" 9.5)
+      rect "$(awk -v l="$left" -v w="$cw" 'BEGIN { print l + w / 2 }')" "$cy" \
+           "$(awk -v w="$cw" -v p="$pad" 'BEGIN { print w + 2 * p }')" "$hc" "$(code_colour "$c")" >> code_boxes.txt
+      left=$(awk -v l="$left" -v w="$cw" -v s="$(width_of ' ' 9.5)" 'BEGIN { print l + w + s }')
+    done
+  done
+done
+# Callouts: the whole box for its province, the code at its right end for the code.
+paste -d'|' box.xy <(cut -d'|' -f6,7 callouts.txt) | while IFS='|' read -r xy name c; do
+  x=${xy%%$'\t'*} y=${xy##*$'\t'}
+  tw=$(width_of "$name  $c" 9.5); cw=$(width_of "$c" 9.5); h=$(awk 'BEGIN { print 9.5 / 72 * 1.2 }')
+  rect "$x" "$y" "$(awk -v w="$tw" 'BEGIN { print w + 0.12 }')" "$(awk -v h="$h" 'BEGIN { print h + 0.10 }')" \
+       "$(province_colour "$name")" >> callout_boxes.txt
+  rect "$(awk -v x="$x" -v t="$tw" -v w="$cw" 'BEGIN { print x + t / 2 - w / 2 + 0.03 }')" "$y" \
+       "$(awk -v w="$cw" 'BEGIN { print w + 0.09 }')" "$(awk -v h="$h" 'BEGIN { print h + 0.10 }')" \
+       "$(code_colour "$c")" >> code_boxes.txt
+done
+
+gmt begin regions png E100
+  gmt set PS_MEDIA ${page_w}ix${page_h}i MAP_ORIGIN_X 0i MAP_ORIGIN_Y 0i
+  printf '0 0\n%s 0\n%s %s\n0 %s\n' $page_w $page_w $page_h $page_h |
+    gmt plot -R0/$page_w/0/$page_h -JX${page_w}i/${page_h}i -Gwhite
+  gmt coast $proj $region -Di -A400 -B+n "${fills[@]}"
+  gmt plot $page_region callout_boxes.txt
+  gmt plot $page_region code_boxes.txt
+gmt end
+
+# Exact colours only: every pixel becomes its nearest key colour (or white).
+{ echo "255 255 255"; cut -f1 key.txt; } | awk '{ printf "xc:rgb(%d,%d,%d) ", $1, $2, $3 }' > palette.args
+convert $(cat palette.args) +append palette.png
+convert regions.png -resize ${shown_w}x${shown_h}\! -dither None -remap palette.png -strip \
+        -define png:exclude-chunks=date,time "$out_regions"
+{ echo "# Click regions of map_regions.png: colour, then what a click there chooses. Made by tools/make_map.sh."
+  cat key.txt; } > "$out_key"
+echo "make_map: wrote $out_regions ($(identify -format '%wx%h' "$out_regions")) and $out_key"

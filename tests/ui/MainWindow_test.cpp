@@ -2,6 +2,8 @@
 #include <QAbstractItemModelTester>
 #include <QAction>
 #include <QApplication>
+#include <QClipboard>
+#include <QMenu>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QHeaderView>
@@ -15,6 +17,12 @@
 #include <QWheelEvent>
 
 #include "browse/uiDBGrid.h"
+#include "data/ProgramFiles.h"
+#include "data/TextCollation.h"
+#include "export/db2csv.h"
+#include <QFile>
+#include "search/frmMap.h"
+#include <QStatusBar>
 #include "tests/ui/support/MainWindowFixture.h"
 
 namespace {
@@ -56,6 +64,12 @@ class MainWindowTest : public QObject {
   void badNumberRunsNothing();
   void refusedSearchEmptiesItsPage();
   void missingDirectoryReportedAtFirstSearch();
+  void directoryFileGivenIsReadAtFirstSearch();
+  void userDirectoryComesBeforeTheProgramsOwn();
+  void mapClicksFillSearchRows();
+  void titleClicksSortBothWays();
+  void copyRangeRowsAndAll();
+  void contextMenuActions();
   void helpKeyFromAnyControl();
   void modelPassesTester();
 };
@@ -429,6 +443,260 @@ void MainWindowTest::missingDirectoryReportedAtFirstSearch() {
   QVERIFY2(f.messages[0].startsWith(QStringLiteral("Could not find file '")), qPrintable(f.messages[0]));
   QCOMPARE(w.StatusText(), QStringLiteral("Ready"));
   QVERIFY(QApplication::overrideCursor() == nullptr);
+}
+
+namespace {
+// The small directory with only its first `companies` companies, at `folder`/Database/corpdir.mdb.
+std::string WriteDirectoryOf(const std::string& folder, int companies) {
+  const std::string path = orbisk::testing::WriteSmallDirectory(folder);
+  orbisk::Connection c;
+  c.OpenWritable(path);
+  orbisk::testing::Exec(c.Handle(), "DELETE FROM Company_Info WHERE Company_ID > " + std::to_string(companies));
+  return path;
+}
+}  // namespace
+
+void MainWindowTest::directoryFileGivenIsReadAtFirstSearch() {
+  orbisk::testing::TempFolder elsewhere;
+  const std::string given = WriteDirectoryOf(elsewhere.Path() + "my;files/", 2);
+  MainWindowFixture f(true, [&](const std::string&) { return given; });
+  TMain_Frm& w = *f.frm;
+  QVERIFY(!f.dm.ADOConnection.Connected());  // nothing is opened at start
+  QCOMPARE(w.StatusBar->toolTip(), QStringLiteral("Directory: ") + QString::fromStdString(given));
+  w.Top_Cbo->setCurrentText(QStringLiteral("All"));
+  w.QueryCompany_A->trigger();
+  QVERIFY2(f.messages.isEmpty(), qPrintable(f.messages.join(QLatin1Char('\n'))));
+  QCOMPARE(f.dm.Company_Q.RecordCount(), 2);  // not the 5 beside the program
+}
+
+void MainWindowTest::userDirectoryComesBeforeTheProgramsOwn() {
+  orbisk::testing::TempFolder data;
+  const QByteArray old = qgetenv("XDG_DATA_HOME");
+  qputenv("XDG_DATA_HOME", QByteArray::fromStdString(data.Path()));
+  auto chosen = [](const std::string& folder) { return orbisk::DefaultDirectoryFile(folder); };
+  {
+    MainWindowFixture f(true, chosen);  // no directory of the user's yet
+    f.frm->Top_Cbo->setCurrentText(QStringLiteral("All"));
+    f.frm->QueryCompany_A->trigger();
+    QCOMPARE(f.dm.Company_Q.RecordCount(), 5);
+  }
+  const std::string own = WriteDirectoryOf(data.Path() + "orbisk/", 3);
+  {
+    MainWindowFixture f(true, chosen);
+    QCOMPARE(f.frm->StatusBar->toolTip(), QStringLiteral("Directory: ") + QString::fromStdString(own));
+    f.frm->Top_Cbo->setCurrentText(QStringLiteral("All"));
+    f.frm->QueryCompany_A->trigger();
+    QCOMPARE(f.dm.Company_Q.RecordCount(), 3);
+  }
+  if (old.isNull()) qunsetenv("XDG_DATA_HOME");
+  else qputenv("XDG_DATA_HOME", old);
+}
+
+void MainWindowTest::mapClicksFillSearchRows() {
+  MainWindowFixture f;
+  TMain_Frm& w = *f.frm;
+  w.ProgramFolder = QStringLiteral(ORBISK_BUILD_DIR "/bin/");  // the shipped map and its regions
+  w.ShowMap_A->trigger();
+  auto* map = w.findChild<TMap_Frm*>();
+  QVERIFY(map && map->isVisible());
+  QVERIFY(QTest::qWaitForWindowExposed(map));
+  QVERIFY(!w.Location_Chk->isChecked() && !w.TelAreaCode_Chk->isChecked());
+  QTest::mouseClick(map->Map_Img, Qt::LeftButton, {}, PointOf(*map, QStringLiteral("Location|Quebec")));
+  QCOMPARE(w.Location_Cbo->currentText(), QStringLiteral("Quebec"));
+  QVERIFY(w.Location_Chk->isChecked());
+  QVERIFY(!w.TelAreaCode_Chk->isChecked());
+  // Nunavut is missing from the list and still goes in as typed text.
+  QTest::mouseClick(map->Map_Img, Qt::LeftButton, {}, PointOf(*map, QStringLiteral("Location|Nunavut")));
+  QCOMPARE(w.Location_Cbo->currentText(), QStringLiteral("Nunavut"));
+  QTest::mouseClick(map->Map_Img, Qt::LeftButton, {}, PointOf(*map, QStringLiteral("TelAreaCode|902")));
+  QCOMPARE(w.TelAreaCode_Cbo->currentText(), QStringLiteral("902"));
+  QVERIFY(w.TelAreaCode_Chk->isChecked());
+  QCOMPARE(w.Location_Cbo->currentText(), QStringLiteral("Nunavut"));  // the other row stays
+  // The next search uses what the map chose.
+  w.QueryCompany_A->trigger();
+  QVERIFY(f.messages.isEmpty());
+  QCOMPARE(f.dm.Company_Q.RecordCount(), 0);
+}
+
+namespace {
+QString Clipboard() { return QApplication::clipboard()->text(); }
+}  // namespace
+
+namespace {
+void ClickTitle(TDBGrid* grid, int column, bool twice = false) {
+  QHeaderView* h = grid->horizontalHeader();
+  const QPoint at(h->sectionViewportPosition(column) + h->sectionSize(column) / 2, h->height() / 2);
+  QTest::mouseClick(h->viewport(), Qt::LeftButton, {}, at);
+  if (twice) QTest::mouseDClick(h->viewport(), Qt::LeftButton, {}, at);
+}
+QStringList Column(orbisk::Query& q, const char* field) {
+  QStringList out;
+  for (int r = 0; r < q.RecordCount(); ++r) out.append(QString::fromStdString(q.FieldByName(field).TextAt(r)));
+  return out;
+}
+bool InOrder(const QStringList& texts, bool descending) {
+  for (int i = 1; i < texts.size(); ++i) {
+    const int c = orbisk::CompareText(texts[i - 1].toStdString(), texts[i].toStdString());
+    if (descending ? c < 0 : c > 0) return false;
+  }
+  return true;
+}
+}  // namespace
+
+void MainWindowTest::titleClicksSortBothWays() {
+  MainWindowFixture f;
+  TMain_Frm& w = *f.frm;
+  w.Top_Cbo->setCurrentText(QStringLiteral("All"));
+  w.QueryCompany_A->trigger();
+  TDBGrid* grid = w.Company_DBGrid;
+  orbisk::Query& q = f.dm.Company_Q;
+  const QStringList searchOrder = Column(q, "Company_Name");
+  const int name = ColumnOf(grid, "Company_Name"), recNo = ColumnOf(grid, "RecNo");
+  ClickCell(grid, 1, name);  // Société Générale Québec is current
+  ClickTitle(grid, name);
+  QStringList names = Column(q, "Company_Name");
+  QVERIFY2(InOrder(names, false), qPrintable(names.join(QLatin1Char('|'))));
+  QVERIFY(names != searchOrder);
+  QVERIFY(grid->horizontalHeader()->isSortIndicatorShown());
+  QCOMPARE(grid->horizontalHeader()->sortIndicatorOrder(), Qt::AscendingOrder);
+  QCOMPARE(grid->horizontalHeader()->sortIndicatorSection(), name);
+  // The same record stays current; RecNo and the status text follow the new order.
+  QCOMPARE(q.FieldByName("Company_Name").AsString(), std::string("Société Générale Québec"));
+  const int at = names.indexOf(QStringLiteral("Société Générale Québec"));
+  QCOMPARE(q.RecNo(), at + 1);
+  QCOMPARE(grid->currentIndex().row(), at);
+  QCOMPARE(Column(q, "RecNo"), (QStringList{"1", "2", "3", "4", "5"}));
+  QVERIFY2(w.StatusText().startsWith(QStringLiteral("Current Record: %1/5  Société").arg(at + 1)), qPrintable(w.StatusText()));
+  // The second click: descending; an export writes the rows as shown.
+  ClickTitle(grid, name);
+  names = Column(q, "Company_Name");
+  QVERIFY(InOrder(names, true));
+  QCOMPARE(grid->horizontalHeader()->sortIndicatorOrder(), Qt::DescendingOrder);
+  const std::string csv = f.folder.Path() + "sorted.csv";
+  orbisk::ExportToCSV(q, csv, 255, true);
+  QFile file(QString::fromStdString(csv));
+  QVERIFY(file.open(QIODevice::ReadOnly));
+  const QStringList lines = QString::fromUtf8(file.readAll()).split(QStringLiteral("\r\n"), Qt::SkipEmptyParts);
+  QCOMPARE(lines.size(), 6);
+  for (int r = 0; r < 5; ++r)
+    QVERIFY2(lines[r + 1].contains(QStringLiteral(",%1,\"%2\",").arg(r + 1).arg(names[r])), qPrintable(lines[r + 1]));
+  // RecNo gives back the search's own order; a double click on a title sorts once.
+  ClickTitle(grid, recNo);
+  QCOMPARE(Column(q, "Company_Name"), searchOrder);
+  QVERIFY(!grid->horizontalHeader()->isSortIndicatorShown());
+  f.shown.clear();
+  ClickTitle(grid, name, true);
+  QVERIFY(InOrder(Column(q, "Company_Name"), false));
+  QCOMPARE(grid->horizontalHeader()->sortIndicatorOrder(), Qt::AscendingOrder);
+  QVERIFY(f.shown.isEmpty() && f.opened.isEmpty());  // and nothing opened
+  // A new search comes in its own order.
+  w.QueryCompany_A->trigger();
+  QCOMPARE(Column(q, "Company_Name"), searchOrder);
+  QVERIFY(!grid->horizontalHeader()->isSortIndicatorShown());
+  ClickTitle(grid, name);  // and its first click sorts ascending again
+  QVERIFY(InOrder(Column(q, "Company_Name"), false));
+}
+
+void MainWindowTest::copyRangeRowsAndAll() {
+  MainWindowFixture f;
+  TMain_Frm& w = *f.frm;
+  w.QueryCompany_A->trigger();
+  TDBGrid* grid = w.Company_DBGrid;
+  grid->setFocus();
+  const int name = ColumnOf(grid, "Company_Name"), phone = ColumnOf(grid, "Telephone");
+  // A range: a click, then Shift+click.
+  ClickCell(grid, 0, name);
+  QTest::mouseClick(grid->viewport(), Qt::LeftButton, Qt::ShiftModifier, CellCentre(grid, 1, phone));
+  QApplication::clipboard()->clear();
+  QTest::keyClick(grid, Qt::Key_C, Qt::ControlModifier);
+  QCOMPARE(Clipboard(), QStringLiteral("Prairie Bank Ltd\t(204) 555-0101\n"
+                                       "Société Générale Québec\t(514) 555-0102"));
+  QCOMPARE(f.dm.Company_Q.RecNo(), 2);  // the range's far corner is the current row
+  // Shift+Left widens it by one column.
+  QTest::keyClick(grid, Qt::Key_Left, Qt::ShiftModifier);
+  QTest::keyClick(grid, Qt::Key_Left, Qt::ShiftModifier);
+  QTest::keyClick(grid, Qt::Key_C, Qt::ControlModifier);
+  QCOMPARE(Clipboard(), QStringLiteral("1\tPrairie Bank Ltd\n2\tSociété Générale Québec"));
+  // Whole rows (as the indicator column selects them) come with the titles.
+  grid->clearSelection();
+  grid->selectRow(1);
+  grid->selectionModel()->select(QItemSelection(grid->model()->index(2, 0), grid->model()->index(2, 12)),
+                                 QItemSelectionModel::Select);
+  QVERIFY(grid->WholeRowsSelected());
+  QTest::keyClick(grid, Qt::Key_C, Qt::ControlModifier);
+  QStringList lines = Clipboard().split(QLatin1Char('\n'));
+  QCOMPARE(lines.size(), 3);
+  QVERIFY2(lines[0].startsWith(QStringLiteral("RecNo\tCompany Name\tTelephone\tToll Free Phone\tEmail\t")),
+           qPrintable(lines[0]));
+  QCOMPARE(lines[0].split(QLatin1Char('\t')).size(), grid->model()->columnCount());
+  QVERIFY(lines[1].startsWith(QStringLiteral("2\tSociété Générale Québec\t")));
+  QVERIFY(lines[2].startsWith(QStringLiteral("3\tO'Brien Tools\t(416) 555-0103\t")));
+  QCOMPARE(lines[2].split(QLatin1Char('\t')).size(), grid->model()->columnCount());
+  // Ctrl+Click adds a cell elsewhere: the rows and columns in between stay empty.
+  ClickCell(grid, 0, name);
+  QTest::mouseClick(grid->viewport(), Qt::LeftButton, Qt::ControlModifier, CellCentre(grid, 2, phone));
+  QTest::keyClick(grid, Qt::Key_C, Qt::ControlModifier);
+  QCOMPARE(Clipboard(), QStringLiteral("Prairie Bank Ltd\t\n\t(416) 555-0103"));
+  // Ctrl+A: everything, with the titles.
+  QTest::keyClick(grid, Qt::Key_A, Qt::ControlModifier);
+  QTest::keyClick(grid, Qt::Key_C, Qt::ControlModifier);
+  QCOMPARE(Clipboard().split(QLatin1Char('\n')).size(), 1 + f.dm.Company_Q.RecordCount());
+}
+
+void MainWindowTest::contextMenuActions() {
+  MainWindowFixture f;
+  TMain_Frm& w = *f.frm;
+  w.QueryCompany_A->trigger();
+  TDBGrid* grid = w.Company_DBGrid;
+  const int email = ColumnOf(grid, "Email"), web = ColumnOf(grid, "Website_URL"), name = ColumnOf(grid, "Company_Name");
+  auto names = [](QMenu& m) {
+    QStringList out;
+    for (QAction* a : m.actions())
+      if (!a->isSeparator()) out.append(a->objectName());
+    return out;
+  };
+  auto trigger = [](QMenu& m, const char* name) {
+    for (QAction* a : m.actions())
+      if (a->objectName() == QLatin1String(name) && a->isEnabled()) return a->trigger(), true;
+    return false;
+  };
+  // A right click on another row's mail cell makes it current and offers the mail.
+  ClickCell(grid, 1, name);
+  auto menu = grid->ContextMenuAt(CellCentre(grid, 0, email));
+  QCOMPARE(f.dm.Company_Q.RecNo(), 1);
+  QCOMPARE(names(*menu), (QStringList{"Copy", "CopyWithTitles", "Details", "SendEmail", "Export"}));
+  QVERIFY(trigger(*menu, "SendEmail"));
+  QCOMPARE(f.opened, QList<QUrl>{QUrl(QStringLiteral("mailto:info@prairie.ca"))});
+  QVERIFY(trigger(*menu, "CopyWithTitles"));
+  QCOMPARE(Clipboard(), QStringLiteral("Email\ninfo@prairie.ca"));
+  QVERIFY(trigger(*menu, "Copy"));
+  QCOMPARE(Clipboard(), QStringLiteral("info@prairie.ca"));
+  // The web cell opens the page; an empty link cell offers no link entry.
+  f.opened.clear();
+  menu = grid->ContextMenuAt(CellCentre(grid, 0, web));
+  QVERIFY(trigger(*menu, "OpenWebPage"));
+  QCOMPARE(f.opened, QList<QUrl>{QUrl(QStringLiteral("http://www.prairie.ca"))});
+  menu = grid->ContextMenuAt(CellCentre(grid, 1, email));
+  QCOMPARE(names(*menu), (QStringList{"Copy", "CopyWithTitles", "Details", "Export"}));
+  // Details of the row clicked, then the export dialog.
+  QVERIFY(trigger(*menu, "Details"));
+  QCOMPARE(f.shown, QStringList{QStringLiteral("Société Générale Québec")});
+  f.shown.clear();
+  QVERIFY(trigger(*menu, "Export"));
+  QCOMPARE(f.shown.size(), 1);
+  // A right click inside a selection keeps it.
+  grid->selectAll();
+  menu = grid->ContextMenuAt(CellCentre(grid, 2, name));
+  QCOMPARE(grid->selectionModel()->selectedIndexes().size(), grid->model()->rowCount() * grid->model()->columnCount());
+  // The contact grid's details entry is the contact window; before a search nothing can be copied.
+  menu = w.Contact_DBGrid->ContextMenuAt(QPoint(5, 5));
+  QCOMPARE(names(*menu), (QStringList{"Copy", "CopyWithTitles", "Details", "Export"}));
+  for (QAction* a : menu->actions())
+    if (!a->isSeparator()) QVERIFY2(!a->isEnabled(), qPrintable(a->objectName()));
+  w.QueryContact_A->trigger();
+  menu = w.Contact_DBGrid->ContextMenuAt(CellCentre(w.Contact_DBGrid, 0, 1));
+  QVERIFY(trigger(*menu, "Details"));
+  QCOMPARE(f.shown.size(), 2);
 }
 
 void MainWindowTest::helpKeyFromAnyControl() {

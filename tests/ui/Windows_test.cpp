@@ -1,7 +1,10 @@
 // The details, contact, category, map and About windows, driven headless.
 #include <QApplication>
 #include <QHeaderView>
+#include <QFile>
 #include <QImage>
+#include <QImageReader>
+#include <QMouseEvent>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QScreen>
@@ -76,6 +79,8 @@ class WindowsTest : public QObject {
   void pickerDoubleClickAccepts();
   void mapWindowMissingPicture();
   void mapWindowCreatedOnce();
+  void mapFitsTheScreenAndStaysSharp();
+  void mapClicksChooseProvincesAndCodes();
   void aboutWindow();
   void aboutMemoryText();
 
@@ -345,10 +350,11 @@ void WindowsTest::pickerDoubleClickAccepts() {
 void WindowsTest::mapWindowMissingPicture() {
   TMap_Frm frm(QString::fromStdString(folder.Path()));  // no map.jpg there
   QCOMPARE(frm.windowTitle(), QStringLiteral("Canada Map"));
-  QCOMPARE(frm.size(), QSize(500, 393));
+  QCOMPARE(frm.size(), QSize(400, 314));  // 500 x 393 designed at 120 dpi
   QCOMPARE(frm.minimumSize(), frm.maximumSize());
   const QRect screen = frm.screen()->geometry();
-  QCOMPARE(frm.pos(), QPoint((screen.width() - 500) / 2, (screen.height() - 393) / 2));
+  QCOMPARE(frm.pos(), QPoint((screen.width() - 400) / 2, (screen.height() - 314) / 2));
+  QCOMPARE(frm.ChoiceAt(QPoint(10, 10)).kind, MapChoice::Kind::None);
 }
 
 void WindowsTest::mapWindowCreatedOnce() {
@@ -359,7 +365,7 @@ void WindowsTest::mapWindowCreatedOnce() {
   TMap_Frm* first = ShowMapWindow(nullptr, where);
   QVERIFY(first && first->isVisible());
   QCOMPARE(first->size(), QSize(320, 240));
-  QCOMPARE(first->Map_Img->pixmap().size(), QSize(320, 240));
+  QCOMPARE(first->Map_Img->pixmap().deviceIndependentSize(), QSizeF(320, 240));
   first->move(40, 30);
   first->hide();  // closing only hides
   QImage other(100, 100, QImage::Format_RGB32);
@@ -370,6 +376,75 @@ void WindowsTest::mapWindowCreatedOnce() {
   QVERIFY(second->isVisible());
   QCOMPARE(second->pos(), QPoint(40, 30));
   QCOMPARE(second->size(), QSize(320, 240));  // not reloaded
+}
+
+
+// From the window tests' support: a point inside the map region choosing `what`.
+QPoint PointOf(TMap_Frm& map, const QString& what);
+
+void WindowsTest::mapFitsTheScreenAndStaysSharp() {
+  TMap_Frm map(QStringLiteral(ORBISK_BUILD_DIR "/bin/"));
+  // The shipped picture is drawn for 200 %: it shows at half its pixels.
+  const QSize pixels = QImageReader(QStringLiteral(ORBISK_BUILD_DIR "/bin/map.jpg")).size();
+  QVERIFY(pixels.width() / 2 + 16 <= 1366 && pixels.height() / 2 + 48 <= 768);  // fits a laptop with its frame
+  const QSize room = map.screen()->availableGeometry().size() - QSize(16, 48);
+  if (pixels.width() / 2 <= room.width() && pixels.height() / 2 <= room.height()) {
+    QCOMPARE(map.size(), pixels / 2);
+  } else {  // a smaller screen (the headless one is 800 x 600): as large as fits
+    QVERIFY(map.width() <= room.width() && map.height() <= room.height());
+    QVERIFY(map.width() == room.width() || map.height() == room.height());
+  }
+  QVERIFY(std::abs(map.width() * pixels.height() - map.height() * pixels.width()) <= pixels.width());
+  QCOMPARE(map.Map_Img->size(), map.size());
+  QCOMPARE(map.Map_Img->pixmap().size(), map.size() * map.devicePixelRatioF());
+  // A picture larger than the screen shrinks to fit it, keeping its shape.
+  const QString where = QString::fromStdString(folder.Path());
+  QImage huge(4000, 2000, QImage::Format_RGB32);
+  huge.fill(Qt::darkGreen);
+  huge.setDotsPerMeterX(3780);
+  huge.setDotsPerMeterY(3780);
+  QVERIFY(huge.save(where + QStringLiteral("map.jpg"), "JPG"));
+  TMap_Frm big(where);
+  QVERIFY2(big.width() <= room.width() && big.height() <= room.height(),
+           qPrintable(QStringLiteral("%1x%2").arg(big.width()).arg(big.height())));
+  QVERIFY(std::abs(big.width() - 2 * big.height()) <= 2);
+}
+
+void WindowsTest::mapClicksChooseProvincesAndCodes() {
+  TMap_Frm map(QStringLiteral(ORBISK_BUILD_DIR "/bin/"));
+  map.show();
+  QVERIFY(QTest::qWaitForWindowExposed(&map));
+  QList<QString> chosen;
+  map.OnChoose = [&](const MapChoice& c) {
+    chosen.append((c.kind == MapChoice::Kind::Location ? QStringLiteral("Location|") : QStringLiteral("TelAreaCode|")) +
+                  c.value);
+  };
+  const QStringList targets = {QStringLiteral("Location|Ontario"), QStringLiteral("Location|Nunavut"),
+                               QStringLiteral("Location|Yukon Territory"), QStringLiteral("Location|Prince Edward Island"),
+                               QStringLiteral("TelAreaCode|416"), QStringLiteral("TelAreaCode|867")};
+  for (const QString& what : targets) {
+    const QPoint at = PointOf(map, what);
+    QVERIFY2(!at.isNull(), qPrintable(what));
+    QTest::mouseMove(map.Map_Img, at);
+    QTest::mouseClick(map.Map_Img, Qt::LeftButton, {}, at);
+  }
+  QCOMPARE(chosen, targets);
+  // The pointer says what a click does, and only over a region.
+  const QPoint code = PointOf(map, QStringLiteral("TelAreaCode|416"));
+  QMouseEvent move(QEvent::MouseMove, QPointF(code), map.Map_Img->mapToGlobal(QPointF(code)), Qt::NoButton,
+                   Qt::NoButton, Qt::NoModifier);
+  QApplication::sendEvent(map.Map_Img, &move);
+  QCOMPARE(map.Map_Img->toolTip(), QStringLiteral("Puts \"416\" into Tel Area Code"));
+  QCOMPARE(map.Map_Img->cursor().shape(), Qt::PointingHandCursor);
+  QMouseEvent sea(QEvent::MouseMove, QPointF(4, 60), map.Map_Img->mapToGlobal(QPointF(4, 60)), Qt::NoButton,
+                  Qt::NoButton, Qt::NoModifier);
+  QApplication::sendEvent(map.Map_Img, &sea);
+  QCOMPARE(map.Map_Img->toolTip(), QString());
+  QCOMPARE(map.Map_Img->cursor().shape(), Qt::ArrowCursor);
+  // A right click and a click on the sea choose nothing.
+  QTest::mouseClick(map.Map_Img, Qt::RightButton, {}, PointOf(map, QStringLiteral("Location|Quebec")));
+  QTest::mouseClick(map.Map_Img, Qt::LeftButton, {}, QPoint(4, 60));
+  QCOMPARE(chosen.size(), targets.size());
 }
 
 void WindowsTest::aboutWindow() {

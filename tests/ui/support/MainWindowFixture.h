@@ -5,7 +5,9 @@
 #include <QPoint>
 #include <QStringList>
 #include <QUrl>
+#include <functional>
 #include <memory>
+#include <string>
 
 #include "app/frmMain.h"
 #include "browse/dlgCompany.h"
@@ -18,7 +20,10 @@
 class MainWindowFixture {
  public:
   // withDirectory false: the program folder has no Database/corpdir.mdb.
-  explicit MainWindowFixture(bool withDirectory = true);
+  // chooseFile: the directory file the program is started with, from the
+  // program folder (as the command line and the user's data folder give it).
+  explicit MainWindowFixture(bool withDirectory = true,
+                             std::function<std::string(const std::string& folder)> chooseFile = {});
   ~MainWindowFixture();
 
   orbisk::testing::TempFolder folder;
@@ -34,6 +39,7 @@ class MainWindowFixture {
 };
 
 class TDBGrid;
+class TMap_Frm;
 
 // Where a grid cell lies in the grid's viewport (scrolled into view first).
 QPoint CellCentre(TDBGrid* grid, int row, int column);
@@ -41,3 +47,6 @@ QPoint CellCentre(TDBGrid* grid, int row, int column);
 int ColumnOf(TDBGrid* grid, const char* field);
 // A left click on a cell, as the user makes it current.
 void ClickCell(TDBGrid* grid, int row, int column);
+// A point of the shown map well inside the region that chooses `what`
+// ("Location|Ontario"), found in the region files the program ships.
+QPoint PointOf(TMap_Frm& map, const QString& what);
