@@ -56,7 +56,7 @@ QVariant TQueryModel::data(const QModelIndex& index, int role) const {
       const orbisk::Field* f = fields_[index.column()];
       if (!f) return {};
       QString text = QString::fromStdString(f->TextAt(index.row()));
-      if (role == Qt::ToolTipRole && text.size() < 40) return {};
+      if (role == Qt::ToolTipRole && (text.isEmpty() || (text.size() < 40 && !col.fullTextTip))) return {};
       return text;
     }
     case Qt::TextAlignmentRole: return QVariant::fromValue(col.alignment | Qt::AlignVCenter);

@@ -2,6 +2,7 @@
 
 #include <QCoreApplication>
 #include <QImageReader>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QPointer>
 
@@ -36,6 +37,15 @@ void TMap_Frm::FormCreate(const QString& programFolder) {
   Map_Img->resize(picture.isNull() ? QSize(0, 0) : client);
   setFixedSize(client);
   CentreOnScreen(this);
+}
+
+void TMap_Frm::keyPressEvent(QKeyEvent* e) {
+  // Escape closes (hides) the map, as it closes any dialog.
+  if (e->key() == Qt::Key_Escape && e->modifiers() == Qt::NoModifier) {
+    close();
+    return;
+  }
+  QWidget::keyPressEvent(e);
 }
 
 TMap_Frm* ShowMapWindow(QWidget* owner, const QString& programFolder) {

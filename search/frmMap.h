@@ -12,6 +12,9 @@ class TMap_Frm : public QWidget {
 
   QLabel* Map_Img;
 
+ protected:
+  void keyPressEvent(QKeyEvent* e) override;
+
  private:
   void FormCreate(const QString& programFolder);
 };
