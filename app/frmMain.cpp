@@ -212,13 +212,13 @@ void TMain_Frm::CreateSearchPanel() {
   auto* panelRow = new QHBoxLayout(Query_Pnl);
   const int gap = 10;
   // The space right of the command column equals the gap left of it.
-  panelRow->setContentsMargins(6, 2, gap, 2);
+  panelRow->setContentsMargins(6, 2, gap, 1);
   panelRow->setSpacing(gap);
 
   QueryCondition_Grp = new QGroupBox(QStringLiteral("Search Condition"), Query_Pnl);
   auto* g = new QGridLayout(QueryCondition_Grp);
   // Compact rows: the panel and eight result rows fit a 768-line laptop screen at 125 %.
-  g->setContentsMargins(4, 2, 4, 4);
+  g->setContentsMargins(4, 2, 4, 2);
   g->setHorizontalSpacing(6);
   g->setVerticalSpacing(2);
   QWidget* box = QueryCondition_Grp;
