@@ -95,7 +95,14 @@ std::string SystemVersionText() {
 
 std::string FormatNumber2(double value, std::string_view thousands, std::string_view decimal) {
   char buf[64];
-  std::snprintf(buf, sizeof buf, "%.2f", std::fabs(value));
+  {
+    // The digits in the C locale's form, whatever the program's own locale
+    // (a decimal comma here would be taken for part of the figure).
+    static const locale_t plain = newlocale(LC_NUMERIC_MASK, "C", static_cast<locale_t>(0));
+    const locale_t previous = plain ? uselocale(plain) : static_cast<locale_t>(0);
+    std::snprintf(buf, sizeof buf, "%.2f", std::fabs(value));
+    if (previous) uselocale(previous);
+  }
   std::string digits(buf);
   const size_t dot = digits.find('.');
   const std::string whole = digits.substr(0, dot);

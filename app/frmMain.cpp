@@ -532,15 +532,19 @@ bool TMain_Frm::eventFilter(QObject* watched, QEvent* event) {
 
 bool TMain_Frm::ApplicationEventsMessage(QObject* watched, QEvent* event) {
   if (event->type() == QEvent::Wheel) {
-    // Each wheel turn becomes an arrow key for the focused control: one row
+    // Each wheel turn becomes an arrow key for the control under the mouse
+    // (the one the wheel was meant for, not the one with the focus): one row
     // per notch in the grids, one item in lists, one line in text boxes.
+    // A purely sideways scroll passes untouched, so wide grids scroll across.
+    auto* target = qobject_cast<QWidget*>(watched);
+    if (!target) return false;  // the window's own copy, handed on to the widget
     auto* wheel = static_cast<QWheelEvent*>(event);
-    const bool bookkeeping = wheel->angleDelta().isNull() && wheel->phase() != Qt::NoScrollPhase;
+    const QPoint angle = wheel->angleDelta();
+    if (angle.y() == 0 && angle.x() != 0) return false;
+    const bool bookkeeping = angle.isNull() && wheel->phase() != Qt::NoScrollPhase;
     if (!bookkeeping) {
-      if (QWidget* target = QApplication::focusWidget()) {
-        QKeyEvent press(QEvent::KeyPress, wheel->angleDelta().y() > 0 ? Qt::Key_Up : Qt::Key_Down, Qt::NoModifier);
-        QCoreApplication::sendEvent(target, &press);
-      }
+      QKeyEvent press(QEvent::KeyPress, angle.y() > 0 ? Qt::Key_Up : Qt::Key_Down, Qt::NoModifier);
+      QCoreApplication::sendEvent(target, &press);
     }
     return true;
   }

@@ -5,13 +5,16 @@
 #include "browse/dlgCompany.h"
 #include "browse/dlgContact.h"
 #include "data/uDM.h"
+#include "export/db2excel.h"
 #include "export/dlgSelectExportType.h"
 #include "search/dlgCat.h"
 
 int main(int argc, char* argv[]) {
   QApplication app(argc, argv);
   QApplication::setApplicationName(QStringLiteral("Orbisk"));
-  QApplication::setApplicationDisplayName(QStringLiteral("Orbisk"));
+
+  // Workbooks shown in the spreadsheet program by earlier runs, once surely closed.
+  orbisk::RemoveStaleExcelFolders();
 
   // Created in this order and kept until the program ends. Start-up opens no
   // database: the connection opens with the first query.

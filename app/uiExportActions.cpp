@@ -35,6 +35,8 @@ class ExportProgressDialog {
     dialog_->setMinimumDuration(200);
     dialog_->setAutoClose(false);
   }
+  // Closed before any message box, so no progress stays behind it.
+  void Close() { dialog_.reset(); }
   orbisk::ExportProgress Callback() {
     return [this](long long rows) {
       if (!dialog_) return;
@@ -51,7 +53,7 @@ class ExportProgressDialog {
   std::unique_ptr<QProgressDialog> dialog_;
 };
 
-orbisk::ExcelUi WindowExcelUi(QWidget* parent) {
+orbisk::ExcelUi WindowExcelUi(QWidget* parent, ExportProgressDialog& progress) {
   orbisk::ExcelUi ui;
   ui.askFileName = [parent]() -> std::string {
     QFileDialog chooser(parent);
@@ -62,7 +64,8 @@ orbisk::ExcelUi WindowExcelUi(QWidget* parent) {
     if (QWidget* w = QApplication::activeWindow()) w->repaint();
     return chooser.selectedFiles().first().toStdString();
   };
-  ui.notice = [parent](const std::string& caption, const std::string& text) {
+  ui.notice = [parent, &progress](const std::string& caption, const std::string& text) {
+    progress.Close();
     ShowNotice(parent, QString::fromStdString(caption), QString::fromStdString(text));
   };
   ui.openFile = [](const std::string& path) { ShellOpenWrittenFile(QString::fromStdString(path)); };
@@ -95,10 +98,11 @@ void TMain_Frm::Export_AExecute() {
     ExportProgressDialog progress(this, source.RecordCount());
     orbisk::ExportOutcome outcome;
     try {
-      outcome = orbisk::RunExport(source, request, WindowExcelUi(this), progress.Callback());
+      outcome = orbisk::RunExport(source, request, WindowExcelUi(this, progress), progress.Callback());
     } catch (const orbisk::ExportCancelled&) {
       return;  // stopped by the user: no file, no message
     }
+    progress.Close();
     QApplication::processEvents();
     if (!outcome.done) return;  // the workbook writer has said why
     // Rows an Access table refused are always told, even when the file opens next.
@@ -118,7 +122,7 @@ void TMain_Frm::ExportExcel_AExecute() {
       ~RestoreCursor() { QApplication::restoreOverrideCursor(); }
     } restore;
     ExportProgressDialog progress(this, source.RecordCount());
-    orbisk::ExcelUi ui = WindowExcelUi(this);
+    orbisk::ExcelUi ui = WindowExcelUi(this, progress);
     ui.progress = progress.Callback();
     orbisk::ExportToExcel(source, 0, 100, true, std::string(), ui);
   });

@@ -161,8 +161,14 @@ void TMain_Frm::RunSearch(Query& q, TDBGrid* grid, QWidget* page, bool contact) 
   if (!dm_) throw std::logic_error("The data module is not ready.");
   const orbisk::SearchPanel panel = CurrentPanel();
   // A row that cannot be compared stops the search before any statement runs.
+  // As with a search the engine refuses, that page's list goes: its rows
+  // belong to conditions no longer on the panel.
   const std::string problem = orbisk::ValidatePanel(panel);
   if (!problem.empty()) {
+    {
+      SearchSuspension suspended(q, grid, contact);
+      q.Close();
+    }
     ShowMessage(this, QString::fromStdString(problem));
     return;
   }
@@ -265,6 +271,7 @@ void TMain_Frm::SelectCat_AExecute() {
     CategoryTarget target{Category_Edt->text(), Category_Edt->toolTip(), CategoryCondition, Category_Chk->isChecked()};
     if (!RunCategoryPicker(*ComanyCat_Dlg, *dm_, target)) return;
     Category_Edt->setText(target.text);
+    Category_Edt->setCursorPosition(0);  // a long path shows its main category
     Category_Edt->setToolTip(target.hint);
     CategoryCondition = target.condition;
     Category_Chk->setChecked(target.ticked);

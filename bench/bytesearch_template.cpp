@@ -156,7 +156,7 @@ void BenchTemplate() {
   for (const auto& piece : master.Details[0].Tail) footer += piece.Text;
 
   std::string engine, hand;
-  const RenderOptions html{ValueEscaping::Html, {}};
+  const RenderOptions html{ValueEscaping::Html, {}, {}};
   auto p = bench::BestOf(
       5,
       [&] {

@@ -112,6 +112,11 @@ TDBGrid::TDBGrid(Query* query, std::vector<GridColumn> columns, QWidget* parent)
   p.setBrush(QPalette::Inactive, QPalette::Highlight, p.brush(QPalette::Active, QPalette::Base));
   p.setBrush(QPalette::Inactive, QPalette::HighlightedText, p.brush(QPalette::Active, QPalette::Text));
   setPalette(p);
+  // The indicator column marks the current row; clicking it moves nothing,
+  // and a double click there acts on the current cell as one on a cell does.
+  disconnect(verticalHeader(), SIGNAL(sectionPressed(int)), this, SLOT(selectRow(int)));
+  disconnect(verticalHeader(), SIGNAL(sectionEntered(int)), this, SLOT(_q_selectRow(int)));
+  connect(verticalHeader(), &QHeaderView::sectionDoubleClicked, this, [this] { emit gridDoubleClicked(); });
   connect(model_, &TQueryModel::cursorMoved, this, &TDBGrid::followCursor);
   connect(model_, &QAbstractItemModel::modelReset, this, [this] { fitColumns(); });
   fitColumns();

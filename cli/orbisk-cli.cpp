@@ -335,7 +335,12 @@ int RunSearch(TDM& dm, Options& o) {
     request.templateFile = TemplateFileFor(q, ProgramFolder());
     ExcelUi ui;
     ui.notice = [](const std::string&, const std::string& text) { throw std::runtime_error(text); };
+    // An empty --output is refused by the dispatch for every type: no chooser here.
     ExportOutcome outcome = RunExport(q, request, ui);
+    if (!outcome.done) {
+      std::cerr << "Nothing was written to '" << request.fileName << "'.\n";
+      return kError;
+    }
     if (outcome.rowsRefused > 0) {
       std::cerr << ExportSuccessText(outcome) << '\n';
       return kError;

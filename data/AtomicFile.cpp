@@ -8,6 +8,8 @@
 #include <cstring>
 #include <stdexcept>
 
+#include "data/ExportTarget.h"
+
 namespace orbisk {
 
 namespace {
@@ -18,14 +20,15 @@ namespace {
 
 }  // namespace
 
-AtomicFile::AtomicFile(std::string target) : target_(std::move(target)) {
-  auto slash = target_.rfind('/');
-  std::string dir = slash == std::string::npos ? "." : target_.substr(0, slash);
-  std::string base = slash == std::string::npos ? target_ : target_.substr(slash + 1);
-  if (base.empty()) throw std::runtime_error("Cannot write '" + target_ + "': no file name.");
+AtomicFile::AtomicFile(std::string target, TargetCheck check) : target_(std::move(target)) {
+  final_ = check == TargetCheck::Export ? CheckExportTarget(target_) : FinalFile(target_);
+  auto slash = final_.rfind('/');
+  std::string dir = slash == std::string::npos ? "." : slash == 0 ? "/" : final_.substr(0, slash);
+  std::string base = slash == std::string::npos ? final_ : final_.substr(slash + 1);
+  if (base.empty()) throw std::runtime_error(NoFileNameMessage(target_));
   struct stat st;
-  if (::stat(target_.c_str(), &st) == 0 && S_ISDIR(st.st_mode))
-    throw std::runtime_error("Cannot write '" + target_ + "': it is a folder.");
+  if (::stat(final_.c_str(), &st) == 0 && S_ISDIR(st.st_mode))
+    throw std::runtime_error("'" + target_ + "' is a folder.");
   std::string templ = dir + "/." + base + ".XXXXXX";
   int fd = ::mkstemp(templ.data());
   if (fd < 0) Fail("Cannot create", target_, errno);
@@ -34,7 +37,7 @@ AtomicFile::AtomicFile(std::string target) : target_(std::move(target)) {
   mode_t mask = ::umask(0);
   ::umask(mask);
   mode_t mode = 0666 & ~mask;
-  if (::stat(target_.c_str(), &st) == 0) mode = st.st_mode & 07777;
+  if (::stat(final_.c_str(), &st) == 0) mode = st.st_mode & 07777;
   ::fchmod(fd, mode);
   f_ = ::fdopen(fd, "wb");
   if (!f_) {
@@ -65,12 +68,12 @@ void AtomicFile::Commit() {
   FILE* f = f_;
   f_ = nullptr;
   if (std::fclose(f) != 0) Fail("Cannot write", target_, errno);
-  if (::rename(temp_.c_str(), target_.c_str()) != 0) Fail("Cannot replace", target_, errno);
+  if (::rename(temp_.c_str(), final_.c_str()) != 0) Fail("Cannot replace", target_, errno);
   committed_ = true;
 }
 
-void WriteFileAtomically(const std::string& path, std::string_view bytes) {
-  AtomicFile f(path);
+void WriteFileAtomically(const std::string& path, std::string_view bytes, TargetCheck check) {
+  AtomicFile f(path, check);
   f.Write(bytes);
   f.Commit();
 }

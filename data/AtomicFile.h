@@ -3,16 +3,21 @@
 // over the target only when everything was written. Every write, flush and
 // close is checked; failures throw std::runtime_error with the reason. A writer
 // that is destroyed without Commit() removes its temporary file and leaves any
-// existing target untouched.
+// existing target untouched. A link as target is written through: the
+// temporary file goes beside the file the link names and replaces that file,
+// so the link stays a link.
 #include <cstdio>
 #include <string>
 #include <string_view>
 
 namespace orbisk {
 
+// Export: the target must pass CheckExportTarget (ExportTarget.h) first.
+enum class TargetCheck { None, Export };
+
 class AtomicFile {
  public:
-  explicit AtomicFile(std::string target);
+  explicit AtomicFile(std::string target, TargetCheck check = TargetCheck::None);
   ~AtomicFile();
   AtomicFile(const AtomicFile&) = delete;
   AtomicFile& operator=(const AtomicFile&) = delete;
@@ -21,16 +26,20 @@ class AtomicFile {
   AtomicFile& operator<<(std::string_view bytes) { Write(bytes); return *this; }
   void Commit();  // flush, fsync, close, rename
   const std::string& Target() const { return target_; }
+  // The file that is replaced: the target, or the file a link as target names.
+  const std::string& FinalPath() const { return final_; }
   const std::string& TempPath() const { return temp_; }
 
  private:
   std::string target_;
+  std::string final_;
   std::string temp_;
   FILE* f_ = nullptr;
   bool committed_ = false;
 };
 
 // Writes a whole file at once through AtomicFile.
-void WriteFileAtomically(const std::string& path, std::string_view bytes);
+void WriteFileAtomically(const std::string& path, std::string_view bytes,
+                         TargetCheck check = TargetCheck::None);
 
 }  // namespace orbisk

@@ -11,11 +11,19 @@ namespace orbisk {
 // Bumped whenever the order of text changes: indexes built under one
 // collation are wrong under another, so stored files name the version
 // they were built with.
-inline constexpr int kTextCollationVersion = 1;
+inline constexpr int kTextCollationVersion = 2;
 
 // <0, 0 or >0 as a sorts before, equal to or after b (UTF-8 input).
+// Unicode's root collation with case ignored and accents a secondary
+// difference (É sorts among the E's, é is not e); strings the collation calls
+// equal are told apart by their simple-case-folded code points, so only
+// strings that differ in letter case alone are equal.
 int CompareText(std::string_view a, std::string_view b);
-// Replaces SQLite's NOCASE collation on db with ours.
+// The same order without the shortcut for plain ASCII: the reference the
+// shortcut is checked against.
+int CompareTextUnicode(std::string_view a, std::string_view b);
+// Replaces SQLite's NOCASE collation on db with ours. Throws when the
+// Unicode collation data cannot be loaded.
 void RegisterTextCollation(sqlite3* db);
 
 }  // namespace orbisk

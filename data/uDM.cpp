@@ -102,11 +102,13 @@ TDM::TDM() {
 
   // The details follow the current company: when it changes while they are open,
   // they re-run with its Company_ID. Like any bound control the link is quiet while
-  // OneCompany_Q's controls are disabled.
+  // OneCompany_Q's controls are disabled; once they are enabled again, details
+  // already run for the company stay as they are.
   masterLink_ = OneCompany_Q.AddObserver([this](Query&, QueryEvent e) {
     if (e == QueryEvent::Closed) return;
+    const Value key = MasterKey();
     for (Query* d : {&CompanyContact_Q, &PSL_Q})
-      if (d->Active()) {
+      if (d->Active() && !(d->Param("Company_ID") == key)) {
         d->Close();
         OpenDetail(*d);
       }
@@ -119,11 +121,14 @@ void TDM::DataModuleCreate(const std::string& programFolder) {
   ADOConnection.SetConnectionString(DirectoryConnectionString(programFolder));
 }
 
+Value TDM::MasterKey() const {
+  if (!OneCompany_Q.Active()) return Value();
+  const Field* id = OneCompany_Q.FindField("Company_ID");
+  return OneCompany_Q.IsEmpty() || !id ? Value() : id->AsValue();
+}
+
 void TDM::OpenDetail(Query& detail) {
-  if (OneCompany_Q.Active()) {
-    const Field* id = OneCompany_Q.FindField("Company_ID");
-    detail.SetParam("Company_ID", OneCompany_Q.IsEmpty() || !id ? Value() : id->AsValue());
-  }
+  if (OneCompany_Q.Active()) detail.SetParam("Company_ID", MasterKey());
   detail.Open();
 }
 

@@ -54,6 +54,8 @@ class TDM {
 
  private:
   void OpenDetail(Query& detail);
+  // The current company's Company_ID in OneCompany_Q (null without one).
+  Value MasterKey() const;
   int masterLink_ = 0;
 };
 

@@ -1,5 +1,7 @@
 #include "export/ExportDispatch.h"
 
+#include "data/Connection.h"
+#include "data/ExportTarget.h"
 #include "data/ProgramFiles.h"
 #include "export/TemplateProccessor.h"
 #include "export/db2access.h"
@@ -11,6 +13,15 @@ namespace orbisk {
 
 ExportOutcome RunExport(Query& source, const ExportRequest& request, const ExcelUi& excelUi,
                         const ExportProgress& progress) {
+  // No writer may replace the directory the query reads, whatever name it goes by.
+  const Connection* connection = source.GetConnection();
+  ProtectedFile directory(connection ? ResolveIgnoringCase(connection->DataSource()) : std::string());
+  // A name ending in '/' names a folder, never a file. Only the Excel writer
+  // has a chooser of its own for a missing name.
+  const std::string& name = request.fileName;
+  const bool chooserAsks = request.type == etExcel && name.empty() && excelUi.askFileName;
+  if (!chooserAsks && (name.empty() || name.back() == '/')) throw std::runtime_error(NoFileNameMessage(name));
+
   ExportOutcome outcome;
   outcome.fileName = request.fileName;
   // The query goes back to its row on every path; writers walk it from the first row.

@@ -33,8 +33,10 @@ char tokenEnd = '}';
 
 // An optional sign and decimal digits that fit an int.
 bool TryStrToInt(std::string_view s, int& value) {
-  if (!s.empty() && s[0] == '+') s.remove_prefix(1);
-  if (s.empty() || s[0] == '+') return false;
+  const bool plus = !s.empty() && s[0] == '+';
+  if (plus) s.remove_prefix(1);
+  // One sign at most: "+-5" is no integer.
+  if (s.empty() || s[0] == '+' || (plus && s[0] == '-')) return false;
   const auto [end, ec] = std::from_chars(s.data(), s.data() + s.size(), value);
   return ec == std::errc() && end == s.data() + s.size();
 }
@@ -156,6 +158,15 @@ std::string ReadWholeFile(const std::string& path) {
   return data;
 }
 
+bool IsUtf8Text(std::string_view s) {
+  for (size_t i = 0; i < s.size();) {
+    const size_t start = i;
+    const char32_t c = DecodeUtf8(s, i);
+    if (i - start == 1 && c >= 0x80) return false;  // a byte that starts no sequence
+  }
+  return true;
+}
+
 bool IsWholeValueType(TFieldType t) {
   return t == ftBlob || t == ftMemo || t == ftGraphic || t == ftFmtMemo;
 }
@@ -253,6 +264,7 @@ class Renderer {
             q.First();
             while (!q.Eof()) {
               MasterRecord(block, *master, source.DetailSources, out);
+              Spill(out);
               if (!block.Master.Repeat) break;
               q.Next();
             }
@@ -267,6 +279,16 @@ class Renderer {
   }
 
  private:
+  // Hands the output on once it has grown past a few blocks' worth.
+  void Spill(std::string& out) const {
+    if (options_.Output && out.size() >= kSpillAt) {
+      options_.Output(out);
+      out.clear();
+    }
+  }
+
+  static constexpr size_t kSpillAt = 1 << 16;
+
   static const char* RowType(int recNo) { return recNo % 2 != 0 ? "OddRow" : "EvenRow"; }
 
   static void DeleteLine(TStringList& list, std::string_view name) {
@@ -303,6 +325,7 @@ class Renderer {
         params->SetValueFromIndex(rowTypeLine, RowType(recNo));
       }
       Pieces(detail.Pieces, source, out, &fields);
+      Spill(out);
       ticker_.Row();
       q.Next();
     }
@@ -397,14 +420,18 @@ bool LoadTemplate(TTextTemplate& tmpl, const std::string& fileName, int kind) {
   // "database/" and "Database/" name the same folder.
   const std::string path = ResolveIgnoringCase(fileName);
   if (!FileExists(path)) return false;
-  const std::string text = JoinLinesCrLf(DecodeText(ReadWholeFile(path)));
+  // A template in UTF-8 (as the shipped ones, which declare it) is read as
+  // such whatever the locale; any other is taken to be in the locale's set.
+  std::string bytes = ReadWholeFile(path);
+  if (!IsUtf8Text(bytes)) bytes = DecodeText(bytes);
+  const std::string text = JoinLinesCrLf(bytes);
   return ParseTemplate(tmpl, text, kind);
 }
 
 void RenderPieces(const TTextPieceArray& pieces, const TSourceItem& item, std::string& out,
                   ValueEscaping escaping) {
   out.clear();
-  const RenderOptions options{escaping, {}};
+  const RenderOptions options{escaping, {}, {}};
   Renderer(options).Pieces(pieces, item, out);
 }
 
@@ -446,27 +473,39 @@ void ProcessTemplate(const TTextTemplate& tmpl, Query* masterDataSet, TStringLis
   RenderTemplate(tmpl, source, out);
 }
 
-void ExportByTemplate(Query& dataSet, const std::string& templateFile, const std::string& outputFile,
-                      TStringList* params, const RenderOptions& options) {
+namespace {
+
+// Parses the template, then renders it straight into the output file's
+// temporary file, which replaces the target once the page is complete.
+void WriteTemplateFile(Query& dataSet, const std::string& templateFile, const std::string& outputFile,
+                       TStringList* params, const RenderOptions& options, const std::string& codeset) {
   TTextTemplate tmpl;
   if (!LoadTemplate(tmpl, templateFile, tkDetail))
     throw std::runtime_error("Template file not found: " + templateFile);
+  TextFileWriter file(outputFile, codeset);
+  RenderOptions streaming = options;
+  streaming.Output = [&file](std::string_view piece) { file.Write(piece); };
   std::string out;
-  out.reserve(1 << 16);
   {
     WalkGuard walk(dataSet);
-    ProcessTemplate(tmpl, nullptr, params, &dataSet, nullptr, nullptr, out, options);
+    ProcessTemplate(tmpl, nullptr, params, &dataSet, nullptr, nullptr, out, streaming);
   }
   out.append("\r\n");
-  TextFileWriter file(outputFile);
   file.Write(out);
   file.Commit();
 }
 
+}  // namespace
+
+void ExportByTemplate(Query& dataSet, const std::string& templateFile, const std::string& outputFile,
+                      TStringList* params, const RenderOptions& options) {
+  WriteTemplateFile(dataSet, templateFile, outputFile, params, options, LocaleCodeset());
+}
+
 void ExportHtmlByTemplate(Query& dataSet, const std::string& templateFile,
                           const std::string& outputFile, ExportProgress onRow) {
-  ExportByTemplate(dataSet, templateFile, outputFile, nullptr,
-                   RenderOptions{ValueEscaping::Html, std::move(onRow)});
+  WriteTemplateFile(dataSet, templateFile, outputFile, nullptr,
+                    RenderOptions{ValueEscaping::Html, std::move(onRow), {}}, "UTF-8");
 }
 
 void AppendHtmlEscaped(std::string& out, std::string_view value) {

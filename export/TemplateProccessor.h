@@ -11,6 +11,7 @@
 // Everything else is copied unchanged; the engine knows nothing of HTML except
 // that it can escape the values it inserts (ValueEscaping::Html).
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -73,6 +74,10 @@ struct RenderOptions {
   ValueEscaping Escaping = ValueEscaping::Raw;
   // Detail rows rendered so far: every few hundred rows and once at the end.
   ExportProgress OnRow;
+  // When set, the output rendered so far is handed here in pieces as rendering
+  // goes (and the output string emptied), so that a page never has to fit in
+  // memory; what is left at the end stays in the output string.
+  std::function<void(std::string_view)> Output;
 };
 
 struct TTemplateDataSource {
@@ -101,12 +106,15 @@ void ProcessTemplate(const TTextTemplate& tmpl, Query* masterDataSet, TStringLis
                      const RenderOptions& options = {});
 
 // Renders the template file against dataSet (bound as the first detail source)
-// and writes the result plus one CR LF to outputFile, replacing it only when
-// everything was written. The template is parsed before the dataset is touched
-// or the file opened. A missing template throws "Template file not found: <path>".
+// and writes the result plus one CR LF to outputFile in the locale's character
+// set. The page goes to a temporary file as it is rendered, which replaces
+// outputFile only when everything was written. The template is parsed before
+// the dataset is touched or the file opened. A missing template throws
+// "Template file not found: <path>".
 void ExportByTemplate(Query& dataSet, const std::string& templateFile, const std::string& outputFile,
                       TStringList* params = nullptr, const RenderOptions& options = {});
-// The HTML export of the export dialog: no parameter list, values escaped for HTML.
+// The HTML export of the export dialog: no parameter list, values escaped for
+// HTML, the page in UTF-8 whatever the locale (the templates declare utf-8).
 void ExportHtmlByTemplate(Query& dataSet, const std::string& templateFile,
                           const std::string& outputFile, ExportProgress onRow = {});
 

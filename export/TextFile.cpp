@@ -115,6 +115,6 @@ std::string DecodeText(std::string_view bytes, const std::string& codeset) {
 }
 
 TextFileWriter::TextFileWriter(std::string path, const std::string& codeset)
-    : file_(std::move(path)), encoder_(codeset) {}
+    : file_(std::move(path), TargetCheck::Export), encoder_(codeset) {}
 
 }  // namespace orbisk

@@ -116,8 +116,8 @@ void ExportToCSV(Query& query, const std::string& fileName, int longestText, boo
     out.Write(line);
     ticker.Row();
   }
+  ticker.Done();  // before the file replaces the target: a stop there leaves it as it was
   out.Commit();
-  ticker.Done();
 }
 
 }  // namespace orbisk

@@ -1,9 +1,12 @@
 #include "export/db2excel.h"
 
 #include <stdlib.h>
+#include <sys/stat.h>
+#include <unistd.h>
 #include <xlsxwriter.h>
 
 #include <cmath>
+#include <ctime>
 #include <filesystem>
 #include <stdexcept>
 #include <vector>
@@ -87,7 +90,7 @@ void ShowNotice(const ExcelUi& ui) {
 // Writes the workbook to `target` through a temporary file beside it.
 // False (after the notice) when the workbook cannot be created.
 bool WriteWorkbook(Query& query, int lowTag, int highTag, const std::string& target, const ExcelUi& ui) {
-  AtomicFile file(target);
+  AtomicFile file(target, TargetCheck::Export);
   std::string tmpdir = TempDirectory();
   lxw_workbook_options options{};
   options.constant_memory = LXW_TRUE;  // rows go to disk as they are written
@@ -180,8 +183,37 @@ bool ExportToExcel(Query& query, int lowTag, int highTag, bool show, std::string
   return WriteWorkbook(query, lowTag, highTag, WorkbookFileName(fileName), ui);
 }
 
+int RemoveStaleExcelFolders(long long olderThanSeconds) {
+  namespace fs = std::filesystem;
+  constexpr std::string_view kPrefix = "orbisk-excel-";
+  const time_t now = time(nullptr);
+  auto old = [&](const struct stat& st) { return now - st.st_mtime > olderThanSeconds; };
+  int removed = 0;
+  std::error_code ec;
+  for (fs::directory_iterator it(TempDirectory(), ec), end; !ec && it != end; it.increment(ec)) {
+    const std::string name = it->path().filename().string();
+    if (name.compare(0, kPrefix.size(), kPrefix) != 0) continue;
+    struct stat st;
+    // Only real folders of our own; a link is never followed.
+    if (lstat(it->path().c_str(), &st) != 0 || !S_ISDIR(st.st_mode) || st.st_uid != getuid() || !old(st)) continue;
+    bool keep = false;
+    std::error_code inner;
+    for (fs::directory_iterator f(it->path(), inner), fend; !inner && f != fend && !keep; f.increment(inner)) {
+      const std::string entry = f->path().filename().string();
+      struct stat fst;
+      keep = (entry.size() > 8 && entry.compare(0, 7, ".~lock.") == 0 && entry.back() == '#') ||
+             lstat(f->path().c_str(), &fst) != 0 || !old(fst);
+    }
+    if (keep || inner) continue;
+    fs::remove_all(it->path(), inner);
+    if (!inner) ++removed;
+  }
+  return removed;
+}
+
 std::string WorkbookFileName(const std::string& fileName) {
-  if (fileName.empty() || ExtensionStart(fileName) != std::string::npos) return fileName;
+  // A name ending in '/' has no file name to complete; the writer refuses it.
+  if (fileName.empty() || fileName.back() == '/' || ExtensionStart(fileName) != std::string::npos) return fileName;
   return fileName + ".xlsx";
 }
 

@@ -45,6 +45,13 @@ bool FillSheetFromDataSet(Query& query, int lowTag, int highTag, lxw_worksheet* 
 // chosen name stays untouched then.
 bool ExportToExcel(Query& query, int lowTag, int highTag, bool show, std::string fileName, const ExcelUi& ui);
 
+// Removes the workbook folders of earlier showing-mode exports (orbisk-excel-*
+// in the temporary directory, owned by this user) that were last changed more
+// than `olderThanSeconds` ago and hold no spreadsheet lock file (.~lock.*#):
+// a spreadsheet program may still have a younger or locked one open. Called at
+// start-up; returns how many folders were removed.
+int RemoveStaleExcelFolders(long long olderThanSeconds = 24 * 60 * 60);
+
 // The file a workbook is saved under: the name given, with ".xlsx" added when
 // its last component has no extension.
 std::string WorkbookFileName(const std::string& fileName);

@@ -51,8 +51,8 @@ std::string ExportColumnToText(Query& query, const std::string& fieldName, const
       }
     }
   }
+  ticker.Done();  // before the file replaces the target: a stop there leaves it as it was
   out->Commit();
-  ticker.Done();
   return current;
 }
 

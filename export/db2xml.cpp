@@ -235,7 +235,7 @@ void SaveQueryAsXml(const Query& query, const std::string& fileName, const Expor
   std::vector<std::string> prefixes;
   for (const std::string& n : names) prefixes.push_back(" " + n + "='");
 
-  AtomicFile file(fileName);
+  AtomicFile file(fileName, TargetCheck::Export);
   std::string out;
   out.reserve(1 << 17);
   AppendSchema(out, columns, names);
@@ -260,8 +260,8 @@ void SaveQueryAsXml(const Query& query, const std::string& fileName, const Expor
   }
   out += "</rs:data>\r\n</xml>\r\n";
   file.Write(out);
+  ticker.Done();  // before the file replaces the target: a stop there leaves it as it was
   file.Commit();
-  ticker.Done();
 }
 
 }  // namespace orbisk

@@ -157,6 +157,8 @@ void TExportType_Dlg::keyPressEvent(QKeyEvent* e) {
 }
 
 void TExportType_Dlg::showEvent(QShowEvent* e) {
+  // The keyboard starts on the selected type: a Space typed first keeps it.
+  if (QAbstractButton* selected = ExportType_Buttons->checkedButton()) selected->setFocus(Qt::OtherFocusReason);
   QDialog::showEvent(e);
   adjustSize();
   CentreOnScreen(this);

@@ -19,8 +19,17 @@ size_t CharacterCount(std::string_view s) {
   return n;
 }
 
+// The blanks the engine itself skips around a number; any other control
+// character would reach it inside the statement and stop it.
+std::string_view TrimEngineBlanks(std::string_view s) {
+  constexpr std::string_view kBlanks(" \t\r\n\f");
+  const size_t b = s.find_first_not_of(kBlanks);
+  if (b == std::string_view::npos) return {};
+  return s.substr(b, s.find_last_not_of(kBlanks) - b + 1);
+}
+
 bool NumericRowInvalid(bool ticked, const std::string& value) {
-  return ticked && !value.empty() && !IsWholeNumber(TrimBlanks(value));
+  return ticked && !value.empty() && !IsWholeNumber(TrimEngineBlanks(value));
 }
 
 const char* const kCompanyOrderColumns[] = {"", "Company_Name", "Telephone", "Email", "Number_of_Employees",

@@ -79,8 +79,12 @@ TComanyCat_Dlg::TComanyCat_Dlg(orbisk::TDM& dm, QWidget* parent) : QDialog(paren
   grid->addWidget(SubCat_DBGrid, 1, 1);
   grid->setColumnStretch(1, 1);
   grid->setRowStretch(1, 1);
+  Selection_Lab = new QLabel(this);
+  Selection_Lab->setObjectName(QStringLiteral("Selection_Lab"));
+  Selection_Lab->setTextFormat(Qt::PlainText);
+  ShowSelection();
   auto* buttons = new QHBoxLayout;
-  buttons->addStretch();
+  buttons->addWidget(Selection_Lab, 1);
   buttons->addWidget(OK_Btn);
   buttons->addWidget(Cancel_Btn);
   grid->addLayout(buttons, 2, 0, 1, 2);
@@ -99,6 +103,17 @@ TComanyCat_Dlg::TComanyCat_Dlg(orbisk::TDM& dm, QWidget* parent) : QDialog(paren
   CentreOnScreen(this);
 }
 
+void TComanyCat_Dlg::showEvent(QShowEvent* e) {
+  ShowSelection();
+  QDialog::showEvent(e);
+}
+
+void TComanyCat_Dlg::ShowSelection() {
+  const QString text = QString::fromStdString(SelText);
+  Selection_Lab->setText(QStringLiteral("Selected: ") + (text.isEmpty() ? QStringLiteral("(none)") : text));
+  Selection_Lab->setToolTip(text);
+}
+
 void TComanyCat_Dlg::UpdateSelection() {
   // The list the user clicked last holds the focus within the dialog.
   QWidget* focused = focusWidget();
@@ -113,6 +128,7 @@ void TComanyCat_Dlg::UpdateSelection() {
     SelCondition = orbisk::SubCategorySelection(CurrentText(leaf, "SubCat_Code"));
     SelText = orbisk::SubCategoryText(CurrentText(main, "Cat_Name"), CurrentText(leaf, "SubCat_Text"));
   }
+  ShowSelection();
 }
 
 void TComanyCat_Dlg::MainCat_DBGridCellClick() {

@@ -36,10 +36,16 @@ class TComanyCat_Dlg : public QDialog {
   QLabel* SubCat_Lab;
   QLineEdit* SubCatFilter_Edt;
   TDBGrid* SubCat_DBGrid;
+  // The current selection, what OK applies (the highlighted row is not it).
+  QLabel* Selection_Lab;
   QPushButton* OK_Btn;
   QPushButton* Cancel_Btn;
 
+ protected:
+  void showEvent(QShowEvent* e) override;
+
  private:
+  void ShowSelection();
   orbisk::TDM& dm_;
 };
 

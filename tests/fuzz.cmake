@@ -1,4 +1,5 @@
-# libFuzzer targets for the byte search and the template engine. With
+# libFuzzer targets for the byte search, the template engine and the text
+# collation's ASCII shortcut. With
 # ORBISK_FUZZ (clang only) they are built in this tree; every build registers a
 # test that builds them in a clang tree of its own and runs each one for a
 # bounded number of inputs.
@@ -6,16 +7,16 @@ if(ORBISK_FUZZ)
   if(NOT CMAKE_CXX_COMPILER_ID MATCHES "Clang")
     message(FATAL_ERROR "ORBISK_FUZZ needs clang: configure with CC=clang CXX=clang++")
   endif()
-  # Only what the two targets reach, instrumented for coverage and addresses.
+  # Only what the targets reach, instrumented for coverage and addresses.
   file(GLOB FUZZ_CORE_SOURCES CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/strutil/*.cpp ${CMAKE_SOURCE_DIR}/data/*.cpp)
   list(APPEND FUZZ_CORE_SOURCES ${CMAKE_SOURCE_DIR}/export/TemplateProccessor.cpp
        ${CMAKE_SOURCE_DIR}/export/TextFile.cpp ${CMAKE_SOURCE_DIR}/data/jet/JetText.cpp)
   add_library(orbisk_fuzz_core STATIC ${FUZZ_CORE_SOURCES})
   target_include_directories(orbisk_fuzz_core PUBLIC ${CMAKE_SOURCE_DIR})
-  target_link_libraries(orbisk_fuzz_core PUBLIC SQLite::SQLite3 PkgConfig::MDB)
+  target_link_libraries(orbisk_fuzz_core PUBLIC SQLite::SQLite3 PkgConfig::MDB PkgConfig::ICU)
   target_compile_options(orbisk_fuzz_core PUBLIC -fsanitize=fuzzer-no-link,address -fno-omit-frame-pointer)
   target_link_options(orbisk_fuzz_core PUBLIC -fsanitize=address)
-  foreach(name bytesearch template)
+  foreach(name bytesearch template collation)
     add_executable(fuzz_${name} ${CMAKE_CURRENT_SOURCE_DIR}/fuzz/fuzz_${name}.cpp)
     target_link_libraries(fuzz_${name} PRIVATE orbisk_fuzz_core)
     target_link_options(fuzz_${name} PRIVATE -fsanitize=fuzzer)

@@ -2,6 +2,7 @@
 
 #include <sys/stat.h>
 
+#include "data/ExportTarget.h"
 #include "data/jet/JetDdl.h"
 #include "data/jet/JetText.h"
 
@@ -10,6 +11,7 @@ namespace orbisk::jet {
 namespace {
 
 JetWriter OpenOrCreate(const std::string& path) {
+  CheckExportTarget(path);  // never the directory, a read-only file, a folder or a FIFO
   struct stat st;
   bool exists = ::stat(path.c_str(), &st) == 0;
   return JetWriter(path, exists ? JetWriter::Mode::OpenExisting : JetWriter::Mode::CreateNew);

@@ -1,9 +1,12 @@
 #include "data/jet/JetPageFile.h"
 
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
 #include <algorithm>
 #include <cerrno>
 #include <cstring>
-#include <fstream>
 
 #include "data/AtomicFile.h"
 #include "data/jet/JetUsageMap.h"
@@ -17,6 +20,8 @@ constexpr char kAceMagic[] = "Standard ACE DB";
 constexpr int kMaskedStart = 0x18;
 constexpr int kMaskedLength = 128;
 constexpr int kDatabaseKey = 0x3E;
+// A Jet 4 database holds at most 2 GB.
+constexpr off_t kMaxJetFileSize = off_t{2} * 1024 * 1024 * 1024;
 
 [[noreturn]] void Refuse(const std::string& path, const std::string& what) {
   throw JetError("'" + path + "' " + what);
@@ -42,13 +47,33 @@ void MaskHeader(Page& header) {
 }
 
 PageFile PageFile::Load(const std::string& path) {
-  std::ifstream in(path, std::ios::binary);
-  if (!in) {
+  // Without blocking: a FIFO or a device as target is named, not waited on.
+  const int fd = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+  if (fd < 0) {
     if (errno == ENOENT) throw JetError("Could not find file '" + path + "'.");
     throw JetError("Cannot read '" + path + "': " + std::strerror(errno));
   }
-  std::string bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-  if (in.bad()) throw JetError("Cannot read '" + path + "'.");
+  struct Closer {
+    int fd;
+    ~Closer() { ::close(fd); }
+  } closer{fd};
+  struct stat st;
+  if (::fstat(fd, &st) != 0) throw JetError("Cannot read '" + path + "': " + std::strerror(errno));
+  if (S_ISDIR(st.st_mode)) Refuse(path, "is a folder.");
+  if (S_ISCHR(st.st_mode) || S_ISBLK(st.st_mode)) Refuse(path, "is a device.");
+  if (S_ISFIFO(st.st_mode)) Refuse(path, "is a FIFO.");
+  if (!S_ISREG(st.st_mode)) Refuse(path, "is not a regular file.");
+  if (st.st_size > kMaxJetFileSize) Refuse(path, "is larger than an Access database can be.");
+  std::string bytes(static_cast<size_t>(st.st_size), '\0');
+  size_t got = 0;
+  while (got < bytes.size()) {
+    const ssize_t n = ::read(fd, bytes.data() + got, bytes.size() - got);
+    if (n < 0 && errno == EINTR) continue;
+    if (n < 0) throw JetError("Cannot read '" + path + "': " + std::strerror(errno));
+    if (n == 0) break;  // the file shrank while being read
+    got += static_cast<size_t>(n);
+  }
+  bytes.resize(got);
   auto magicIs = [&](const char* magic) {
     return bytes.size() >= 0x15 && bytes.compare(0, 4, std::string("\0\1\0\0", 4)) == 0 &&
            bytes.compare(4, std::strlen(magic) + 1, std::string(magic, std::strlen(magic) + 1)) == 0;

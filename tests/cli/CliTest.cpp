@@ -141,6 +141,29 @@ TEST_F(CliOnSmallDirectory, EveryExportTypeWritesAFileItsReaderAccepts) {
   EXPECT_EQ(again.err, "Table 'Company' already exists.\n");
 }
 
+TEST_F(CliOnSmallDirectory, ExportsNeverWriteTheDirectoryOrANameWithoutFile) {
+  const std::string before = ReadFile(db);
+  std::filesystem::create_symlink(db, folder.Path() + "link.mdb");
+  for (const char* type : {"csv", "xml", "excel", "access", "column", "html"}) {
+    const std::string extra = std::string(type) == "column" ? " --column Company_Name" : "";
+    for (const std::string& target : {db, folder.Path() + "link.mdb"}) {
+      CliRun r = Cli(Db() + "search company --export " + type + " --output '" + target + "'" + extra);
+      EXPECT_EQ(r.status, 1) << type;
+      EXPECT_EQ(r.err, "Cannot export to '" + target + "': it is the directory Orbisk is searching.\n") << type;
+    }
+    for (const std::string& target : {std::string(), folder.Path()}) {
+      CliRun r = Cli(Db() + "search company --export " + type + " --output '" + target + "'" + extra);
+      EXPECT_EQ(r.status, 1) << type;
+      EXPECT_EQ(r.err, "Cannot write '" + target + "': no file name.\n") << type;
+    }
+  }
+  EXPECT_EQ(ReadFile(db), before);
+  // The next search still reads the directory.
+  CliRun r = Cli(Db() + "search company --name bank");
+  EXPECT_EQ(r.status, 0) << r.err;
+  EXPECT_NE(r.out.find("Prairie Bank Ltd"), std::string::npos);
+}
+
 TEST(Cli, UsageErrorsAndMissingDirectory) {
   for (const char* args : {"", "search", "search people", "search company --top 0", "search company --top x",
                            "search company --employees '=>' 5", "search company --sql --export csv --output x",

@@ -205,6 +205,38 @@ TEST_F(DataModule, DetailsFollowTheSingleCompany) {
   EXPECT_EQ(dm.CompanyContact_Q.RecordCount(), 0);  // company 3 has no contacts
 }
 
+TEST_F(DataModule, OpeningTheDetailsRunsEachQueryOnce) {
+  // As the details window loads a company: the master quiet while it reopens,
+  // the details reopened by hand, then the controls enabled again.
+  auto load = [&](int company) {
+    dm.OneCompany_Q.DisableControls();
+    dm.OneCompany_Q.Close();
+    dm.OneCompany_Q.SetParam("Company_ID", Value(company));
+    dm.OneCompany_Q.Open();
+    dm.ReopenCompanyDetails();
+    dm.OneCompany_Q.EnableControls();
+  };
+  load(1);
+  long long before = dm.ADOConnection.StatementsRun();
+  load(2);
+  EXPECT_EQ(dm.ADOConnection.StatementsRun(), before + 3);  // the company, its contacts, its products
+  EXPECT_EQ(dm.CompanyContact_Q.FieldByName("Name").AsString(), "Émile Tremblay");
+  // Controls enabled again after a change of company made while they were
+  // off: the details catch up, once.
+  dm.OneCompany_Q.DisableControls();
+  dm.OneCompany_Q.Close();
+  dm.OneCompany_Q.SetParam("Company_ID", Value(1));
+  dm.OneCompany_Q.Open();
+  before = dm.ADOConnection.StatementsRun();
+  dm.OneCompany_Q.EnableControls();
+  EXPECT_EQ(dm.ADOConnection.StatementsRun(), before + 2);
+  EXPECT_EQ(dm.CompanyContact_Q.RecordCount(), 2);
+  before = dm.ADOConnection.StatementsRun();
+  dm.OneCompany_Q.DisableControls();
+  dm.OneCompany_Q.EnableControls();
+  EXPECT_EQ(dm.ADOConnection.StatementsRun(), before);
+}
+
 TEST_F(DataModule, SameMainCategoryDoesNotRerunTheLeafQuery) {
   dm.LeafCat_Q.Open();
   EXPECT_EQ(dm.LeafCat_Q.RecordCount(), 1);  // "Abor" with IsValid 'Y' only

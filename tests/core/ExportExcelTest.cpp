@@ -1,5 +1,10 @@
 // The Excel writer: workbooks read back by LibreOffice, the two modes and the
 // callbacks of the window layer.
+#include <fcntl.h>
+#include <sys/stat.h>
+
+#include <ctime>
+
 #include "ExportSupport.h"
 #include "export/db2excel.h"
 
@@ -200,4 +205,59 @@ TEST(ExcelSheetName, SpreadsheetRules) {
                {"_Q", "Sheet1"},
                {"ABCDEFGHIJKLMNOPQRSTUVWXYZ0123456789_Q", "ABCDEFGHIJKLMNOPQRSTUVWXYZ01234"}};
   for (const auto& c : cases) EXPECT_EQ(ExcelSheetName(Query(c.query)), c.sheet) << c.query;
+}
+
+namespace {
+
+// Sets a file's or folder's change time `age` seconds back.
+void Age(const std::string& path, long long age) {
+  struct timespec times[2];
+  times[0].tv_sec = times[1].tv_sec = time(nullptr) - age;
+  times[0].tv_nsec = times[1].tv_nsec = 0;
+  ASSERT_EQ(utimensat(AT_FDCWD, path.c_str(), times, AT_SYMLINK_NOFOLLOW), 0) << path;
+}
+
+// A showing-mode folder holding a workbook (and more), all `age` seconds old.
+void ShownFolder(const std::string& folder, long long age, const std::vector<std::string>& files = {"Company.xlsx"}) {
+  std::filesystem::create_directories(folder);
+  for (const std::string& f : files) {
+    WriteFile(folder + "/" + f, "x");
+    Age(folder + "/" + f, age);
+  }
+  Age(folder, age);
+}
+
+}  // namespace
+
+TEST(ExcelShowingFolders, OnlyOldUnlockedFoldersOfOursAreRemoved) {
+  TempFolder tmp;
+  const std::string t = tmp.Path();
+  ScopedEnv tmpdir("TMPDIR", t.c_str());
+  const long long day = 24 * 60 * 60;
+  ShownFolder(t + "orbisk-excel-old111", day + 60);
+  ShownFolder(t + "orbisk-excel-old222", 3 * day);
+  ShownFolder(t + "orbisk-excel-locked", 3 * day, {"Company.xlsx", ".~lock.Company.xlsx#"});
+  ShownFolder(t + "orbisk-excel-young1", day - 600);
+  // An old folder whose workbook was saved again an hour ago is still in use.
+  ShownFolder(t + "orbisk-excel-saved1", 3 * day);
+  Age(t + "orbisk-excel-saved1/Company.xlsx", 3600);
+  ShownFolder(t + "other-old-folder", 3 * day);
+  // A link of that name is not followed into the folder it names.
+  ShownFolder(t + "elsewhere", 3 * day);
+  std::filesystem::create_symlink(t + "elsewhere", t + "orbisk-excel-link11");
+  Age(t + "orbisk-excel-link11", 3 * day);
+  Age(t, 3 * day);
+
+  EXPECT_EQ(RemoveStaleExcelFolders(), 2);
+  EXPECT_EQ(FilesIn(t), (std::vector<std::string>{"elsewhere", "orbisk-excel-link11", "orbisk-excel-locked",
+                                                  "orbisk-excel-saved1", "orbisk-excel-young1", "other-old-folder"}));
+  EXPECT_EQ(FilesIn(t + "elsewhere"), std::vector<std::string>{"Company.xlsx"});
+  // Once the spreadsheet program let go of it, the locked one goes too.
+  std::filesystem::remove(t + "orbisk-excel-locked/.~lock.Company.xlsx#");
+  Age(t + "orbisk-excel-locked", 3 * day);
+  EXPECT_EQ(RemoveStaleExcelFolders(), 1);
+  EXPECT_FALSE(Exists(t + "orbisk-excel-locked"));
+  // A missing temporary directory is no error.
+  ScopedEnv none("TMPDIR", (t + "missing").c_str());
+  EXPECT_EQ(RemoveStaleExcelFolders(), 0);
 }

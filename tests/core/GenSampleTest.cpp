@@ -15,6 +15,7 @@
 
 #include "data/Connection.h"
 #include "data/Schema.h"
+#include "data/TextCollation.h"
 
 using namespace orbisk;
 namespace fs = std::filesystem;
@@ -42,6 +43,8 @@ class Db {
   explicit Db(const fs::path& p) {
     if (sqlite3_open_v2(p.c_str(), &db_, SQLITE_OPEN_READONLY, nullptr) != SQLITE_OK)
       ADD_FAILURE() << "cannot open " << p;
+    // The text indexes were built under the program's collation.
+    RegisterTextCollation(db_);
   }
   ~Db() { sqlite3_close(db_); }
 

@@ -3,6 +3,11 @@
 #include <sys/stat.h>
 
 #include <fstream>
+#include <algorithm>
+#include <clocale>
+#include <cstdlib>
+#include <cstring>
+#include <locale.h>
 
 #include "app/HelpTools.h"
 #include "TestDirectory.h"
@@ -45,6 +50,64 @@ TEST(VersionText, ThisSystemFromOsRelease) {
   const std::string here = SystemVersionText();
   EXPECT_NE(here.find(" (Build "), std::string::npos);
   EXPECT_EQ(here.back(), ')');
+}
+
+namespace {
+
+// Runs the program's locale set-up (setlocale from the environment, as the
+// window toolkit does at start) under `name`, generating the locale when the
+// system lacks it. Ok() is false when it cannot be had.
+class UserLocale {
+ public:
+  explicit UserLocale(const char* name) {
+    const char* was = std::getenv("LC_ALL");
+    saved_ = was ? was : "";
+    locale_t probe = newlocale(LC_ALL_MASK, name, static_cast<locale_t>(0));
+    const std::string lang(name, std::strcspn(name, "."));
+    if (!probe) {
+      // Added to the system's locales where we may (as root); else into a
+      // folder of our own, named by LOCPATH.
+      const std::string cmd = "localedef -i " + lang + " -f UTF-8 " + name + " >/dev/null 2>&1";
+      if (std::system(cmd.c_str()) == 0) probe = newlocale(LC_ALL_MASK, name, static_cast<locale_t>(0));
+    }
+    if (!probe) {
+      const std::string cmd = "localedef -i " + lang + " -f UTF-8 " + folder_.Path() + name + " >/dev/null 2>&1";
+      if (std::system(cmd.c_str()) != 0) return;
+      setenv("LOCPATH", folder_.Path().c_str(), 1);
+      probe = newlocale(LC_ALL_MASK, name, static_cast<locale_t>(0));
+      if (!probe) return;
+    }
+    freelocale(probe);
+    setenv("LC_ALL", name, 1);
+    ok_ = std::setlocale(LC_ALL, "") != nullptr;
+  }
+  ~UserLocale() {
+    setenv("LC_ALL", saved_.c_str(), 1);
+    unsetenv("LOCPATH");
+    std::setlocale(LC_ALL, "");
+  }
+  bool Ok() const { return ok_; }
+
+ private:
+  orbisk::testing::TempFolder folder_;
+  std::string saved_;
+  bool ok_ = false;
+};
+
+}  // namespace
+
+TEST(MemoryText, CommaLocaleKeepsItsOwnSeparators) {
+  UserLocale german("de_DE.UTF-8");
+  if (!german.Ok()) GTEST_SKIP() << "the de_DE.UTF-8 locale is missing and localedef cannot make it";
+  EXPECT_EQ(FormatNumber2(24683772.0), "24.683.772,00");
+  EXPECT_EQ(FormatNumber2(1536.0 / 1024), "1,50");
+  EXPECT_EQ(FormatNumber2(999.995), "1.000,00");
+  // The machine's own figure: groups of three digits, a comma and two decimals.
+  const std::string total = GetTotalMemoryText();
+  ASSERT_GE(total.size(), 4u);
+  EXPECT_EQ(total.substr(total.size() - 3, 1), ",") << total;
+  EXPECT_EQ(total.find_first_not_of("0123456789.,"), std::string::npos) << total;
+  EXPECT_EQ(std::count(total.begin(), total.end(), ','), 1) << total;
 }
 
 TEST(MemoryText, FormatsWithSeparators) {

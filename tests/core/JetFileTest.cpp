@@ -1,4 +1,6 @@
 #include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 #include <algorithm>
 #include <cstring>
@@ -302,4 +304,27 @@ TEST(JetCatalog, IndexTreesGrowByMoreThanOneLevel) {
   std::vector<uint32_t> pages = ReadUsageMap(f, byName.usageMap);
   EXPECT_GT(pages.size(), 60u);  // every new page is in the index's usage map
   for (uint32_t p : pages) EXPECT_TRUE(f.At(p)[0] == kIndexLeafPage || f.At(p)[0] == kIndexNodePage) << p;
+}
+
+TEST(JetExistingFiles, WhatIsNoFileIsNamedWithoutBlocking) {
+  TempFolder tmp;
+  const std::string fifo = tmp.Path() + "pipe.mdb";
+  ASSERT_EQ(mkfifo(fifo.c_str(), 0644), 0);
+  const std::string huge = tmp.Path() + "huge.mdb";
+  // A sparse file beyond the 2 GB an Access database can hold: refused before any is read.
+  CopyInto(kAccessDir + "emptyJet4.mdb", huge);
+  ASSERT_EQ(truncate(huge.c_str(), (off_t{2} << 30) + 4096), 0);
+  auto message = [](const std::string& path) {
+    try {
+      PageFile::Load(path);
+    } catch (const JetError& e) {
+      return std::string(e.what());
+    }
+    return std::string("loaded");
+  };
+  EXPECT_EQ(message(tmp.Path()), "'" + tmp.Path() + "' is a folder.");
+  EXPECT_EQ(message(fifo), "'" + fifo + "' is a FIFO.");
+  EXPECT_EQ(message("/dev/null"), "'/dev/null' is a device.");
+  EXPECT_EQ(message(huge), "'" + huge + "' is larger than an Access database can be.");
+  EXPECT_EQ(message(tmp.Path() + "missing.mdb"), "Could not find file '" + tmp.Path() + "missing.mdb'.");
 }

@@ -210,4 +210,15 @@ TEST(PanelValidation, NumericRows) {
   EXPECT_EQ(ValidatePanel(p), "\"Year Established\" needs a whole number.");
   p.YearEstablished = "\t1990\n";
   EXPECT_EQ(ValidatePanel(p), "");
+  // Only the blanks the engine skips may surround the number; the value goes
+  // into the statement as typed, so any other control character is refused.
+  p.YearEstablished = "\f\r 1990 \r\n";
+  EXPECT_EQ(ValidatePanel(p), "");
+  p.YearEstablished_Chk = false;
+  p.NumberofEmployees_Chk = true;
+  for (std::string bad : {std::string("\x01" "50"), std::string("50\x1f"), std::string("\v50"),
+                          std::string("5\x00" "0", 3), std::string(1, '\0') + "50"}) {
+    p.NumberofEmployees = bad;
+    EXPECT_EQ(ValidatePanel(p), "\"Number of Employees\" needs a whole number.") << bad.size();
+  }
 }

@@ -148,6 +148,12 @@ TEST(TemplateParse, BlockNames) {
   EXPECT_EQ(ErrorOf("<!--#MasterBegin=x7 Repeat-->a<!--#MasterEnd-->", 2),
             "'x7' is not a valid integer value");
   EXPECT_EQ(ErrorOf("<!--#DetailBegin=-3-->a<!--#DetailEnd-->", 1), "");
+  EXPECT_EQ(ErrorOf("<!--#DetailBegin=+3-->a<!--#DetailEnd-->", 1), "");
+  // One sign at most.
+  for (const char* name : {"+-5", "-+5", "++5", "--5", "+"})
+    EXPECT_EQ(ErrorOf(std::string("<!--#DetailBegin=") + name + "-->a<!--#DetailEnd-->", 1),
+              std::string("'") + name + "' is not a valid integer value")
+        << name;
   // Only the first 32 characters of a name are kept.
   t = Parse("<!--#DetailBegin=" + std::string(32, '0') + "1-->a<!--#DetailEnd-->", 1);
   EXPECT_EQ(t.Masters[0].Master.Details[0].Detail.Name, std::string(32, '0'));

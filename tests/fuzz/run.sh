@@ -13,10 +13,10 @@ if [ ! -f "$dir/build.ninja" ]; then
     -DORBISK_FUZZ=ON -DORBISK_GUI=OFF -DORBISK_BENCH=OFF >"$dir/configure.log" 2>&1 \
     || { cat "$dir/configure.log"; rm -f "$dir/build.ninja"; exit 1; }
 fi
-cmake --build "$dir" --target fuzz_bytesearch fuzz_template
+cmake --build "$dir" --target fuzz_bytesearch fuzz_template fuzz_collation
 # Seeds: the shipped templates as detail templates (option byte 1), plus a few tricky texts.
 seeds="$dir/seeds"
-mkdir -p "$seeds/template" "$seeds/bytesearch"
+mkdir -p "$seeds/template" "$seeds/bytesearch" "$seeds/collation"
 for t in "$src"/assets/Database/*.htm; do
   { printf '\001'; cat "$t"; } >"$seeds/template/$(basename "$t")"
 done
@@ -24,10 +24,15 @@ printf '\002H{$x}<!--#MasterBegin=1 Repeat-->{$RecNo}<!--#DetailBegin=0-->{$Comp
 printf '\001<!--#DetailBegin=7-->{$Notes}<!--#DetailEnd--><!--#DetailBegin-->{$RecNo}{$RowType}<!--#DetailEnd-->' >"$seeds/template/detail"
 printf '\020\003\000<!--#DetailBegin<!--#DetailBegin-->x<!--#DetailEnd-->' >"$seeds/bytesearch/markers"
 printf '\006\001\100aaaaaaaaaaabababab' >"$seeds/bytesearch/long"
+# Names as the directory holds them: French, English, case, punctuation, controls.
+printf '\012\013Banque LtéeBANQUE LTEEBanque-Ltée' >"$seeds/collation/french"
+printf '\006\007\303\211toileetoileZurich' >"$seeds/collation/accent"
+printf '\007\007FINANCE\357\254\201nancea\001b\011ab' >"$seeds/collation/ligature"
+printf "\\010\\011O'Brien Obrien O Brien" >"$seeds/collation/apostrophe"
 status=0
 # Longer inputs find nothing new in the byte search; templates need room for the shipped ones.
-declare -A max_len=([bytesearch]=512 [template]=4096)
-for f in bytesearch template; do
+declare -A max_len=([bytesearch]=512 [template]=4096 [collation]=256)
+for f in bytesearch template collation; do
   corpus="$dir/corpus/$f"
   mkdir -p "$corpus"
   echo "== fuzz_$f: $runs runs"

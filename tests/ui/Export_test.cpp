@@ -17,11 +17,13 @@
 #include <QProcess>
 #include <QPushButton>
 #include <QTabWidget>
+#include <QProgressDialog>
 #include <QTest>
 #include <QToolButton>
 #include <QXmlStreamReader>
 #include <functional>
 
+#include "app/uiShell.h"
 #include "browse/uiDBGrid.h"
 #include "data/uDM.h"
 #include "export/ExportTypes.h"
@@ -148,10 +150,12 @@ class ExportTest : public QObject {
   void everyTypeWritesItsFile();
   void openAfterSavingHandsOverTheFileAsTyped();
   void settingsStayBetweenOpenings();
+  void keyboardStartsOnTheSelectedType();
   void cancelOrNoResultWritesNothing();
   void failedExportKeepsTheRow();
   void contactPageExportsContacts();
   void refusedAccessRowsAreTold();
+  void progressClosedBeforeTheMessage();
   void missingTemplateIsReported();
   void excelShownInSpreadsheetProgram();
 };
@@ -390,6 +394,27 @@ void ExportTest::settingsStayBetweenOpenings() {
   QCOMPARE(ExportType_Dlg->SelectedExportType(), int(etCsv));
 }
 
+void ExportTest::keyboardStartsOnTheSelectedType() {
+  MainWindowFixture f;
+  f.frm->QueryCompany_A->trigger();
+  QList<QWidget*> focused;
+  QList<int> typeAfterSpace;
+  auto look = [&](TExportType_Dlg& d) {
+    // The dialog's own keyboard focus, the one it has once it is active.
+    QWidget* at = d.focusWidget();
+    focused.append(at);
+    if (at && at->window() == &d) QTest::keyClick(at, Qt::Key_Space);
+    typeAfterSpace.append(d.SelectedExportType());
+  };
+  // As created (HTML), then after choosing CSV in the dialog.
+  Export(f, look, false);
+  Export(f, [&](TExportType_Dlg& d) { ClickIndicator(d.ExportType_Buttons->button(etCsv)); }, false);
+  Export(f, look, false);
+  TExportType_Dlg& d = *f.exportDlg;
+  QCOMPARE(focused, (QList<QWidget*>{d.ExportType_Buttons->button(etHtml), d.ExportType_Buttons->button(etCsv)}));
+  QCOMPARE(typeAfterSpace, (QList<int>{etHtml, etCsv}));
+}
+
 void ExportTest::cancelOrNoResultWritesNothing() {
   MainWindowFixture f;
   TMain_Frm& w = *f.frm;
@@ -489,6 +514,31 @@ void ExportTest::refusedAccessRowsAreTold() {
   const QStringList rows = AccessTable(Out(f, "list.mdb"), QStringLiteral("Company"));
   QCOMPARE(rows.size(), 6);
   QVERIFY(rows.filter(QString::fromStdString(longName)).isEmpty());
+}
+
+void ExportTest::progressClosedBeforeTheMessage() {
+  MainWindowFixture f;
+  // Enough companies for the export to show its progress.
+  sqlite3* db = nullptr;
+  QCOMPARE(sqlite3_open((f.folder.Path() + "Database/corpdir.mdb").c_str(), &db), SQLITE_OK);
+  const char* insert =
+      "WITH RECURSIVE n(i) AS (SELECT 100 UNION ALL SELECT i + 1 FROM n WHERE i < 2600)"
+      " INSERT INTO Company_Info (Company_ID, Company_Name) SELECT i, 'Company ' || i FROM n";
+  QCOMPARE(sqlite3_exec(db, insert, nullptr, nullptr, nullptr), SQLITE_OK);
+  sqlite3_close(db);
+  TMain_Frm& w = *f.frm;
+  if (w.Top_Chk->isChecked()) ClickIndicator(w.Top_Chk);
+  QTest::mouseClick(w.QueryCompany_Btn, Qt::LeftButton);
+  QVERIFY(w.Company_DBGrid->model()->rowCount() > 2500);
+  QList<int> progressAtMessage;
+  SetMessageShower([&](QWidget*, const QString& text) {
+    f.messages.append(text);
+    progressAtMessage.append(static_cast<int>(w.findChildren<QProgressDialog*>().size()));
+  });
+  Export(f, Choose(etCsv, Out(f, "many.csv")));
+  QCOMPARE(f.messages, QStringList{kSuccess});
+  QCOMPARE(progressAtMessage, QList<int>{0});
+  QCOMPARE(Lines(Out(f, "many.csv")).size(), w.Company_DBGrid->model()->rowCount() + 1);
 }
 
 void ExportTest::missingTemplateIsReported() {

@@ -26,8 +26,9 @@ void DoubleClick(TDBGrid* grid, int row, int column) {
   QTest::mouseDClick(grid->viewport(), Qt::LeftButton, {}, at);
 }
 
-void Wheel(QWidget* target, int angle) {
-  QWheelEvent e(QPointF(10, 10), target->mapToGlobal(QPointF(10, 10)), QPoint(), QPoint(0, angle), Qt::NoButton,
+void Wheel(QWidget* target, int angle, bool sideways = false) {
+  const QPoint delta = sideways ? QPoint(angle, 0) : QPoint(0, angle);
+  QWheelEvent e(QPointF(10, 10), target->mapToGlobal(QPointF(10, 10)), QPoint(), delta, Qt::NoButton,
                 Qt::NoModifier, Qt::NoScrollPhase, false);
   QApplication::sendEvent(target, &e);
 }
@@ -45,10 +46,15 @@ class MainWindowTest : public QObject {
   void rowsAreStriped();
   void doubleClickDispatch();
   void contactDoubleClickOnEmptyMail();
+  void doubleClickOutsideCellsActsOnCurrentCell();
+  void categoryBoxShowsItsStart();
   void wheelMovesOneRow();
+  void wheelGoesToTheControlUnderTheMouse();
+  void sidewaysWheelScrollsAcross();
   void hidingPanelGivesPagesItsHeight();
   void failingSearchKeepsOtherPage();
   void badNumberRunsNothing();
+  void refusedSearchEmptiesItsPage();
   void missingDirectoryReportedAtFirstSearch();
   void helpKeyFromAnyControl();
   void modelPassesTester();
@@ -203,6 +209,35 @@ void MainWindowTest::doubleClickDispatch() {
   QVERIFY(f.messages.isEmpty() && f.opened.isEmpty() && f.shown.isEmpty());
 }
 
+void MainWindowTest::doubleClickOutsideCellsActsOnCurrentCell() {
+  MainWindowFixture f;
+  TMain_Frm& w = *f.frm;
+  w.QueryCompany_A->trigger();
+  TDBGrid* grid = w.Company_DBGrid;
+  ClickCell(grid, 2, ColumnOf(grid, "Email"));
+  QCOMPARE(f.dm.Company_Q.RecNo(), 3);
+  // On the indicator column of another row: the current cell stays, its mail opens.
+  QHeaderView* indicator = grid->verticalHeader();
+  const QPoint onRow0(indicator->width() / 2, indicator->sectionViewportPosition(0) + indicator->sectionSize(0) / 2);
+  QTest::mouseClick(indicator->viewport(), Qt::LeftButton, {}, onRow0);
+  QTest::mouseDClick(indicator->viewport(), Qt::LeftButton, {}, onRow0);
+  QCOMPARE(f.dm.Company_Q.RecNo(), 3);
+  QCOMPARE(grid->currentIndex().row(), 2);
+  QCOMPARE(f.opened.size(), 1);
+  QVERIFY(f.opened.first().toString().startsWith(QStringLiteral("mailto:")));
+  f.opened.clear();
+  // Below the last row: the same.
+  grid->resize(grid->width(), 600);
+  const int below = grid->rowViewportPosition(4) + grid->rowHeight(4) + 20;
+  QVERIFY(below < grid->viewport()->height());
+  const QPoint empty(grid->columnViewportPosition(1) + 5, below);
+  QTest::mouseClick(grid->viewport(), Qt::LeftButton, {}, empty);
+  QTest::mouseDClick(grid->viewport(), Qt::LeftButton, {}, empty);
+  QCOMPARE(f.dm.Company_Q.RecNo(), 3);
+  QCOMPARE(grid->currentIndex().row(), 2);
+  QCOMPARE(f.opened.size(), 1);
+}
+
 void MainWindowTest::contactDoubleClickOnEmptyMail() {
   MainWindowFixture f;
   TMain_Frm& w = *f.frm;
@@ -216,6 +251,23 @@ void MainWindowTest::contactDoubleClickOnEmptyMail() {
   DoubleClick(grid, 0, ColumnOf(grid, "Name"));
   QVERIFY(f.messages.isEmpty());
   QCOMPARE(f.shown, QStringList{QStringLiteral("Ann Smith")});
+}
+
+void MainWindowTest::categoryBoxShowsItsStart() {
+  MainWindowFixture f;
+  TMain_Frm& w = *f.frm;
+  ModalSeam() = [&](QDialog& d) {
+    d.show();
+    ClickCell(f.catDlg->MainCat_DBGrid, 1, 1);  // Agriculture
+    ClickCell(f.catDlg->SubCat_DBGrid, 1, 1);   // Dairy
+    d.hide();
+    return int(QDialog::Accepted);
+  };
+  w.Category_Edt->setFixedWidth(40);  // narrower than the path
+  w.SelectCat_A->trigger();
+  QCOMPARE(w.Category_Edt->text(), QStringLiteral("Agriculture/Dairy"));
+  QCOMPARE(w.Category_Edt->cursorPosition(), 0);  // the main category in view, not the tail
+  QVERIFY(f.messages.isEmpty());
 }
 
 void MainWindowTest::wheelMovesOneRow() {
@@ -235,10 +287,45 @@ void MainWindowTest::wheelMovesOneRow() {
   QCOMPARE(f.dm.Company_Q.RecNo(), 2);
   Wheel(grid->viewport(), 0);  // no distance counts as down
   QCOMPARE(f.dm.Company_Q.RecNo(), 3);
-  // The wheel goes to the focused control wherever the mouse is.
+  QCOMPARE(grid->verticalScrollBar()->value(), 0);
+}
+
+void MainWindowTest::wheelGoesToTheControlUnderTheMouse() {
+  MainWindowFixture f;
+  TMain_Frm& w = *f.frm;
+  w.QueryCompany_A->trigger();
+  TDBGrid* grid = w.Company_DBGrid;
+  // The focus in the area-code box, the mouse over the grid: the grid moves,
+  // the condition of the next search stays as typed.
+  w.TelAreaCode_Cbo->setFocus();
+  QTRY_VERIFY(w.TelAreaCode_Cbo->hasFocus());
+  const QString code = w.TelAreaCode_Cbo->currentText();
+  Wheel(grid->viewport(), -120);
+  QCOMPARE(f.dm.Company_Q.RecNo(), 2);
+  QCOMPARE(w.TelAreaCode_Cbo->currentText(), code);
+  QVERIFY(w.TelAreaCode_Cbo->hasFocus());
+  // Over the box itself the box moves and the grid stays.
+  Wheel(w.TelAreaCode_Cbo, -120);
+  QVERIFY(w.TelAreaCode_Cbo->currentText() != code);
+  QCOMPARE(f.dm.Company_Q.RecNo(), 2);
+  // Over a label nothing moves, wherever the focus is.
+  grid->setFocus();
+  QTRY_VERIFY(grid->hasFocus());
   Wheel(w.Title_Pnl, 120);
   QCOMPARE(f.dm.Company_Q.RecNo(), 2);
-  QCOMPARE(grid->verticalScrollBar()->value(), 0);
+}
+
+void MainWindowTest::sidewaysWheelScrollsAcross() {
+  MainWindowFixture f;
+  TMain_Frm& w = *f.frm;
+  w.QueryCompany_A->trigger();
+  TDBGrid* grid = w.Company_DBGrid;
+  for (int c = 0; c < grid->model()->columnCount(); ++c) grid->setColumnWidth(c, 400);
+  QTRY_VERIFY(grid->horizontalScrollBar()->maximum() > 0);
+  QCOMPARE(grid->horizontalScrollBar()->value(), 0);
+  Wheel(grid->viewport(), -120, true);
+  QVERIFY(grid->horizontalScrollBar()->value() > 0);
+  QCOMPARE(f.dm.Company_Q.RecNo(), 1);
 }
 
 void MainWindowTest::hidingPanelGivesPagesItsHeight() {
@@ -301,6 +388,35 @@ void MainWindowTest::badNumberRunsNothing() {
   w.YearEstablished_Edt->setText(QStringLiteral(" 1940 "));
   w.QueryCompany_A->trigger();
   QCOMPARE(w.StatusText(), QStringLiteral("Records Count: 2"));  // 120 and 300 employees, both after 1940
+}
+
+void MainWindowTest::refusedSearchEmptiesItsPage() {
+  MainWindowFixture f;
+  TMain_Frm& w = *f.frm;
+  w.QueryCompany_A->trigger();
+  w.QueryContact_A->trigger();
+  QCOMPARE(w.StatusText(), QStringLiteral("Records Count: 4"));
+  const long long statements = f.dm.ADOConnection.StatementsRun();
+  // The company page's list stood for conditions that are no longer on the panel.
+  w.NumberofEmployees_Chk->setChecked(true);
+  w.NumberofEmployees_Edt->setText(QStringLiteral("\x01" "50"));
+  w.QueryCompany_A->trigger();
+  QCOMPARE(f.messages, QStringList{QStringLiteral("\"Number of Employees\" needs a whole number.")});
+  QCOMPARE(f.dm.ADOConnection.StatementsRun(), statements);
+  QVERIFY(!f.dm.Company_Q.Active());
+  QCOMPARE(w.Company_DBGrid->model()->rowCount(), 0);
+  QCOMPARE(w.Contact_DBGrid->model()->rowCount(), 4);
+  QCOMPARE(w.Result_PC->currentWidget(), w.ContactList_TS);
+  QCOMPARE(w.StatusText(), QStringLiteral("Records Count: 4"));
+  QVERIFY(w.ExportExcel_A->isEnabled());
+  QVERIFY(w.Company_DBGrid->columnResizing());
+  QVERIFY(!f.dm.Company_Q.ControlsDisabled());
+  QVERIFY(QApplication::overrideCursor() == nullptr);
+  // The same on the contact page, whichever page is in front.
+  w.QueryContact_A->trigger();
+  QVERIFY(!f.dm.Contact_Q.Active());
+  QCOMPARE(w.Contact_DBGrid->model()->rowCount(), 0);
+  QCOMPARE(f.messages.size(), 2);
 }
 
 void MainWindowTest::missingDirectoryReportedAtFirstSearch() {

@@ -225,14 +225,18 @@ void WindowsTest::pickerMainThenLeaf() {
   CategoryTarget target;
   QStringList leavesBefore, leavesAfter;
   std::string textAfterMain, conditionAfterMain;
+  QString shownBefore, shownAfterMain, shownAfterLeaf;
   ModalSeam() = [&](QDialog& d) {
     d.show();
     leavesBefore = Column(dm->LeafCat_Q, "SubCat_Text");  // "Abor" before any click
-    ClickCell(dlg.MainCat_DBGrid, 1, 1);                    // Agriculture
+    shownBefore = dlg.Selection_Lab->text();
+    ClickCell(dlg.MainCat_DBGrid, 1, 1);  // Agriculture
+    shownAfterMain = dlg.Selection_Lab->text();
     leavesAfter = Column(dm->LeafCat_Q, "SubCat_Text");
     textAfterMain = dlg.SelText;
     conditionAfterMain = dlg.SelCondition;
     ClickCell(dlg.SubCat_DBGrid, 1, 1);  // Dairy
+    shownAfterLeaf = dlg.Selection_Lab->text();
     d.hide();
     return int(QDialog::Accepted);
   };
@@ -243,6 +247,10 @@ void WindowsTest::pickerMainThenLeaf() {
   QCOMPARE(conditionAfterMain, std::string(" MainCat_Code='Agri'"));
   QCOMPARE(target.text, QStringLiteral("Agriculture/Dairy"));
   QCOMPARE(target.hint, target.text);
+  // The dialog shows what OK will apply.
+  QCOMPARE(shownBefore, QStringLiteral("Selected: (none)"));
+  QCOMPARE(shownAfterMain, QStringLiteral("Selected: Agriculture"));
+  QCOMPARE(shownAfterLeaf, QStringLiteral("Selected: Agriculture/Dairy"));
   QCOMPARE(target.condition,
            QStringLiteral(" Company_ID in (select Company_ID from Company_SubCat where  SubCat_Code='2_2')"));
   QVERIFY(target.ticked);
@@ -273,13 +281,14 @@ void WindowsTest::pickerKeepsChoiceAndIgnoresKeyboard() {
   };
   RunCategoryPicker(dlg, *dm, target);
   const QString first = target.condition;
-  QString leafParam;
+  QString leafParam, shownSelection;
   int mainRow = -1;
   ModalSeam() = [&](QDialog& d) {
     d.show();
     dlg.MainCat_DBGrid->setFocus();
     QTest::keyClick(dlg.MainCat_DBGrid, Qt::Key_Up);  // back to Aboriginal Businesses
     mainRow = dm->MainCat_Q.RecNo();
+    shownSelection = dlg.Selection_Lab->text();
     leafParam = QString::fromStdString(dm->LeafCat_Q.Param("Cat_Code").AsText());
     d.hide();
     return int(QDialog::Accepted);
@@ -287,6 +296,7 @@ void WindowsTest::pickerKeepsChoiceAndIgnoresKeyboard() {
   target = {};
   QVERIFY(RunCategoryPicker(dlg, *dm, target));
   QCOMPARE(mainRow, 1);                         // the keyboard moved the list...
+  QCOMPARE(shownSelection, QStringLiteral("Selected: Agriculture"));  // ...not what OK applies
   QCOMPARE(leafParam, QStringLiteral("Agri"));  // ...but not the leaves
   QCOMPARE(target.text, QStringLiteral("Agriculture"));
   QCOMPARE(target.condition, first);

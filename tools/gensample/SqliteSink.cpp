@@ -4,6 +4,8 @@
 
 #include <stdexcept>
 
+#include "data/TextCollation.h"
+
 namespace orbisk::gensample {
 
 SqliteSink::SqliteSink(const std::string& path) : file_(path) {
@@ -11,6 +13,8 @@ SqliteSink::SqliteSink(const std::string& path) : file_(path) {
   // Commit; it starts empty, which SQLite takes as a new database.
   if (sqlite3_open_v2(file_.TempPath().c_str(), &db_, SQLITE_OPEN_READWRITE, nullptr) != SQLITE_OK)
     Fail("Cannot create");
+  // Text indexes are built under the program's own order of text.
+  RegisterTextCollation(db_);
   // Nothing reads the file before it is complete, so no journal and no syncs
   // while writing; AtomicFile syncs once at the end.
   Exec("PRAGMA journal_mode=OFF");

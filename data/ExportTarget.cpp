@@ -1,0 +1,120 @@
+#include "data/ExportTarget.h"
+
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <climits>
+#include <cstdlib>
+#include <cstring>
+#include <stdexcept>
+#include <utility>
+#include <vector>
+
+#include "data/DirectoryCache.h"
+
+namespace orbisk {
+
+namespace {
+
+constexpr int kMaxLinks = 40;
+
+// Device and inode of the files no export may write. One thread exports.
+std::vector<std::pair<unsigned long long, unsigned long long>>& Protected() {
+  static std::vector<std::pair<unsigned long long, unsigned long long>> files;
+  return files;
+}
+
+std::string FolderOf(const std::string& path) {
+  const size_t slash = path.rfind('/');
+  if (slash == std::string::npos) return ".";
+  if (slash == 0) return "/";
+  return path.substr(0, slash);
+}
+
+// The canonical form of an existing folder, with a trailing '/'; empty when it
+// cannot be told.
+std::string CanonicalFolder(const std::string& folder) {
+  char buf[PATH_MAX];
+  if (!::realpath(folder.c_str(), buf)) return {};
+  std::string s = buf;
+  if (s.empty() || s.back() != '/') s += '/';
+  return s;
+}
+
+bool InsideCache(const std::string& finalFile) {
+  const std::string cache = DirectoryCacheFolder();
+  if (cache.empty()) return false;
+  const std::string cacheFolder = CanonicalFolder(cache);
+  if (cacheFolder.empty()) return false;  // no cache yet: nothing can lie in it
+  const std::string folder = CanonicalFolder(FolderOf(finalFile));
+  return !folder.empty() && folder.compare(0, cacheFolder.size(), cacheFolder) == 0;
+}
+
+[[noreturn]] void Refuse(const std::string& message) { throw std::runtime_error(message); }
+
+}  // namespace
+
+std::string NoFileNameMessage(const std::string& target) { return "Cannot write '" + target + "': no file name."; }
+
+std::string FinalFile(const std::string& path) {
+  std::string p = path;
+  for (int hops = 0; hops <= kMaxLinks; ++hops) {
+    struct stat st;
+    if (::lstat(p.c_str(), &st) != 0 || !S_ISLNK(st.st_mode)) return p;
+    std::string link(static_cast<size_t>(st.st_size > 0 ? st.st_size : PATH_MAX) + 1, '\0');
+    const ssize_t n = ::readlink(p.c_str(), link.data(), link.size());
+    if (n < 0) return p;
+    link.resize(static_cast<size_t>(n));
+    if (link.empty()) return p;
+    p = link[0] == '/' ? link : FolderOf(p) + "/" + link;
+  }
+  throw std::runtime_error("Cannot write '" + path + "': " + std::strerror(ELOOP));
+}
+
+ProtectedFile::ProtectedFile(const std::string& path) {
+  struct stat st;
+  if (path.empty() || ::stat(path.c_str(), &st) != 0) return;
+  dev_ = st.st_dev;
+  ino_ = st.st_ino;
+  active_ = true;
+  Protected().emplace_back(dev_, ino_);
+}
+
+ProtectedFile::~ProtectedFile() {
+  if (!active_) return;
+  auto& files = Protected();
+  for (auto it = files.end(); it != files.begin();) {
+    --it;
+    if (it->first == dev_ && it->second == ino_) {
+      files.erase(it);
+      break;
+    }
+  }
+}
+
+std::string CheckExportTarget(const std::string& target) {
+  if (target.empty() || target.back() == '/') Refuse(NoFileNameMessage(target));
+  const std::string finalFile = FinalFile(target);
+  const std::string refused = "Cannot export to '" + target + "': it is the directory Orbisk is searching.";
+  struct stat st;
+  const bool exists = ::stat(finalFile.c_str(), &st) == 0;
+  if (exists) {
+    for (const auto& [dev, ino] : Protected())
+      if (dev == st.st_dev && ino == st.st_ino) Refuse(refused);
+  }
+  if (InsideCache(finalFile)) Refuse(refused);
+  if (!exists) return finalFile;
+  if (S_ISDIR(st.st_mode)) Refuse("'" + target + "' is a folder.");
+  if (S_ISCHR(st.st_mode) || S_ISBLK(st.st_mode)) Refuse("'" + target + "' is a device.");
+  if (S_ISFIFO(st.st_mode)) Refuse("'" + target + "' is a FIFO.");
+  if (!S_ISREG(st.st_mode)) Refuse("'" + target + "' is not a regular file.");
+  // access() asks for the real user; root may write anything, so for root a
+  // file that nobody may write counts as read-only too.
+  if (::access(finalFile.c_str(), W_OK) != 0) Refuse("Cannot write '" + target + "': " + std::strerror(errno) + ".");
+  if (::getuid() == 0 && (st.st_mode & (S_IWUSR | S_IWGRP | S_IWOTH)) == 0)
+    Refuse("Cannot write '" + target + "': " + std::strerror(EACCES) + ".");
+  return finalFile;
+}
+
+}  // namespace orbisk

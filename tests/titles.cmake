@@ -1,0 +1,17 @@
+# Window titles as a real X server holds them: the xcb platform is where the
+# toolkit would append anything to a caption, so this test runs under Xvfb.
+if(ORBISK_GUI AND TARGET orbisk_ui_test_support)
+  find_package(PkgConfig REQUIRED)
+  pkg_check_modules(XCB IMPORTED_TARGET xcb)
+  if(XCB_FOUND)
+    add_executable(ui_Titles_x11 ${CMAKE_CURRENT_SOURCE_DIR}/ui/x11/Titles_x11.cpp)
+    set_target_properties(ui_Titles_x11 PROPERTIES AUTOMOC ON RUNTIME_OUTPUT_DIRECTORY ${ORBISK_PROGRAM_DIR})
+    target_link_libraries(ui_Titles_x11 PRIVATE orbisk_ui orbisk_ui_test_support Qt6::Test PkgConfig::XCB)
+    target_compile_definitions(ui_Titles_x11 PRIVATE ORBISK_BUILD_DIR="${CMAKE_BINARY_DIR}")
+    add_dependencies(ui_Titles_x11 orbisk program_files)
+    add_test(NAME ui.Titles_x11 COMMAND ${CMAKE_CURRENT_SOURCE_DIR}/ui/x11/run.sh $<TARGET_FILE:ui_Titles_x11>)
+    set_tests_properties(ui.Titles_x11 PROPERTIES SKIP_RETURN_CODE 77 TIMEOUT 120 ENVIRONMENT "LC_ALL=C.UTF-8")
+  else()
+    message(STATUS "libxcb headers missing: the window-title test on X is not built")
+  endif()
+endif()
