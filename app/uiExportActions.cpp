@@ -32,7 +32,7 @@ class ExportProgressDialog {
     dialog_->setObjectName(QStringLiteral("ExportProgress_Dlg"));
     dialog_->setWindowTitle(QApplication::applicationName());
     dialog_->setWindowModality(Qt::ApplicationModal);
-    dialog_->setMinimumDuration(200);
+    dialog_->setMinimumDuration(ProgressShowDelay(200));
     dialog_->setAutoClose(false);
   }
   // Closed before any message box, so no progress stays behind it.

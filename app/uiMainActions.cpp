@@ -206,7 +206,7 @@ bool TMain_Frm::ShowLoadProgress(long long done, long long total) {
     loadProgress_->setObjectName(QStringLiteral("LoadProgress_Dlg"));
     loadProgress_->setWindowTitle(QApplication::applicationName());
     loadProgress_->setWindowModality(Qt::ApplicationModal);
-    loadProgress_->setMinimumDuration(500);
+    loadProgress_->setMinimumDuration(ProgressShowDelay(500));
     loadProgress_->setAutoClose(false);
   }
   if (!loadProgress_->wasCanceled()) {

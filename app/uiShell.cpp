@@ -81,6 +81,16 @@ void ShowNotice(QWidget* parent, const QString& caption, const QString& text) {
   ShowBox(parent, QMessageBox::Information, caption, text);
 }
 
+namespace {
+int& ProgressDelayOverride() {
+  static int delay = -1;
+  return delay;
+}
+}  // namespace
+
+int ProgressShowDelay(int usual) { return ProgressDelayOverride() >= 0 ? ProgressDelayOverride() : usual; }
+void SetProgressShowDelay(int milliseconds) { ProgressDelayOverride() = milliseconds; }
+
 void RunGuarded(QWidget* parent, const std::function<void()>& work) {
   try {
     work();

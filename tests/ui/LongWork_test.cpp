@@ -13,6 +13,7 @@
 #include <filesystem>
 #include <fstream>
 
+#include "app/uiShell.h"
 #include "browse/uiDBGrid.h"
 #include "browse/uiWindowKit.h"
 #include "export/ExportTypes.h"
@@ -64,6 +65,9 @@ std::string ReadAll(const std::string& path) {
 class LongWorkTest : public QObject {
   Q_OBJECT
  private slots:
+  // The dialogs show at once, so Cancel can be pressed however fast the machine.
+  void initTestCase() { SetProgressShowDelay(0); }
+  void cleanupTestCase() { SetProgressShowDelay(-1); }
   void cancelledLoadKeepsTheGrid();
   void cancelledExportLeavesTheOldFile();
 };
