@@ -3,6 +3,7 @@
 #include "app/frmMain.h"
 
 #include <QAction>
+#include <cmath>
 #include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
@@ -33,6 +34,9 @@ orbisk::TDM* DM = nullptr;
 
 namespace {
 
+// The window's designed client width: roomy value boxes where the screen allows.
+constexpr int kDesignedWidth = 1132;
+
 const QStringList kOperators = {"=", ">", ">=", "<", "<=", "<>"};
 
 QFont VerdanaFont(int pixels) {
@@ -62,6 +66,13 @@ QLineEdit* OperatorBox(QWidget* parent, const QString& op) {
   return e;
 }
 
+QFont TitleFont() {
+  QFont f = VerdanaFont(30);
+  f.setBold(true);
+  f.setItalic(true);
+  return f;
+}
+
 void MakeLink(TClickLabel* label, const QString& hint) {
   QFont f = label->font();
   f.setUnderline(true);
@@ -71,6 +82,7 @@ void MakeLink(TClickLabel* label, const QString& hint) {
   label->setPalette(p);
   label->setCursor(Qt::PointingHandCursor);
   label->setToolTip(hint);
+  label->setFocusPolicy(Qt::TabFocus);
 }
 
 }  // namespace
@@ -108,6 +120,12 @@ TMain_Frm::TMain_Frm(QWidget* parent) : QMainWindow(parent) {
   SetStatusText(QStringLiteral("Ready"));
 
   SetTabOrder();
+  ConnectAutoTicks();
+  auto* quit = new QAction(this);
+  quit->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_Q));
+  quit->setShortcutContext(Qt::WindowShortcut);
+  connect(quit, &QAction::triggered, this, &QWidget::close);
+  addAction(quit);
   qApp->installEventFilter(this);
   FormCreate();
 }
@@ -156,23 +174,22 @@ void TMain_Frm::CreateBanner() {
   auto* row = new QHBoxLayout(Title_Pnl);
   const int margin = 8;
   // The same margin on both sides: the toggle button mirrors the logo.
-  row->setContentsMargins(margin, 4, margin, 4);
+  row->setContentsMargins(margin, 0, margin, 0);
 
   Logo_Img = new TClickLabel(Title_Pnl);
   Logo_Img->setCursor(Qt::PointingHandCursor);
   Logo_Img->setToolTip(QStringLiteral("Product Home Page"));
   if (QFile::exists(QStringLiteral(":/images/logo.png"))) {
     QPixmap logo(QStringLiteral(":/images/logo.png"));
-    Logo_Img->setPixmap(logo.height() > 48 ? logo.scaledToHeight(48, Qt::SmoothTransformation) : logo);
+    // No taller than the caption's line, so the banner takes no more height than its caption.
+    const int most = QFontMetrics(TitleFont()).height();
+    Logo_Img->setPixmap(logo.height() > most ? logo.scaledToHeight(most, Qt::SmoothTransformation) : logo);
   }
   connect(Logo_Img, &TClickLabel::clicked, this, [this] { RunGuarded(this, OpenProductsPage); });
   row->addWidget(Logo_Img, 0, Qt::AlignVCenter);
 
   Title_Lab = new QLabel(QStringLiteral("Orbisk"), Title_Pnl);
-  QFont f = VerdanaFont(30);
-  f.setBold(true);
-  f.setItalic(true);
-  Title_Lab->setFont(f);
+  Title_Lab->setFont(TitleFont());
   Title_Lab->setAlignment(Qt::AlignCenter);
   row->addWidget(Title_Lab, 1);
 
@@ -184,7 +201,7 @@ void TMain_Frm::CreateBanner() {
     QueryVisible_Btn->setArrowType(Qt::UpArrow);
   QueryVisible_Btn->setCursor(Qt::PointingHandCursor);
   QueryVisible_Btn->setToolTip(QStringLiteral("Hide/Show Search Panel"));
-  QueryVisible_Btn->setFocusPolicy(Qt::NoFocus);
+  QueryVisible_Btn->setFocusPolicy(Qt::TabFocus);
   connect(QueryVisible_Btn, &QToolButton::clicked, QueryVisible_A, &QAction::trigger);
   row->addWidget(QueryVisible_Btn, 0, Qt::AlignVCenter);
 }
@@ -193,21 +210,23 @@ void TMain_Frm::CreateSearchPanel() {
   Query_Pnl = new QWidget(this);
   Query_Pnl->setObjectName(QStringLiteral("Query_Pnl"));
   auto* panelRow = new QHBoxLayout(Query_Pnl);
-  const int gap = 12;
+  const int gap = 10;
   // The space right of the command column equals the gap left of it.
-  panelRow->setContentsMargins(8, 6, gap, 6);
+  panelRow->setContentsMargins(6, 2, gap, 1);
   panelRow->setSpacing(gap);
 
   QueryCondition_Grp = new QGroupBox(QStringLiteral("Search Condition"), Query_Pnl);
   auto* g = new QGridLayout(QueryCondition_Grp);
+  // Compact rows: the panel and eight result rows fit a 768-line laptop screen at 125 %.
+  g->setContentsMargins(4, 2, 4, 2);
   g->setHorizontalSpacing(6);
-  g->setVerticalSpacing(4);
+  g->setVerticalSpacing(2);
   QWidget* box = QueryCondition_Grp;
   auto check = [box](const QString& caption) { return new QCheckBox(caption, box); };
   auto edit = [box] { return new QLineEdit(box); };
 
   int r = 0;
-  Top_Chk = check(QStringLiteral("Only Show Top"));
+  Top_Chk = check(QStringLiteral("Only Show &Top"));
   Top_Chk->setChecked(true);
   Top_Cbo = DropDownList(box,
                          {"All", "1", "5", "10", "20", "50", "80", "100", "200", "400", "800", "1000", "1500", "2000",
@@ -218,7 +237,7 @@ void TMain_Frm::CreateSearchPanel() {
   g->addWidget(new QLabel(QStringLiteral("Records"), box), r, 3);
 
   ++r;
-  Category_Chk = check(QStringLiteral("Category"));
+  Category_Chk = check(QStringLiteral("Cate&gory"));
   C_Cat_Edt = OperatorBox(box, QStringLiteral("="));
   Category_Edt = edit();
   Category_Edt->setReadOnly(true);
@@ -231,7 +250,7 @@ void TMain_Frm::CreateSearchPanel() {
   g->addWidget(SelectCat_Btn, r, 7);
 
   ++r;
-  Location_Chk = check(QStringLiteral("Location"));
+  Location_Chk = check(QStringLiteral("&Location"));
   C_Location_Edt = OperatorBox(box, QStringLiteral("LIKE"));
   Location_Cbo = new QComboBox(box);
   Location_Cbo->setEditable(true);
@@ -239,6 +258,9 @@ void TMain_Frm::CreateSearchPanel() {
   Location_Cbo->addItems({"Alberta", "British Columbia", "Manitoba", "New Brunswick", "Newfoundland and Labrador",
                           "Northwest Territories", "Nova Scotia", "Ontario", "Prince Edward Island", "Quebec",
                           "Saskatchewan", "Yukon Territory"});
+  // The box flows with the window; its list still shows every name whole.
+  Location_Cbo->setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
+  Location_Cbo->setMinimumContentsLength(10);
   Location_Cbo->setCurrentIndex(-1);
   Location_Cbo->setEditText(QString());
   g->addWidget(Location_Chk, r, 0);
@@ -246,7 +268,7 @@ void TMain_Frm::CreateSearchPanel() {
   g->addWidget(Location_Cbo, r, 2, 1, 2);
 
   ++r;
-  TelAreaCode_Chk = check(QStringLiteral("Tel Area Code"));
+  TelAreaCode_Chk = check(QStringLiteral("Tel Area Co&de"));
   C_TelAreaCode_Cbo = DropDownList(box, kOperators, QStringLiteral("="));
   TelAreaCode_Cbo = DropDownList(box,
                                  {"204", "250", "289", "306", "403", "416", "418", "450", "506", "514", "519", "604",
@@ -254,8 +276,9 @@ void TMain_Frm::CreateSearchPanel() {
                                  QStringLiteral("204"));
   Map_Btn = new QPushButton(QStringLiteral("Map..."), box);
   Map_Btn->setToolTip(QStringLiteral("Canada Map"));
+  Map_Btn->setFixedWidth(Map_Btn->fontMetrics().horizontalAdvance(Map_Btn->text()) + 16);
   connect(Map_Btn, &QPushButton::clicked, ShowMap_A, &QAction::trigger);
-  PostalCode_Chk = check(QStringLiteral("Postal Code"));
+  PostalCode_Chk = check(QStringLiteral("&Postal Code"));
   C_PostCode_Cbo = DropDownList(box, kOperators, QStringLiteral("="));
   PostCode_Edt = edit();
   g->addWidget(TelAreaCode_Chk, r, 0);
@@ -267,7 +290,7 @@ void TMain_Frm::CreateSearchPanel() {
   g->addWidget(PostCode_Edt, r, 6, 1, 2);
 
   ++r;
-  CompanyName_Chk = check(QStringLiteral("Company Name"));
+  CompanyName_Chk = check(QStringLiteral("Company &Name"));
   C_CompanName_Edt = OperatorBox(box, QStringLiteral("LIKE"));
   CompanyName_Edt = edit();
   g->addWidget(CompanyName_Chk, r, 0);
@@ -276,7 +299,7 @@ void TMain_Frm::CreateSearchPanel() {
   g->addWidget(new QLabel(QStringLiteral("(Key word or Initial)"), box), r, 5, 1, 3);
 
   ++r;
-  PSL_Chk = check(QStringLiteral("Product/Service"));
+  PSL_Chk = check(QStringLiteral("P&roduct/Service"));
   C_PSL_Edt = OperatorBox(box, QStringLiteral("LIKE"));
   PSL_Edt = edit();
   g->addWidget(PSL_Chk, r, 0);
@@ -285,10 +308,10 @@ void TMain_Frm::CreateSearchPanel() {
   g->addWidget(new QLabel(QStringLiteral("(Key word)"), box), r, 5, 1, 3);
 
   ++r;
-  NumberofEmployees_Chk = check(QStringLiteral("Number of Employees"));
+  NumberofEmployees_Chk = check(QStringLiteral("Number of E&mployees"));
   C_NumberOfEmployees_Cbo = DropDownList(box, kOperators, QStringLiteral(">"));
   NumberofEmployees_Edt = edit();
-  YearEstablished_Chk = check(QStringLiteral("Year Established"));
+  YearEstablished_Chk = check(QStringLiteral("&Year Established"));
   C_YearEstablished_Cbo = DropDownList(box, kOperators, QStringLiteral(">"));
   YearEstablished_Edt = edit();
   g->addWidget(NumberofEmployees_Chk, r, 0);
@@ -299,8 +322,8 @@ void TMain_Frm::CreateSearchPanel() {
   g->addWidget(YearEstablished_Edt, r, 6, 1, 2);
 
   ++r;
-  WithURL_Chk = check(QStringLiteral("With Website URL"));
-  auto* orderLab = new QLabel(QStringLiteral("Order By"), box);
+  WithURL_Chk = check(QStringLiteral("With Website &URL"));
+  auto* orderLab = new QLabel(QStringLiteral("&Order By"), box);
   OrderBy_Cbo = DropDownList(
       box, {"None", "Company Name", "Telephone", "Email", "Number of Employees", "Year Established"},
       QStringLiteral("None"));
@@ -310,21 +333,29 @@ void TMain_Frm::CreateSearchPanel() {
   g->addWidget(OrderBy_Cbo, r, 5, 1, 3);
 
   ++r;
-  WithEmail_Chk = check(QStringLiteral("With Company Email"));
-  WithContactEmail_Chk = check(QStringLiteral("With Contact Email"));
+  WithEmail_Chk = check(QStringLiteral("&With Company Email"));
+  WithContactEmail_Chk = check(QStringLiteral("With Contact Ema&il"));
   WithContactEmail_Chk->setToolTip(QStringLiteral("Only for Contact Query"));
   g->addWidget(WithEmail_Chk, r, 0, 1, 3);
   g->addWidget(WithContactEmail_Chk, r, 4, 1, 4);
 
-  const int opWidth = C_Location_Edt->fontMetrics().horizontalAdvance(QStringLiteral("LIKE")) + 40;
+  // The operator column and the labels keep their size; the value boxes take
+  // whatever width the window has beyond its least.
+  const int opWidth = std::max(C_Location_Edt->fontMetrics().horizontalAdvance(QStringLiteral("LIKE")) + 16,
+                               C_PostCode_Cbo->sizeHint().width());
   for (QWidget* w : std::initializer_list<QWidget*>{C_Cat_Edt, C_Location_Edt, C_TelAreaCode_Cbo, C_PostCode_Cbo,
                                                      C_CompanName_Edt, C_PSL_Edt, C_NumberOfEmployees_Cbo,
                                                      C_YearEstablished_Cbo})
     w->setFixedWidth(opWidth);
+  const int rowHeight = box->fontMetrics().height() + 4;
+  for (QWidget* w : box->findChildren<QWidget*>(QString(), Qt::FindDirectChildrenOnly))
+    if (qobject_cast<QLineEdit*>(w) || qobject_cast<QComboBox*>(w) || qobject_cast<QPushButton*>(w) ||
+        qobject_cast<QCheckBox*>(w))
+      w->setFixedHeight(rowHeight);
   g->setColumnStretch(2, 1);
   g->setColumnStretch(6, 1);
-  g->setColumnMinimumWidth(2, 150);
-  g->setColumnMinimumWidth(6, 110);
+  g->setColumnMinimumWidth(2, 90);
+  g->setColumnMinimumWidth(6, 80);
 
   panelRow->addWidget(QueryCondition_Grp, 0, Qt::AlignTop);
   CreateCommandColumn(Query_Pnl);
@@ -336,8 +367,8 @@ void TMain_Frm::CreateCommandColumn(QWidget* parent) {
   column->setContentsMargins(0, 8, 0, 0);
   auto button = [&](const QString& caption, QAction* action) {
     auto* b = new QPushButton(caption, parent);
-    b->setMinimumWidth(b->fontMetrics().horizontalAdvance(QStringLiteral("Search Company")) + 40);
-    b->setMinimumHeight(b->sizeHint().height() + 6);
+    b->setMinimumWidth(b->fontMetrics().horizontalAdvance(QStringLiteral("Search Company")) + 16);
+    b->setMinimumHeight(b->sizeHint().height() + 2);
     connect(b, &QPushButton::clicked, action, &QAction::trigger);
     connect(action, &QAction::enabledChanged, b, &QPushButton::setEnabled);
     column->addWidget(b);
@@ -385,15 +416,39 @@ void TMain_Frm::CreateResultPages() {
 }
 
 void TMain_Frm::SetTabOrder() {
+  // The banner's toggle comes first, as it stands above the panel.
   const QList<QWidget*> order = {
-      Top_Chk,         Top_Cbo,         Category_Chk,       Category_Edt,           SelectCat_Btn,
+      QueryVisible_Btn, Top_Chk,         Top_Cbo,         Category_Chk,       Category_Edt,           SelectCat_Btn,
       Location_Chk,    Location_Cbo,    TelAreaCode_Chk,    C_TelAreaCode_Cbo,      TelAreaCode_Cbo,
       Map_Btn,         PostalCode_Chk,  C_PostCode_Cbo,     PostCode_Edt,           CompanyName_Chk,
       CompanyName_Edt, PSL_Chk,         PSL_Edt,            NumberofEmployees_Chk,  C_NumberOfEmployees_Cbo,
       NumberofEmployees_Edt, YearEstablished_Chk, C_YearEstablished_Cbo, YearEstablished_Edt, WithURL_Chk,
       OrderBy_Cbo,     WithEmail_Chk,   WithContactEmail_Chk, QueryCompany_Btn,     QueryContact_Btn,
-      Export_Btn,      About_Btn,       Result_PC};
+      Export_Btn,      About_Btn,       Mailto_Lab,         GotoWeb_Lab,            Result_PC};
   for (int i = 1; i < order.size(); ++i) setTabOrder(order[i - 1], order[i]);
+}
+
+void TMain_Frm::ConnectAutoTicks() {
+  // Only the user's own edits tick a row: textEdited and activated never fire
+  // for what the program sets (the defaults, a category from the picker).
+  auto tickOnEdit = [](QLineEdit* edit, QCheckBox* tick) {
+    connect(edit, &QLineEdit::textEdited, tick, [tick] { tick->setChecked(true); });
+  };
+  auto tickOnChoice = [](QComboBox* box, QCheckBox* tick) {
+    connect(box, &QComboBox::activated, tick, [tick] { tick->setChecked(true); });
+  };
+  tickOnEdit(PostCode_Edt, PostalCode_Chk);
+  tickOnEdit(CompanyName_Edt, CompanyName_Chk);
+  tickOnEdit(PSL_Edt, PSL_Chk);
+  tickOnEdit(NumberofEmployees_Edt, NumberofEmployees_Chk);
+  tickOnEdit(YearEstablished_Edt, YearEstablished_Chk);
+  tickOnEdit(Location_Cbo->lineEdit(), Location_Chk);
+  tickOnChoice(Location_Cbo, Location_Chk);
+  tickOnChoice(TelAreaCode_Cbo, TelAreaCode_Chk);
+  tickOnChoice(C_TelAreaCode_Cbo, TelAreaCode_Chk);
+  tickOnChoice(C_PostCode_Cbo, PostalCode_Chk);
+  tickOnChoice(C_NumberOfEmployees_Cbo, NumberofEmployees_Chk);
+  tickOnChoice(C_YearEstablished_Cbo, YearEstablished_Chk);
 }
 
 void TMain_Frm::showEvent(QShowEvent* e) {
@@ -404,16 +459,62 @@ void TMain_Frm::showEvent(QShowEvent* e) {
   }
 }
 
+namespace {
+
+QRect AvailableArea(const QWidget* w) {
+  const QScreen* screen = w->screen() ? w->screen() : QGuiApplication::primaryScreen();
+  if (!screen) return QRect(0, 0, 1280, 900);
+  QRect area = screen->availableGeometry();
+  // At a fractional scale the area's edges are rounded to whole pixels, possibly outwards.
+  const qreal ratio = screen->devicePixelRatio();
+  if (ratio != std::floor(ratio)) area.adjust(0, 1, 0, -1);
+  return area;
+}
+
+QMargins FrameOf(const QWidget* w) {
+  const QRect outer = w->frameGeometry(), inner = w->geometry();
+  return QMargins(inner.left() - outer.left(), inner.top() - outer.top(), outer.right() - inner.right(),
+                  outer.bottom() - inner.bottom());
+}
+
+}  // namespace
+
+QRect TMain_Frm::FittedGeometry(const QRect& available, const QMargins& frame) const {
+  const QSize room = available.size().shrunkBy(frame);
+  const QSize least = minimumSizeHint();
+  // The natural width keeps the space right of the command column equal to
+  // the gap left of it; a narrower screen gets the window at its full width.
+  const int natural = std::max({kDesignedWidth, sizeHint().width(), Query_Pnl->sizeHint().width()});
+  const int w = std::max(least.width(), std::min(natural, room.width()));
+  const int h = std::max(least.height(), std::min(std::max(sizeHint().height(), 760), room.height()));
+  const int left = available.left() + (available.width() - (w + frame.left() + frame.right())) / 2;
+  const int top = available.top() + std::max(0, (available.height() - (h + frame.top() + frame.bottom())) / 2);
+  return QRect(left + frame.left(), top + frame.top(), w, h);
+}
+
 void TMain_Frm::FormShow() {
-  // The layout already keeps the logo centred in the banner and the space
-  // right of the command column equal to the gap left of it; the window takes
-  // the panel's natural width and is centred on the screen.
-  const QScreen* screen = this->screen() ? this->screen() : QGuiApplication::primaryScreen();
-  const QRect avail = screen ? screen->availableGeometry() : QRect(0, 0, 1280, 900);
-  const int w = std::min(std::max(sizeHint().width(), Query_Pnl->sizeHint().width()), avail.width());
-  const int h = std::min(std::max(sizeHint().height(), 760), avail.height() - 40);
-  resize(w, h);
-  move(avail.center() - QPoint(frameGeometry().width() / 2, frameGeometry().height() / 2));
+  // Until the window manager has framed the window its frame is a guess: a
+  // title bar and thin borders. Once the real frame is known the window is
+  // fitted again to it (see event()).
+  fittedFrame_ = FrameOf(this);
+  if (fittedFrame_.isNull()) fittedFrame_ = QMargins(2, 24, 2, 4);
+  setGeometry(FittedGeometry(AvailableArea(this), fittedFrame_));
+}
+
+bool TMain_Frm::event(QEvent* e) {
+  const bool handled = QMainWindow::event(e);
+  if (shownOnce_ && !frameFitted_ && (e->type() == QEvent::Move || e->type() == QEvent::Resize ||
+                                      e->type() == QEvent::WindowActivate)) {
+    const QMargins frame = FrameOf(this);
+    if (!frame.isNull()) {
+      frameFitted_ = true;
+      if (frame != fittedFrame_) {
+        fittedFrame_ = frame;
+        setGeometry(FittedGeometry(AvailableArea(this), frame));
+      }
+    }
+  }
+  return handled;
 }
 
 void TMain_Frm::QueryVisible_AExecute() {

@@ -46,6 +46,12 @@ class TMain_Frm : public QMainWindow {
   void ShowCurrentRecord(orbisk::Query& q);
   void ShowRecordCount(orbisk::Query& q);
   void SetStatusText(const QString& text);
+
+  // Where the window goes on a screen whose free area is `available`, the
+  // window manager adding `frame` around it: centred, as wide as its natural
+  // width or the screen, as high as the screen allows (at most 760 rows of
+  // pixels unless the window needs more), never below its least size.
+  QRect FittedGeometry(const QRect& available, const QMargins& frame) const;
   QString StatusText() const;
 
   // The search panel as it stands, and the statements built from it.
@@ -149,6 +155,7 @@ class TMain_Frm : public QMainWindow {
   QAction* Export_A = nullptr;
 
  protected:
+  bool event(QEvent* e) override;
   bool eventFilter(QObject* watched, QEvent* event) override;
   void showEvent(QShowEvent* e) override;
 
@@ -161,17 +168,22 @@ class TMain_Frm : public QMainWindow {
   void CreateResultPages();
   void CreateActions();
   void SetTabOrder();
+  void ConnectAutoTicks();
   // The body both searches share: statement, reopen, status, page, with
   // every suspension undone whatever happens.
   void RunSearch(orbisk::Query& q, TDBGrid* grid, QWidget* page, bool contact);
-  void OpenWithProgress(orbisk::Query& q);
-  void ShowLoadProgress(long long done, long long total);
+  // Opens the directory (loading an Access file, with a progress dialog the
+  // user can cancel: LoadCancelled then propagates and nothing has changed).
+  void LoadDirectory();
+  bool ShowLoadProgress(long long done, long long total);
   bool ApplicationEventsMessage(QObject* watched, QEvent* event);
 
   orbisk::TDM* dm_ = nullptr;
   QLabel* StatusText_Lab = nullptr;
   QProgressDialog* loadProgress_ = nullptr;
   bool shownOnce_ = false;
+  bool frameFitted_ = false;
+  QMargins fittedFrame_;
 };
 
 extern TMain_Frm* Main_Frm;

@@ -20,17 +20,19 @@ using orbisk::Query;
 
 namespace {
 
-// A progress dialog for long exports: application-modal, without Cancel,
-// shown only when the export takes a while. The writers report rows written.
+// A progress dialog for long exports: application-modal, with Cancel, shown
+// only when the export takes a while. The writers report rows written; Cancel
+// stops the writer at its next report by throwing ExportCancelled.
 class ExportProgressDialog {
  public:
   ExportProgressDialog(QWidget* parent, int total) : total_(total) {
     if (total_ < 2000) return;  // short exports finish before anyone would look
-    dialog_ = std::make_unique<QProgressDialog>(QStringLiteral("Exporting..."), QString(), 0, total_, parent);
+    dialog_ = std::make_unique<QProgressDialog>(QStringLiteral("Exporting..."), QStringLiteral("Cancel"), 0, total_,
+                                                parent);
+    dialog_->setObjectName(QStringLiteral("ExportProgress_Dlg"));
     dialog_->setWindowTitle(QApplication::applicationName());
-    dialog_->setCancelButton(nullptr);
     dialog_->setWindowModality(Qt::ApplicationModal);
-    dialog_->setMinimumDuration(400);
+    dialog_->setMinimumDuration(ProgressShowDelay(200));
     dialog_->setAutoClose(false);
   }
   // Closed before any message box, so no progress stays behind it.
@@ -38,8 +40,11 @@ class ExportProgressDialog {
   orbisk::ExportProgress Callback() {
     return [this](long long rows) {
       if (!dialog_) return;
-      dialog_->setLabelText(QStringLiteral("Exported %1 of %2 rows...").arg(rows).arg(total_));
-      dialog_->setValue(static_cast<int>(std::min<long long>(rows, total_)));
+      if (!dialog_->wasCanceled()) {
+        dialog_->setLabelText(QStringLiteral("Exported %1 of %2 rows...").arg(rows).arg(total_));
+        dialog_->setValue(static_cast<int>(std::min<long long>(rows, total_)));
+      }
+      if (dialog_->wasCanceled()) throw orbisk::ExportCancelled();
     };
   }
 
@@ -91,8 +96,12 @@ void TMain_Frm::Export_AExecute() {
       }
     } arrow;
     ExportProgressDialog progress(this, source.RecordCount());
-    const orbisk::ExportOutcome outcome =
-        orbisk::RunExport(source, request, WindowExcelUi(this, progress), progress.Callback());
+    orbisk::ExportOutcome outcome;
+    try {
+      outcome = orbisk::RunExport(source, request, WindowExcelUi(this, progress), progress.Callback());
+    } catch (const orbisk::ExportCancelled&) {
+      return;  // stopped by the user: no file, no message
+    }
     progress.Close();
     QApplication::processEvents();
     if (!outcome.done) return;  // the workbook writer has said why

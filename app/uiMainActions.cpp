@@ -4,6 +4,7 @@
 #include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
+#include <QHeaderView>
 #include <QLayout>
 #include <QLineEdit>
 #include <QProgressDialog>
@@ -89,10 +90,7 @@ void TMain_Frm::BindDataModule(orbisk::TDM* dm) {
   dm_->ShowCurrentRecord = [this](Query& q) { ShowCurrentRecord(q); };
   StatusBar->setToolTip(QStringLiteral("Directory: ") + QString::fromStdString(dm_->ADOConnection.DataSource()));
   dm_->ADOConnection.SetProgress(
-      [this](long long done, long long total, const std::string&) {
-        ShowLoadProgress(done, total);
-        return true;
-      });
+      [this](long long done, long long total, const std::string&) { return ShowLoadProgress(done, total); });
 
   Company_DBGrid = new TDBGrid(&dm_->Company_Q, GridColumns(orbisk::CompanyResultColumns()), CompanyList_TS);
   Company_DBGrid->setObjectName(QStringLiteral("Company_DBGrid"));
@@ -103,6 +101,8 @@ void TMain_Frm::BindDataModule(orbisk::TDM* dm) {
   Contact_DBGrid->setColumnResizing(false);  // until its first search
   for (TDBGrid* grid : {Company_DBGrid, Contact_DBGrid}) {
     grid->queryModel()->setStriped(true);
+    // Rows as low as the text allows with a little air: more of them show on a laptop screen.
+    grid->verticalHeader()->setDefaultSectionSize(QFontMetrics(font()).height() + 4);
     grid->queryModel()->setFont(font());
   }
   connect(Company_DBGrid, &TDBGrid::dataCellClicked, this,
@@ -183,41 +183,47 @@ void TMain_Frm::RunSearch(Query& q, TDBGrid* grid, QWidget* page, bool contact) 
   }
   {
     SearchSuspension suspended(q, grid, contact);
+    // Loaded before the query closes: a load the user cancels leaves the grid as it was.
+    LoadDirectory();
     q.Close();
     grid->ForgetSort();  // a new search comes in its own Order By
     q.SetSQL(contact ? orbisk::BuildContactSQL(panel) : orbisk::BuildCompanySQL(panel));
-    OpenWithProgress(q);
+    q.Open();
     ShowRecordCount(q);
     Result_PC->setCurrentWidget(page);
   }
   ExportExcel_A->setEnabled(true);
 }
 
-void TMain_Frm::OpenWithProgress(Query& q) {
-  try {
-    q.Open();
-  } catch (...) {
-    delete loadProgress_;
-    loadProgress_ = nullptr;
-    throw;
-  }
-  delete loadProgress_;
-  loadProgress_ = nullptr;
+void TMain_Frm::LoadDirectory() {
+  // The progress dialog goes when the load ends, however it ends.
+  struct CloseProgress {
+    TMain_Frm* w;
+    ~CloseProgress() {
+      delete w->loadProgress_;
+      w->loadProgress_ = nullptr;
+    }
+  } close{this};
+  dm_->ADOConnection.EnsureOpen();
 }
 
-void TMain_Frm::ShowLoadProgress(long long done, long long total) {
+bool TMain_Frm::ShowLoadProgress(long long done, long long total) {
   // A large Access directory takes a while to load at the first search.
   if (!loadProgress_) {
-    if (done >= total) return;
-    loadProgress_ = new QProgressDialog(QStringLiteral("Loading the directory..."), QString(), 0, 1000, this);
+    if (done >= total) return true;
+    loadProgress_ = new QProgressDialog(QStringLiteral("Loading the directory..."), QStringLiteral("Cancel"), 0, 1000,
+                                        this);
+    loadProgress_->setObjectName(QStringLiteral("LoadProgress_Dlg"));
     loadProgress_->setWindowTitle(QApplication::applicationName());
-    loadProgress_->setCancelButton(nullptr);
     loadProgress_->setWindowModality(Qt::ApplicationModal);
-    loadProgress_->setMinimumDuration(500);
+    loadProgress_->setMinimumDuration(ProgressShowDelay(500));
     loadProgress_->setAutoClose(false);
   }
-  const int value = total > 0 ? static_cast<int>(std::min<long long>(1000, done * 1000 / total)) : 0;
-  loadProgress_->setValue(value);
+  if (!loadProgress_->wasCanceled()) {
+    const int value = total > 0 ? static_cast<int>(std::min<long long>(1000, done * 1000 / total)) : 0;
+    loadProgress_->setValue(value);
+  }
+  return !loadProgress_->wasCanceled();  // false stops the load
 }
 
 void TMain_Frm::SetStatusText(const QString& text) { StatusText_Lab->setText(text); }
@@ -271,6 +277,7 @@ void TMain_Frm::Contact_DBGridDblClick() {
 void TMain_Frm::SelectCat_AExecute() {
   RunGuarded(this, [this] {
     if (!ComanyCat_Dlg || !dm_) return;
+    LoadDirectory();
     CategoryTarget target{Category_Edt->text(), Category_Edt->toolTip(), CategoryCondition, Category_Chk->isChecked()};
     if (!RunCategoryPicker(*ComanyCat_Dlg, *dm_, target)) return;
     Category_Edt->setText(target.text);

@@ -7,7 +7,9 @@
 #include <filesystem>
 
 #include "app/HelpTools.h"
+#include "data/Connection.h"
 #include "data/ProgramFiles.h"
+#include "export/ExportProgress.h"
 
 namespace {
 
@@ -79,9 +81,23 @@ void ShowNotice(QWidget* parent, const QString& caption, const QString& text) {
   ShowBox(parent, QMessageBox::Information, caption, text);
 }
 
+namespace {
+int& ProgressDelayOverride() {
+  static int delay = -1;
+  return delay;
+}
+}  // namespace
+
+int ProgressShowDelay(int usual) { return ProgressDelayOverride() >= 0 ? ProgressDelayOverride() : usual; }
+void SetProgressShowDelay(int milliseconds) { ProgressDelayOverride() = milliseconds; }
+
 void RunGuarded(QWidget* parent, const std::function<void()>& work) {
   try {
     work();
+  } catch (const orbisk::LoadCancelled&) {
+    // The user stopped loading the directory: nothing to report.
+  } catch (const orbisk::ExportCancelled&) {
+    // The user stopped an export: nothing was written, nothing to report.
   } catch (const std::exception& e) {
     ShowError(parent, QString::fromUtf8(e.what()));
   } catch (...) {

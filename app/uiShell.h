@@ -31,6 +31,11 @@ void ShowMessage(QWidget* parent, const QString& text);
 // Shows an information box with its own caption.
 void ShowNotice(QWidget* parent, const QString& caption, const QString& text);
 
+// How long a progress dialog waits before it shows: `usual` milliseconds, or
+// what a test has set (a negative value restores the usual delays).
+int ProgressShowDelay(int usual);
+void SetProgressShowDelay(int milliseconds);
+
 // Runs a handler's work; whatever it throws is shown as an error message and the
 // program goes on. Every action and slot runs through this, so no exception
 // ever crosses Qt's event dispatch.

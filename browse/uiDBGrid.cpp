@@ -72,7 +72,7 @@ QVariant TQueryModel::data(const QModelIndex& index, int role) const {
         text = QString::fromUtf8(v.Bytes().data(), static_cast<qsizetype>(v.Bytes().size()));
       else
         text = QString::fromStdString(f->TextOf(v));
-      if (role == Qt::ToolTipRole && text.size() < 40) return {};
+      if (role == Qt::ToolTipRole && (text.isEmpty() || (text.size() < 40 && !col.fullTextTip))) return {};
       return text;
     }
     case Qt::TextAlignmentRole: return QVariant::fromValue(col.alignment | Qt::AlignVCenter);

@@ -19,6 +19,7 @@ struct GridColumn {
   bool link = false;        // underlined, in linkColor
   QColor linkColor = QColor(51, 51, 255);
   int widthChars = 0;       // 0: from the field's display width, capped
+  bool fullTextTip = false; // every non-empty cell's tool tip is its whole text (else long texts only)
 };
 
 class TQueryModel : public QAbstractTableModel {

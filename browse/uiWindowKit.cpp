@@ -1,7 +1,11 @@
 #include "browse/uiWindowKit.h"
 
 #include <QApplication>
+#include <QKeyEvent>
 #include <QMouseEvent>
+#include <QPainter>
+#include <QStyle>
+#include <QStyleOptionFocusRect>
 #include <QDialog>
 #include <QLabel>
 #include <QMessageBox>
@@ -53,4 +57,23 @@ QLabel* MakeTitlePanel(const QString& caption, QWidget* parent) {
 void TClickLabel::mouseReleaseEvent(QMouseEvent* e) {
   QLabel::mouseReleaseEvent(e);
   if (e->button() == Qt::LeftButton && rect().contains(e->position().toPoint())) emit clicked();
+}
+
+void TClickLabel::keyPressEvent(QKeyEvent* e) {
+  // A link reached with Tab opens with Space or Enter, as a button does.
+  if (e->modifiers() == Qt::NoModifier &&
+      (e->key() == Qt::Key_Space || e->key() == Qt::Key_Return || e->key() == Qt::Key_Enter)) {
+    emit clicked();
+    return;
+  }
+  QLabel::keyPressEvent(e);
+}
+
+void TClickLabel::paintEvent(QPaintEvent* e) {
+  QLabel::paintEvent(e);
+  if (!hasFocus()) return;
+  QPainter painter(this);
+  QStyleOptionFocusRect option;
+  option.initFrom(this);
+  style()->drawPrimitive(QStyle::PE_FrameFocusRect, &option, &painter, this);
 }

@@ -33,4 +33,6 @@ class TClickLabel : public QLabel {
   void clicked();
  protected:
   void mouseReleaseEvent(QMouseEvent* e) override;
+  void keyPressEvent(QKeyEvent* e) override;
+  void paintEvent(QPaintEvent* e) override;
 };

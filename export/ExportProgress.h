@@ -3,10 +3,17 @@
 // few hundred rows and once at the end; the window layer decides what to show.
 // Writers never process window events themselves.
 #include <functional>
+#include <stdexcept>
 
 namespace orbisk {
 
 using ExportProgress = std::function<void(long long rowsWritten)>;
+
+// Thrown from a progress report when the user stops the export; it travels
+// through the writer like any failure, so no file is left half written.
+struct ExportCancelled : std::runtime_error {
+  ExportCancelled() : std::runtime_error("The export was cancelled.") {}
+};
 
 class ProgressTicker {
  public:

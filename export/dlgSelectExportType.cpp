@@ -42,6 +42,7 @@ TExportType_Dlg::TExportType_Dlg(QWidget* parent) : QDialog(parent) {
   for (int t = 0; t < orbisk::kExportTypeCount; ++t) {
     auto* r = new QRadioButton(QString::fromUtf8(orbisk::ExportTypeInfoOf(t).radioItem), ExportType_Grp);
     ExportType_Buttons->addButton(r, t);
+    r->installEventFilter(this);
     radios->addWidget(r, t % 3, t / 3);
   }
   ExportType_Buttons->button(orbisk::etHtml)->setChecked(true);
@@ -124,6 +125,27 @@ void TExportType_Dlg::OuputFileOpen_BtnClick() {
   if (ExecModal(*OpenDialog) != QDialog::Accepted) return;
   const QStringList files = OpenDialog->selectedFiles();
   if (!files.isEmpty()) OutputFile_Edt->setText(files.first());
+}
+
+bool TExportType_Dlg::eventFilter(QObject* watched, QEvent* event) {
+  // The arrow keys step through the types in their order, wrapping round, as
+  // in any radio group; the items' two columns do not steer them.
+  if (event->type() == QEvent::KeyPress) {
+    auto* button = qobject_cast<QAbstractButton*>(watched);
+    const int id = button ? ExportType_Buttons->id(button) : -1;
+    const auto* key = static_cast<QKeyEvent*>(event);
+    int step = 0;
+    if (key->key() == Qt::Key_Down || key->key() == Qt::Key_Right) step = 1;
+    if (key->key() == Qt::Key_Up || key->key() == Qt::Key_Left) step = -1;
+    if (id >= 0 && step != 0 && key->modifiers() == Qt::NoModifier) {
+      QAbstractButton* next =
+          ExportType_Buttons->button((id + step + orbisk::kExportTypeCount) % orbisk::kExportTypeCount);
+      next->setFocus(Qt::TabFocusReason);
+      next->setChecked(true);
+      return true;
+    }
+  }
+  return QDialog::eventFilter(watched, event);
 }
 
 void TExportType_Dlg::keyPressEvent(QKeyEvent* e) {

@@ -40,6 +40,7 @@ class TExportType_Dlg : public QDialog {
   void OuputFileOpen_BtnClick();
 
  protected:
+  bool eventFilter(QObject* watched, QEvent* event) override;
   void keyPressEvent(QKeyEvent* e) override;
   void showEvent(QShowEvent* e) override;
 

@@ -7,11 +7,13 @@ TComanyCat_Dlg* ComanyCat_Dlg = nullptr;
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QLabel>
+#include <QLineEdit>
 #include <QPushButton>
 #include <QScrollBar>
 
 #include "app/uiShell.h"
 #include "browse/uiWindowKit.h"
+#include "data/SqlLike.h"
 #include "search/CategoryCondition.h"
 
 namespace {
@@ -41,7 +43,7 @@ TComanyCat_Dlg::TComanyCat_Dlg(orbisk::TDM& dm, QWidget* parent) : QDialog(paren
   SubCat_Lab = new QLabel(QStringLiteral("Sub Categaries"), this);
   // The designed "SectorName" column (a field the leaf query never returns) is left out.
   std::vector<GridColumn> sub = {{"RecNo", QStringLiteral("RecNo"), Qt::AlignHCenter, false, {}, 5},
-                                 {"SubCat_Text", QStringLiteral("Sub Categary Name"), Qt::AlignLeft, false, {}, 30},
+                                 {"SubCat_Text", QStringLiteral("Sub Categary Name"), Qt::AlignLeft, false, {}, 46, true},
                                  {"SubCat_Level", QStringLiteral("Sub Level"), Qt::AlignHCenter, false, {}, 6},
                                  {"MainCat_Text", QStringLiteral("MainCat")}};
   for (int i = 1; i <= 6; ++i)
@@ -50,6 +52,14 @@ TComanyCat_Dlg::TComanyCat_Dlg(orbisk::TDM& dm, QWidget* parent) : QDialog(paren
   SubCat_DBGrid->setObjectName(QStringLiteral("SubCat_DBGrid"));
   SubCat_DBGrid->setSelectionBehavior(QAbstractItemView::SelectRows);
   SubCat_DBGrid->setColumnResizing(true);
+  SubCatFilter_Edt = new QLineEdit(this);
+  SubCatFilter_Edt->setObjectName(QStringLiteral("SubCatFilter_Edt"));
+  SubCatFilter_Edt->setPlaceholderText(QStringLiteral("Filter sub-categories"));
+  SubCatFilter_Edt->setClearButtonEnabled(true);
+  SubCatFilter_Edt->setToolTip(QStringLiteral("Shows the sub-categories whose name holds this text"));
+  connect(SubCatFilter_Edt, &QLineEdit::textChanged, this, [this] { SubCatFilter_EdtChange(); });
+  // A new main category brings new rows: the filter applies to them too.
+  connect(SubCat_DBGrid->model(), &QAbstractItemModel::modelReset, this, [this] { SubCatFilter_EdtChange(); });
 
   OK_Btn = new QPushButton(QStringLiteral("&OK"), this);
   OK_Btn->setObjectName(QStringLiteral("OK_Btn"));
@@ -61,7 +71,10 @@ TComanyCat_Dlg::TComanyCat_Dlg(orbisk::TDM& dm, QWidget* parent) : QDialog(paren
 
   auto* grid = new QGridLayout(this);
   grid->addWidget(MainCat_Lab, 0, 0);
-  grid->addWidget(SubCat_Lab, 0, 1);
+  auto* subHead = new QHBoxLayout;
+  subHead->addWidget(SubCat_Lab);
+  subHead->addWidget(SubCatFilter_Edt, 1);
+  grid->addLayout(subHead, 0, 1);
   grid->addWidget(MainCat_DBGrid, 1, 0);
   grid->addWidget(SubCat_DBGrid, 1, 1);
   grid->setColumnStretch(1, 1);
@@ -129,6 +142,15 @@ void TComanyCat_Dlg::MainCat_DBGridCellClick() {
 }
 
 void TComanyCat_Dlg::SubCat_DBGridCellClick() { UpdateSelection(); }
+
+void TComanyCat_Dlg::SubCatFilter_EdtChange() {
+  const orbisk::Query& leaf = dm_.LeafCat_Q;
+  const orbisk::Field* name = leaf.Active() ? leaf.FindField("SubCat_Text") : nullptr;
+  const std::string pattern = "%" + SubCatFilter_Edt->text().toStdString() + "%";
+  const int rows = SubCat_DBGrid->model()->rowCount();
+  for (int r = 0; r < rows; ++r)
+    SubCat_DBGrid->setRowHidden(r, name && !orbisk::SqlLike(pattern, name->TextAt(r)));
+}
 
 bool RunCategoryPicker(TComanyCat_Dlg& dlg, orbisk::TDM& dm, CategoryTarget& target) {
   if (!dm.MainCat_Q.Active()) dm.MainCat_Q.Open();

@@ -9,6 +9,7 @@
 #include "data/uDM.h"
 
 class QLabel;
+class QLineEdit;
 class QPushButton;
 
 class TComanyCat_Dlg : public QDialog {
@@ -26,10 +27,14 @@ class TComanyCat_Dlg : public QDialog {
   void SubCat_DBGridCellClick();
   void MainCat_DBGridDblClick() { accept(); }
   void SubCat_DBGridDblClick() { accept(); }
+  // Shows only the sub-categories whose name holds the filter text, letter
+  // case ignored as in the searches' LIKE (% and _ are wildcards there too).
+  void SubCatFilter_EdtChange();
 
   QLabel* MainCat_Lab;
   TDBGrid* MainCat_DBGrid;
   QLabel* SubCat_Lab;
+  QLineEdit* SubCatFilter_Edt;
   TDBGrid* SubCat_DBGrid;
   // The current selection, what OK applies (the highlighted row is not it).
   QLabel* Selection_Lab;

@@ -3,6 +3,7 @@
 #include <QCoreApplication>
 #include <QFile>
 #include <QImageReader>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QMouseEvent>
 #include <QPointer>
@@ -149,6 +150,15 @@ bool TMap_Frm::eventFilter(QObject* watched, QEvent* event) {
     if (e->button() == Qt::LeftButton && c.kind != MapChoice::Kind::None && OnChoose) OnChoose(c);
   }
   return QWidget::eventFilter(watched, event);
+}
+
+void TMap_Frm::keyPressEvent(QKeyEvent* e) {
+  // Escape closes (hides) the map, as it closes any dialog.
+  if (e->key() == Qt::Key_Escape && e->modifiers() == Qt::NoModifier) {
+    close();
+    return;
+  }
+  QWidget::keyPressEvent(e);
 }
 
 TMap_Frm* ShowMapWindow(QWidget* owner, const QString& programFolder) {

@@ -35,6 +35,9 @@ class TMap_Frm : public QWidget {
   bool eventFilter(QObject* watched, QEvent* event) override;
   void showEvent(QShowEvent* e) override;
 
+ protected:
+  void keyPressEvent(QKeyEvent* e) override;
+
  private:
   void FormCreate(const QString& programFolder);
   void LoadRegions(const QString& programFolder);

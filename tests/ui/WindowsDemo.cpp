@@ -1,9 +1,11 @@
 // Shows each window in turn over the small test directory, for a look on a
-// real (virtual) screen: windows_demo <company|contact|category|map|about|export|chooser>.
+// real (virtual) screen: windows_demo <company|contact|category|category-filter|map|about|export|chooser>.
+// category-filter [TEXT [DIRECTORY]] types TEXT into the picker's filter, over DIRECTORY if given.
 #include <QAbstractButton>
 #include <QApplication>
 #include <QButtonGroup>
 #include <QFileDialog>
+#include <QLineEdit>
 #include <QTimer>
 #include <filesystem>
 #include <iostream>
@@ -20,9 +22,13 @@
 int main(int argc, char* argv[]) {
   QApplication app(argc, argv);
   const QString which = argc > 1 ? QString::fromLocal8Bit(argv[1]) : QStringLiteral("company");
-  const int tab = argc > 2 ? std::atoi(argv[2]) : 0;
+
+  const int tab = argc > 2 && which == QLatin1String("company") ? std::atoi(argv[2]) : 0;
   orbisk::testing::TempFolder folder;
   orbisk::testing::WriteSmallDirectory(folder.Path());
+  if (which == QLatin1String("category-filter") && argc > 3)
+    std::filesystem::copy_file(argv[3], folder.Path() + "Database/corpdir.mdb",
+                               std::filesystem::copy_options::overwrite_existing);
   std::filesystem::copy_file(ORBISK_BUILD_DIR "/bin/map.jpg", folder.Path() + "map.jpg");
   orbisk::TDM dm;
   dm.DataModuleCreate(folder.Path());
@@ -50,6 +56,16 @@ int main(int argc, char* argv[]) {
     CategoryTarget target;
     RunCategoryPicker(dlg, dm, target);
     std::cout << target.text.toStdString() << "\n";
+  } else if (which == QLatin1String("category-filter")) {
+    TComanyCat_Dlg dlg(dm);
+    const QString text = argc > 2 ? QString::fromLocal8Bit(argv[2]) : QStringLiteral("wholesale");
+    QTimer::singleShot(1500, &dlg, [&dlg, &dm, text] {
+      dm.MainCat_Q.MoveTo(dm.MainCat_Q.RecordCount() / 2);
+      dm.OpenLeafCategories(dm.MainCat_Q.FieldByName("Cat_Code").AsString());
+      dlg.SubCatFilter_Edt->setText(text);
+    });
+    CategoryTarget target;
+    RunCategoryPicker(dlg, dm, target);
   } else if (which == QLatin1String("map")) {
     ShowMapWindow(nullptr, QString::fromStdString(folder.Path()));
     return app.exec();
