@@ -35,7 +35,7 @@ constexpr int kSourceFd = 3;
 constexpr int kProgressFd = 4;
 // What is kept of the importer's standard error (libmdb may print without end).
 constexpr size_t kStderrKept = 4096;
-constexpr auto kProgressEvery = std::chrono::milliseconds(200);
+constexpr auto kProgressEvery = std::chrono::milliseconds(50);
 
 struct Pipe {
   int fd[2] = {-1, -1};
