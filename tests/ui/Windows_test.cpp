@@ -4,6 +4,7 @@
 #include <QFile>
 #include <QImage>
 #include <QImageReader>
+#include <QMenu>
 #include <QMouseEvent>
 #include <QPlainTextEdit>
 #include <QPushButton>
@@ -72,6 +73,7 @@ class WindowsTest : public QObject {
   void companyDetailsKeepTabAndFollowNextCompany();
   void companyDetailsFailureStillShowsWindow();
   void contactGridDoubleClickOpensMail();
+  void detailGridMenusOpenMailAndOfferNoExport();
   void contactWindow();
   void pickerMainThenLeaf();
   void pickerKeepsChoiceAndIgnoresKeyboard();
@@ -201,6 +203,43 @@ void WindowsTest::contactGridDoubleClickOpensMail() {
   const QModelIndex email = dlg.Contact_DBGrid->model()->index(0, 3);
   QCOMPARE(email.data(Qt::ForegroundRole).value<QBrush>().color(), QColor(0, 0, 255));
   QVERIFY(email.data(Qt::FontRole).value<QFont>().underline());
+}
+
+void WindowsTest::detailGridMenusOpenMailAndOfferNoExport() {
+  Run(dm->Company_Q, "select * from Company_Info where Company_ID = 1");
+  TCompany_Dlg dlg(*dm);
+  QStringList contactMenu, nameMenu, productMenu;
+  auto names = [](const QMenu& m) {
+    QStringList r;
+    for (QAction* a : m.actions())
+      if (!a->isSeparator()) r << a->objectName();
+    return r;
+  };
+  ModalSeam() = [&](QDialog& d) {
+    dlg.CompanyInfo_PC->setCurrentWidget(dlg.Contact_TS);
+    d.show();
+    if (!QTest::qWaitForWindowExposed(&d)) return int(QDialog::Rejected);
+    TDBGrid* grid = dlg.Contact_DBGrid;
+    std::unique_ptr<QMenu> menu = grid->ContextMenuAt(grid->visualRect(grid->model()->index(0, 3)).center());
+    contactMenu = names(*menu);
+    for (QAction* a : menu->actions())
+      if (a->objectName() == QLatin1String("SendEmail")) a->trigger();
+    // An empty e-mail cell offers no mail; a plain cell neither.
+    menu = grid->ContextMenuAt(grid->visualRect(grid->model()->index(1, 3)).center());
+    nameMenu = names(*menu);
+    dlg.CompanyInfo_PC->setCurrentWidget(dlg.PSL_TS);
+    QTest::qWait(10);
+    TDBGrid* products = dlg.PSL_DBGrid;
+    menu = products->ContextMenuAt(products->visualRect(products->model()->index(0, 1)).center());
+    productMenu = names(*menu);
+    d.hide();
+    return int(QDialog::Rejected);
+  };
+  dlg.OpenCompanyDetails();
+  QCOMPARE(contactMenu, (QStringList{"Copy", "CopyWithTitles", "SendEmail"}));
+  QCOMPARE(opened, (QStringList{"mailto:ann@prairie.ca|"}));
+  QCOMPARE(nameMenu, (QStringList{"Copy", "CopyWithTitles"}));
+  QCOMPARE(productMenu, (QStringList{"Copy", "CopyWithTitles"}));
 }
 
 void WindowsTest::contactWindow() {
