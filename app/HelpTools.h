@@ -12,6 +12,7 @@ inline constexpr const char* kHomePage = "https://www.orbisk.ca";
 inline constexpr const char* kProductsPage = "https://www.orbisk.ca/products.htm";
 inline constexpr const char* kSupportMail = "support@orbisk.ca";
 inline constexpr const char* kHelpPage = "Help/orbisk_help.htm";
+inline constexpr const char* kHelpPageFrench = "Help/orbisk_help_fr.htm";
 
 // The old version record: major, minor, build, platform id, service-pack text.
 struct VersionRecord {

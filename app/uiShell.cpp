@@ -2,11 +2,13 @@
 
 #include <QApplication>
 #include <QDesktopServices>
+#include <QFileInfo>
 #include <QMessageBox>
 #include <exception>
 #include <filesystem>
 
 #include "app/HelpTools.h"
+#include "app/uiLanguage.h"
 #include "data/Connection.h"
 #include "data/ProgramFiles.h"
 #include "export/ExportProgress.h"
@@ -66,7 +68,12 @@ void ShellOpenWrittenFile(const QString& fileName) {
 }
 
 void OpenHelpPage() {
-  ShellOpen(QString::fromStdString(orbisk::ResolveIgnoringCase(orbisk::ProgramFolder() + orbisk::kHelpPage)));
+  // The page in the interface's language; the English one when that is missing.
+  const std::string folder = orbisk::ProgramFolder();
+  std::string page = orbisk::ResolveIgnoringCase(folder + HelpPageFor(PreferredInterfaceLanguage()));
+  if (!QFileInfo(QString::fromStdString(page)).isFile())
+    page = orbisk::ResolveIgnoringCase(folder + orbisk::kHelpPage);
+  ShellOpen(QString::fromStdString(page));
 }
 
 void OpenHomePage() { ShellOpen(QString::fromLatin1(orbisk::kHomePage)); }
