@@ -3,6 +3,7 @@
 // as every window test runs and once more with French preferred
 // (ORBISK_EXPECT_LANGUAGE=fr says which run this is).
 #include <QFileInfo>
+#include <QLineEdit>
 #include <QTest>
 
 #include "app/uiLanguage.h"
