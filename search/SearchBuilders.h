@@ -3,6 +3,8 @@
 // copied into a plain struct so that the statements are pure functions of it.
 #include <string>
 
+#include "data/SqlLike.h"
+
 namespace orbisk {
 
 // The controls of the search panel, as texts and ticks, read when a search starts.
@@ -45,7 +47,16 @@ struct SearchPanel {
   bool WithContactEmail_Chk = false;
 
   int OrderBy_Index = 0;  // 0 "None" .. 5 "Year Established"
+
+  // "Ignore accents": the statements stay as they are; only the engine's LIKE
+  // folds accents away for that search.
+  bool IgnoreAccents_Chk = false;
 };
+
+// How the LIKE conditions of a search from this panel compare text.
+inline LikeFold LikeFoldOf(const SearchPanel& p) {
+  return p.IgnoreAccents_Chk ? LikeFold::CaseAndAccents : LikeFold::Case;
+}
 
 // Messages of a panel that cannot be searched.
 inline constexpr const char* kEmployeesNeedNumber = "\"Number of Employees\" needs a whole number.";
