@@ -1,5 +1,7 @@
 #include "app/ProgramArguments.h"
 
+#include "OrbiskVersion.h"
+
 namespace orbisk {
 
 ProgramArguments ParseProgramArguments(const std::vector<std::string>& args) {

@@ -2,6 +2,8 @@
 // result pages, actions and the application-wide key and wheel handling.
 #include "app/frmMain.h"
 
+#include "OrbiskVersion.h"
+
 #include <QAction>
 #include <cmath>
 #include <QApplication>
@@ -137,7 +139,7 @@ TMain_Frm::~TMain_Frm() {
 
 void TMain_Frm::FormCreate() {
   ProgramFolder = QString::fromStdString(orbisk::ProgramFolder());
-  setWindowTitle(QStringLiteral("Orbisk 1.02"));
+  setWindowTitle(QStringLiteral("Orbisk " ORBISK_VERSION));
   QueryContact_Btn->setEnabled(true);
   CategoryCondition.clear();
   // The banner paints its own colour, not the themed background.

@@ -17,7 +17,6 @@ using namespace orbisk;
 
 namespace {
 
-constexpr int kCompanies = 40000;
 
 void Exec(sqlite3* db, const std::string& sql) {
   char* err = nullptr;
@@ -30,7 +29,7 @@ void Exec(sqlite3* db, const std::string& sql) {
 
 // Company rows much like a directory's: names with accents and apostrophes,
 // addresses, telephone numbers, some empty values.
-void FillCompanies(sqlite3* db) {
+void FillCompanies(sqlite3* db, int companies) {
   static const char* kWords[] = {"Prairie", "Société", "Northern", "Québec", "O'Brien", "Maple", "Atlantic",
                                  "Générale", "Pacific", "Laurentian", "Bank", "Tools", "Bakery", "Systems"};
   static const char* kCities[] = {"Winnipeg, Manitoba", "Montréal, Quebec", "Toronto, Ontario",
@@ -43,7 +42,7 @@ void FillCompanies(sqlite3* db) {
                      " TelAreaCode, Telephone, Toll_Free_Phone, Fax, Email, Website_URL, Exporting, Year_Established,"
                      " Number_of_Employees) VALUES (?,?,?,?,?,?,?,?,?,?,?,?,?)",
                      -1, &st, nullptr);
-  for (int i = 1; i <= kCompanies; ++i) {
+  for (int i = 1; i <= companies; ++i) {
     int city = i % 6;
     std::string name = std::string(kWords[i % 14]) + " " + kWords[(i / 14) % 14] + " " + std::to_string(i) + " Ltd";
     std::string address = std::to_string(i % 999 + 1) + " " + kWords[(i / 7) % 14] + " Street, " + kCities[city];
@@ -73,20 +72,20 @@ void FillCompanies(sqlite3* db) {
 
 }  // namespace
 
-int main() {
+int main(int argc, char** argv) {
+  const int companies = static_cast<int>(bench::Option(argc, argv, "--companies", 40000));
+  const int runs = static_cast<int>(bench::Option(argc, argv, "--runs", 3));
   Connection c;
   c.OpenMemory();
   for (const auto& t : DirectoryTables()) Exec(c.Handle(), CreateTableStatement(t));
-  FillCompanies(c.Handle());
+  FillCompanies(c.Handle(), companies);
   Query q("Company_Q", &c);
   q.DeclareFields(CompanyQueryFields());
   q.OnCalcFields = TDM::RecNoCalcFields;
   q.SetSQL("select * from Company_Info order by Company_ID");
   q.Open();
 
-  const std::string dir = "/tmp/orbisk-bench";
-  std::filesystem::create_directories(dir);
-  const std::string file = dir + "/access-write-" + std::to_string(kCompanies) + ".mdb";
+  const std::string file = bench::Folder() + "/access-write-" + std::to_string(companies) + ".mdb";
   long long written = 0;
   auto write = [&] {
     std::filesystem::remove(file);
@@ -95,12 +94,13 @@ int main() {
   };
   auto read = [&] {
     std::string cmd = "mdb-export '" + file + "' Company > /dev/null";
-    if (std::system(cmd.c_str()) != 0) std::printf("mdb-export failed\n");
+    if (std::system(cmd.c_str()) != 0) throw std::runtime_error("mdb-export failed");
   };
   write();  // the file mdb-export reads
-  bench::Pair p = bench::BestOf(3, write, read);
+  bench::Pair p = bench::BestOf(runs, write, read);
   std::printf("rows written %lld, file %.1f MB\n", written,
               static_cast<double>(std::filesystem::file_size(file)) / (1 << 20));
-  bench::Report("Access export of 40,000 companies vs mdb-export reading them", p, 1.0);
-  return 0;
+  const std::string what = "Access export of " + std::to_string(companies) + " companies vs mdb-export reading them";
+  bench::Report(what.c_str(), p, 1.0);
+  return written == companies ? 0 : 1;
 }

@@ -5,7 +5,7 @@
 // the end. Each runs in a process of its own, whose peak resident size
 // (ru_maxrss) is reported against the size of the page.
 //
-//   bench_html_page_memory [companies] [megabytes]   (defaults 2000 and 350)
+//   bench_html_page_memory [--companies N] [--megabytes M]   (defaults 2000 and 350)
 #include <sys/resource.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -91,10 +91,10 @@ Peak Measure(bool streaming, const std::string& directory, const std::string& te
 }  // namespace
 
 int main(int argc, char** argv) {
-  const int companies = argc > 1 ? std::atoi(argv[1]) : 2000;
-  const long long megabytes = argc > 2 ? std::atoll(argv[2]) : 350;
+  const int companies = static_cast<int>(bench::Option(argc, argv, "--companies", 2000));
+  const long long megabytes = bench::Option(argc, argv, "--megabytes", 350);
   const std::string directory = bench::GeneratedDirectory(companies);
-  const std::string work = "/tmp/orbisk-bench/html-page";
+  const std::string work = bench::Folder() + "/html-page";
   std::filesystem::create_directories(work);
 
   // One row's body: the company's fields and enough fixed text to reach the page size.
@@ -126,5 +126,5 @@ int main(int argc, char** argv) {
               streamed.peakKb <= 120 * 1024 && same ? "ok" : "OVER");
   std::filesystem::remove(ours);
   std::filesystem::remove(peer);
-  return 0;
+  return same ? 0 : 1;
 }

@@ -1,21 +1,23 @@
 // orbisk-cli: the searches and exports of the window, from a shell.
 #include <unistd.h>
 
+#include <cerrno>
+#include <csignal>
+
 #include <algorithm>
 #include <cstdio>
 #include <cstdlib>
-#include <filesystem>
-#include <fstream>
-#include <iterator>
 #include <iostream>
 #include <optional>
 #include <stdexcept>
 #include <string>
 #include <vector>
 
+#include "OrbiskVersion.h"
 #include "browse/FillFieldMemo.h"
 #include "browse/ResultColumns.h"
 #include "export/ExportDispatch.h"
+#include "export/db2csv.h"
 #include "data/ProgramFiles.h"
 #include "data/uDM.h"
 #include "search/CategoryCondition.h"
@@ -29,6 +31,9 @@ namespace {
 constexpr int kOk = 0;
 constexpr int kError = 1;
 constexpr int kUsage = 2;
+// The reader closed standard output before every row was written (`| head`):
+// the status of a program stopped by SIGPIPE, without a word on standard error.
+constexpr int kOutputClosed = 128 + SIGPIPE;
 
 const char* const kHelp =
     "Usage:\n"
@@ -71,7 +76,8 @@ const char* const kHelp =
     "\n"
     "Without --export the rows go to standard output: an aligned table on a terminal,\n"
     "otherwise CSV exactly as --export csv writes it.\n"
-    "Exit status: 0 success, 1 error, 2 usage error.\n";
+    "Exit status: 0 success, 1 error, 2 usage error, 141 the reader closed standard output\n"
+    "before everything was written.\n";
 
 struct UsageError : std::runtime_error {
   using std::runtime_error::runtime_error;
@@ -299,23 +305,12 @@ int ExportTypeByName(const std::string& name) {
   throw UsageError("unknown export type '" + name + "'");
 }
 
-// Exactly what --export csv writes, for standard output that is not a terminal.
-std::string CsvText(Query& q) {
-  std::string dir = std::filesystem::temp_directory_path() / "orbisk-cli-XXXXXX";
-  if (!mkdtemp(dir.data())) throw std::runtime_error("Cannot create a temporary folder.");
-  struct Remove {
-    std::string d;
-    ~Remove() {
-      std::error_code ec;
-      std::filesystem::remove_all(d, ec);
-    }
-  } remove{dir};
-  ExportRequest request;
-  request.type = etCsv;
-  request.fileName = dir + "/rows.csv";
-  RunExport(q, request);
-  std::ifstream in(request.fileName, std::ios::binary);
-  return std::string(std::istreambuf_iterator<char>(in), {});
+// Exactly what --export csv writes, for standard output that is not a terminal,
+// written as the rows are walked.
+void WriteCsv(Query& q) {
+  TextStreamWriter out(STDOUT_FILENO);
+  ExportToCSV(q, out, kCsvLongestText, true);
+  out.Flush();
 }
 
 int RunSearch(TDM& dm, Options& o) {
@@ -359,7 +354,8 @@ int RunSearch(TDM& dm, Options& o) {
   if (isatty(STDOUT_FILENO)) {
     PrintTable(q, company ? CompanyResultColumns() : ContactResultColumns());
   } else {
-    std::cout << CsvText(q);
+    std::cout.flush();
+    WriteCsv(q);
   }
   return kOk;
 }
@@ -378,7 +374,6 @@ int RunCategories(TDM& dm, const Options& o) {
   for (dm.MainCat_Q.First(); !dm.MainCat_Q.Eof(); dm.MainCat_Q.Next())
     known = known || dm.MainCat_Q.FieldByName("Cat_Code").AsString() == code;
   if (!known) throw std::runtime_error("Unknown category code '" + code + "'.");
-  dm.LeafCat_Q.Open();
   dm.OpenLeafCategories(code);
   Query& leaf = dm.LeafCat_Q;
   static const char* const columns[] = {"SubCat_Code", "SubCat_Text", "SubCat_Level", "MainCat_Text",
@@ -436,9 +431,11 @@ int main(int argc, char** argv) {
     return kOk;
   }
   if (o.command == "version") {
-    std::cout << "orbisk-cli 1.02\n";
+    std::cout << "orbisk-cli " ORBISK_VERSION "\n";
     return kOk;
   }
+  // A closed pipe is an error of write(), not a signal that ends the program.
+  std::signal(SIGPIPE, SIG_IGN);
   try {
     TDM dm;
     dm.DataModuleCreate(ProgramFolder(), o.database ? *o.database : DefaultDirectoryFile(ProgramFolder()));
@@ -450,10 +447,13 @@ int main(int argc, char** argv) {
     else rc = RunDetails(dm, o);
     std::cout.flush();
     if (!std::cout) {
+      if (errno == EPIPE) return kOutputClosed;
       std::cerr << "orbisk-cli: cannot write to standard output\n";
       return kError;
     }
     return rc;
+  } catch (const StreamClosed&) {
+    return kOutputClosed;
   } catch (const std::exception& e) {
     std::cerr << e.what() << '\n';
     return kError;

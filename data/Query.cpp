@@ -82,15 +82,24 @@ bool DecodeDateValue(const ValueView& v, DateTimeParts& p) {
     return std::sscanf(t->c_str(), "%d:%d:%d", &p.hour, &p.minute, &p.second) >= 2;
   }
   if (v.kind() != Value::Kind::Integer && v.kind() != Value::Kind::Real) return false;
-  // Days since 1899-12-30, the classic date serial.
-  double serial = v.AsReal();
-  long long days = static_cast<long long>(serial < 0 ? serial - 1 + 1e-9 : serial);
+  // Days since 1899-12-30, the classic date serial: the whole part counts days
+  // toward zero and the fraction's absolute value is the time of day, so -1.25
+  // is 1899-12-29 06:00. The time is rounded to the second; a time that rounds
+  // up to 24:00 is midnight of the next day.
+  const double serial = v.AsReal();
+  // Years 1 to 9999, as the classic dates reach; anything else (and NaN) is no date.
+  if (!(serial > -693594.0 && serial < 2958466.0)) return false;
+  long long days = static_cast<long long>(serial);  // truncates toward zero
   double frac = serial - static_cast<double>(days);
   if (frac < 0) frac = -frac;
   long long secs = static_cast<long long>(frac * 86400.0 + 0.5);
+  if (secs >= 86400) {
+    secs -= 86400;
+    ++days;
+  }
   std::time_t tt = static_cast<std::time_t>((days - 25569) * 86400LL);
   std::tm tm{};
-  gmtime_r(&tt, &tm);
+  if (!gmtime_r(&tt, &tm)) return false;
   p.year = tm.tm_year + 1900, p.month = tm.tm_mon + 1, p.day = tm.tm_mday;
   p.hour = static_cast<int>(secs / 3600), p.minute = static_cast<int>(secs / 60 % 60),
   p.second = static_cast<int>(secs % 60);

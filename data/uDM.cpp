@@ -137,8 +137,10 @@ void TDM::OpenDetail(Query& detail) {
 }
 
 void TDM::OpenLeafCategories(const std::string& code) {
+  // The list already shows that main category only while it is open: a query
+  // that was never opened, or whose last opening failed, runs again.
   const Value& current = LeafCat_Q.Param("Cat_Code");
-  if (!current.IsNull() && current.AsText() == code) return;
+  if (LeafCat_Q.Active() && !current.IsNull() && current.AsText() == code) return;
   LeafCat_Q.DisableControls();
   try {
     LeafCat_Q.SetParam("Cat_Code", Value(code));

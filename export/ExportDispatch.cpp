@@ -41,7 +41,7 @@ ExportOutcome RunExport(Query& source, const ExportRequest& request, const Excel
       outcome.fileName = WorkbookFileName(request.fileName);  // a bare name gets .xlsx
       break;
     }
-    case etCsv: ExportToCSV(source, request.fileName, 8000, true, progress); break;
+    case etCsv: ExportToCSV(source, request.fileName, kCsvLongestText, true, progress); break;
     case etXml: SaveQueryAsXml(source, request.fileName, progress); break;
     case etHtml: ExportHtmlByTemplate(source, request.templateFile, request.fileName, progress); break;
     case etColumn:

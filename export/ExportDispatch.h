@@ -12,6 +12,9 @@
 
 namespace orbisk {
 
+// The CSV export's longest text: a text of this many characters or more is written as "".
+inline constexpr int kCsvLongestText = 8000;
+
 struct ExportRequest {
   int type = etHtml;
   std::string fileName;      // as typed, blanks included

@@ -4,7 +4,10 @@
 #include <langinfo.h>
 #include <locale.h>
 
+#include <unistd.h>
+
 #include <cerrno>
+#include <cstring>
 
 #include "strutil/TextUtil.h"
 
@@ -112,6 +115,52 @@ std::string DecodeText(std::string_view bytes, const std::string& codeset) {
   }
   iconv_close(cd);
   return out;
+}
+
+TextStreamWriter::TextStreamWriter(int fd, const std::string& codeset) : fd_(fd), encoder_(codeset) {
+  buf_.reserve(kBlock);
+}
+
+TextStreamWriter::~TextStreamWriter() {
+  try {
+    Flush();
+  } catch (...) {
+    // The owner's own Flush reports failures; a destructor cannot.
+  }
+}
+
+void TextStreamWriter::Write(std::string_view utf8) {
+  const std::string_view bytes = encoder_.Encode(utf8);
+  if (buf_.size() + bytes.size() > kBlock) {
+    Flush();
+    if (bytes.size() >= kBlock) {
+      WriteAll(bytes);
+      return;
+    }
+  }
+  buf_.append(bytes);
+}
+
+void TextStreamWriter::Flush() {
+  if (buf_.empty()) return;
+  WriteAll(buf_);
+  buf_.clear();
+}
+
+void TextStreamWriter::WriteAll(std::string_view bytes) {
+  if (failed_) throw std::runtime_error("Cannot write to the output.");
+  while (!bytes.empty()) {
+    const ssize_t n = ::write(fd_, bytes.data(), bytes.size());
+    if (n < 0 && errno == EINTR) continue;
+    if (n <= 0) {
+      const int error = n < 0 ? errno : EIO;
+      failed_ = true;
+      buf_.clear();
+      if (error == EPIPE) throw StreamClosed();
+      throw std::runtime_error(std::string("Cannot write to the output: ") + std::strerror(error));
+    }
+    bytes.remove_prefix(static_cast<size_t>(n));
+  }
 }
 
 TextFileWriter::TextFileWriter(std::string path, const std::string& codeset)

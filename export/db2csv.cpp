@@ -1,5 +1,7 @@
 #include "export/db2csv.h"
 
+#include <charconv>
+#include <string_view>
 #include <vector>
 
 #include "export/TextFile.h"
@@ -51,7 +53,7 @@ CsvClass ClassOf(TFieldType type) {
 }
 
 // Characters, not bytes: a UTF-8 text counts each letter once.
-bool ShorterThan(const std::string& text, int limit) {
+bool ShorterThan(std::string_view text, int limit) {
   if (text.size() < static_cast<size_t>(limit < 0 ? 0 : limit)) return true;
   long long chars = 0;
   for (unsigned char c : text)
@@ -59,21 +61,51 @@ bool ShorterThan(const std::string& text, int limit) {
   return chars < limit;
 }
 
-// CR LF pairs read "[Return]" and double quotes are doubled; a lone CR or LF stays.
-void AppendQuoted(std::string& line, const std::string& text) {
+// CR LF pairs read "[Return]" and double quotes are doubled; a lone CR or LF
+// stays. Runs without either character are appended whole.
+void AppendQuoted(std::string& line, std::string_view text) {
   line += '"';
+  size_t from = 0;
   for (size_t i = 0; i < text.size(); ++i) {
-    char c = text[i];
-    if (c == '\r' && i + 1 < text.size() && text[i + 1] == '\n') {
+    const char c = text[i];
+    if (c == '"') {
+      line.append(text.data() + from, i + 1 - from);
+      line += '"';
+      from = i + 1;
+    } else if (c == '\r' && i + 1 < text.size() && text[i + 1] == '\n') {
+      line.append(text.data() + from, i - from);
       line += "[Return]";
+      from = i + 2;
       ++i;
-    } else if (c == '"') {
-      line += "\"\"";
-    } else {
-      line += c;
     }
   }
+  line.append(text.data() + from, text.size() - from);
   line += '"';
+}
+
+// A field's value text appended to the line, without a string of its own for
+// the common cells (stored texts and integers).
+void AppendValueText(std::string& line, const Field& field, CsvClass cls, int longestText) {
+  const ValueView v = field.View();
+  if (field.ShowsTextAsStored()) {
+    if (v.kind() == ValueKind::Integer && cls == CsvClass::Plain) {
+      char buf[24];
+      const auto r = std::to_chars(buf, buf + sizeof buf, v.AsInteger());
+      line.append(buf, r.ptr);
+      return;
+    }
+    if (v.kind() == ValueKind::Text || v.kind() == ValueKind::Null) {
+      const std::string_view text = v.Bytes();
+      if (cls == CsvClass::Plain) line.append(text);
+      else if (ShorterThan(text, longestText)) AppendQuoted(line, text);
+      else line += "\"\"";
+      return;
+    }
+  }
+  const std::string text = field.TextOf(v);
+  if (cls == CsvClass::Plain) line += text;
+  else if (ShorterThan(text, longestText)) AppendQuoted(line, text);
+  else line += "\"\"";
 }
 
 }  // namespace
@@ -81,6 +113,12 @@ void AppendQuoted(std::string& line, const std::string& text) {
 void ExportToCSV(Query& query, const std::string& fileName, int longestText, bool withHeader,
                  const ExportProgress& progress) {
   TextFileWriter out(fileName);
+  // The last progress report comes before the file replaces the target: a stop there leaves it as it was.
+  ExportToCSV(query, static_cast<TextSink&>(out), longestText, withHeader, progress);
+  out.Commit();
+}
+
+void ExportToCSV(Query& query, TextSink& out, int longestText, bool withHeader, const ExportProgress& progress) {
   ScopedDateFormats formats("yyyy-mm-dd", "hh:mm:ss");
   const std::vector<Field>& fields = query.Fields();
   std::string line;
@@ -101,14 +139,7 @@ void ExportToCSV(Query& query, const std::string& fileName, int longestText, boo
     line.clear();
     for (size_t i = 0; i < fields.size(); ++i) {
       if (classes[i] == CsvClass::Skipped) continue;
-      std::string text = fields[i].AsString();
-      if (classes[i] == CsvClass::Plain) {
-        line += text;
-      } else if (ShorterThan(text, longestText)) {
-        AppendQuoted(line, text);
-      } else {
-        line += "\"\"";
-      }
+      AppendValueText(line, fields[i], classes[i], longestText);
       line += ',';
     }
     if (!line.empty()) line.pop_back();
@@ -116,8 +147,7 @@ void ExportToCSV(Query& query, const std::string& fileName, int longestText, boo
     out.Write(line);
     ticker.Row();
   }
-  ticker.Done();  // before the file replaces the target: a stop there leaves it as it was
-  out.Commit();
+  ticker.Done();
 }
 
 }  // namespace orbisk

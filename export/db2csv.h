@@ -6,6 +6,7 @@
 #include "data/FieldType.h"
 #include "data/Query.h"
 #include "export/ExportProgress.h"
+#include "export/TextFile.h"
 
 namespace orbisk {
 
@@ -21,6 +22,10 @@ bool IsPlainFieldType(TFieldType type);
 // times hh:mm:ss while it runs. The file is written whole or not at all;
 // failures throw.
 void ExportToCSV(Query& query, const std::string& fileName, int longestText, bool withHeader,
+                 const ExportProgress& progress = {});
+// The same lines written to a sink as the rows are walked (standard output,
+// a pipe); nothing is kept back beyond the sink's own buffer.
+void ExportToCSV(Query& query, TextSink& out, int longestText, bool withHeader,
                  const ExportProgress& progress = {});
 
 }  // namespace orbisk

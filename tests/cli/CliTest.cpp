@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
+#include <sqlite3.h>
 #include <sys/wait.h>
+#include <unistd.h>
 
 #include <cstdio>
 #include <filesystem>
@@ -24,11 +26,13 @@ std::string ReadFile(const std::string& path) {
   return std::string(std::istreambuf_iterator<char>(in), {});
 }
 
-// Runs orbisk-cli with the given arguments (already quoted for the shell).
-CliRun Cli(const std::string& args) {
+// Runs orbisk-cli with the given arguments (already quoted for the shell),
+// with `env` ("NAME=value ...") added to its environment.
+CliRun Cli(const std::string& args, const std::string& env = "") {
   static TempFolder scratch;
   const std::string errFile = scratch.Path() + "stderr";
-  std::string cmd = std::string(ORBISK_CLI) + " " + args + " 2>" + errFile + " </dev/null";
+  std::string cmd = (env.empty() ? "" : "env " + env + " ") + ORBISK_CLI + " " + args + " 2>" + errFile +
+                    " </dev/null";
   std::unique_ptr<FILE, int (*)(FILE*)> p(popen(cmd.c_str(), "r"), pclose);
   CliRun r;
   char buf[4096];
@@ -92,6 +96,8 @@ TEST_F(CliOnSmallDirectory, SearchPrintsTheRowsAsCsvWhenNotATerminal) {
 
 TEST_F(CliOnSmallDirectory, CategoriesDetailsAndCategoryConditions) {
   EXPECT_EQ(Cli(Db() + "categories").out, "Abor\tAboriginal Businesses\nAgri\tAgriculture\n");
+  // The start category of the leaf list is listed like any other.
+  EXPECT_EQ(Cli(Db() + "categories Abor").out, "1_1\tAboriginal Crafts\t1\tAboriginal Businesses\tAboriginal Crafts\t\t\t\t\t\n");
   CliRun r = Cli(Db() + "categories Agri");
   EXPECT_EQ(r.out,
             "2_1\tGrain Farming\t1\tAgriculture\tGrain Farming\t\t\t\t\t\n"
@@ -208,4 +214,80 @@ TEST_F(CliOnSmallDirectory, IgnoreAccentsChangesTheMatchNotTheStatement) {
   // It belongs to the search command only, and the help names it.
   EXPECT_EQ(Cli(Db() + "categories --ignore-accents").status, 2);
   EXPECT_NE(Cli("--help").out.find("--ignore-accents"), std::string::npos);
+}
+
+namespace {
+
+// The small directory with `count` more companies whose texts hold accents,
+// double quotes, CR LF pairs, lone line feeds and nulls: a CSV of some megabytes.
+void AddCompanies(const std::string& db, int count) {
+  sqlite3* h = nullptr;
+  ASSERT_EQ(sqlite3_open(db.c_str(), &h), SQLITE_OK);
+  orbisk::testing::Exec(h,
+      "WITH RECURSIVE n(i) AS (SELECT 100 UNION ALL SELECT i + 1 FROM n WHERE i < " + std::to_string(99 + count) +
+      ") INSERT INTO Company_Info (Company_ID, Company_Name, Location_Address, Location_Address_Postal,"
+      " TelAreaCode, Telephone, Email, Website_URL, Exporting, Year_Established, Number_of_Employees)"
+      " SELECT i, 'Société \"Étoile\" ' || i, i || ' Rue Principale' || char(13, 10) || 'Montréal, Quebec',"
+      " 'H2X 1Y' || (i % 10), '514', '(514) 555-' || (1000 + i % 9000),"
+      " CASE WHEN i % 3 = 0 THEN NULL ELSE 'info' || i || '@etoile.ca' END,"
+      " 'www.etoile' || i || '.ca' || char(10) || 'x', 'Yes', 1900 + i % 120,"
+      " CASE WHEN i % 5 = 0 THEN NULL ELSE i % 700 END FROM n");
+  sqlite3_close(h);
+}
+
+}  // namespace
+
+TEST_F(CliOnSmallDirectory, StandardOutputCarriesTheBytesOfTheCsvExport) {
+  AddCompanies(db, 6000);
+  for (const char* order : {"none", "name"}) {
+    const std::string search = Db() + "search company --top all --order-by " + order;
+    const std::string file = folder.Path() + "rows-" + order + ".csv";
+    CliRun exported = Cli(search + " --export csv --output '" + file + "'");
+    ASSERT_EQ(exported.status, 0) << exported.err;
+    // Streamed as the rows are written: no temporary file is needed anywhere.
+    CliRun streamed = Cli(search, "TMPDIR=" + folder.Path() + "no-such-folder");
+    ASSERT_EQ(streamed.status, 0) << streamed.err;
+    EXPECT_EQ(streamed.err, "");
+    const std::string bytes = ReadFile(file);
+    EXPECT_GT(bytes.size(), 1u << 20);  // many blocks of the stream
+    EXPECT_TRUE(streamed.out == bytes) << "standard output differs from the exported file (" << streamed.out.size()
+                                       << " against " << bytes.size() << " bytes)";
+    EXPECT_NE(bytes.find("\"Société \"\"Étoile\"\" 100\",\"100 Rue Principale[Return]Montréal, Quebec\""),
+              std::string::npos);
+  }
+}
+
+TEST_F(CliOnSmallDirectory, AReaderThatClosesThePipeEndsTheProgramQuietly) {
+  AddCompanies(db, 6000);
+  const std::string errFile = folder.Path() + "stderr";
+  int fds[2];
+  ASSERT_EQ(pipe(fds), 0);
+  const pid_t pid = fork();
+  ASSERT_GE(pid, 0);
+  if (pid == 0) {
+    dup2(fds[1], 1);
+    close(fds[0]);
+    close(fds[1]);
+    FILE* err = std::freopen(errFile.c_str(), "w", stderr);
+    if (!err) _exit(99);
+    execl(ORBISK_CLI, ORBISK_CLI, "--database", db.c_str(), "search", "company", "--top", "all",
+          static_cast<char*>(nullptr));
+    _exit(98);
+  }
+  close(fds[1]);
+  // Like `orbisk-cli ... | head -c 100`: read the start, then go away.
+  char start[100];
+  size_t got = 0;
+  while (got < sizeof start) {
+    const ssize_t n = read(fds[0], start + got, sizeof start - got);
+    if (n <= 0) break;
+    got += static_cast<size_t>(n);
+  }
+  close(fds[0]);
+  int status = 0;
+  ASSERT_EQ(waitpid(pid, &status, 0), pid);
+  EXPECT_EQ(std::string(start, got).substr(0, 15), "Company_ID,RecN");
+  ASSERT_TRUE(WIFEXITED(status)) << "ended by signal " << (WIFSIGNALED(status) ? WTERMSIG(status) : 0);
+  EXPECT_EQ(WEXITSTATUS(status), 141);
+  EXPECT_EQ(ReadFile(errFile), "");
 }

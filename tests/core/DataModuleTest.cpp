@@ -251,6 +251,31 @@ TEST_F(DataModule, SameMainCategoryDoesNotRerunTheLeafQuery) {
   EXPECT_EQ(dm.LeafCat_Q.FieldByName("RecNo").ValueAt(1).AsInteger(), 2);
 }
 
+TEST_F(DataModule, ClosedLeafQueryOpensForItsOwnStartCode) {
+  // The parameter already holds "Abor" while the list was never opened: the
+  // first click on that main category must still show its leaves.
+  ASSERT_FALSE(dm.LeafCat_Q.Active());
+  long long before = dm.ADOConnection.StatementsRun();
+  dm.OpenLeafCategories("Abor");
+  ASSERT_TRUE(dm.LeafCat_Q.Active());
+  EXPECT_EQ(dm.ADOConnection.StatementsRun(), before + 1);
+  EXPECT_EQ(dm.LeafCat_Q.FieldByName("SubCat_Text").AsString(), "Aboriginal Crafts");
+  // A list closed after showing a category opens again for that category.
+  dm.LeafCat_Q.Close();
+  dm.OpenLeafCategories("Abor");
+  EXPECT_TRUE(dm.LeafCat_Q.Active());
+  EXPECT_EQ(dm.LeafCat_Q.RecordCount(), 1);
+  // An opening that failed leaves the list closed; the same code runs again once the engine answers.
+  const std::string statement = dm.LeafCat_Q.SQL();
+  dm.LeafCat_Q.SetSQL("select * from No_Such_Table where MainCat_Code = :Cat_Code");
+  EXPECT_THROW(dm.OpenLeafCategories("Agri"), std::runtime_error);
+  EXPECT_FALSE(dm.LeafCat_Q.Active());
+  dm.LeafCat_Q.SetSQL(statement);
+  dm.OpenLeafCategories("Agri");
+  ASSERT_TRUE(dm.LeafCat_Q.Active());
+  EXPECT_EQ(dm.LeafCat_Q.RecordCount(), 2);
+}
+
 TEST_F(DataModule, RejectedStatementKeepsEngineTextAndQueryClosed) {
   dm.Company_Q.SetSQL("select Company_ID from Company_Info where Year_Established > abc");
   try {
