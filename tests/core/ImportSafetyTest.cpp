@@ -402,7 +402,9 @@ TEST(RowLayout, Jet4RowsFitOnlyWithTheirOffsetsInOrderInsideTheRow) {
   const auto page = PageWith(row);
   EXPECT_FALSE(RowFits(page.data(), PageFormat{4096, 12}, false, 4090, 16, kColumns));
   // A row that stores no fixed value (the variable one only) needs no room for it.
-  EXPECT_TRUE(Fits({1, 0, 'a', 5, 0, 2, 0, 1, 0, 1}, false, {kColumns[1]}));
+  const std::vector<ColumnLayout> text = {{false, 0, 0, 0, 0}};
+  EXPECT_TRUE(Fits({1, 0, 'a', 3, 0, 2, 0, 1, 0, 1}, false, text));
+  EXPECT_FALSE(Fits({1, 0, 'a', 4, 0, 2, 0, 1, 0, 1}, false, text));  // its end inside the offset table
 }
 
 TEST(RowLayout, Jet3RowsFitOnlyWithTheirOffsetsInOrderInsideTheRow) {
