@@ -130,6 +130,7 @@ int main(int argc, char** argv) {
 
   sqlite3* db = nullptr;
   std::unique_ptr<import::Source> from;
+  std::string said;
   try {
     if (sqlite3_open_v2(output.c_str(), &db, SQLITE_OPEN_READWRITE | SQLITE_OPEN_NOMUTEX, nullptr) != SQLITE_OK)
       throw import::ImportError("The imported copy cannot be written: " + EngineError(db) + ".");
@@ -179,14 +180,15 @@ int main(int argc, char** argv) {
   } catch (const import::ImportError& e) {
     const std::string text = e.what();
     if (text.find("out of memory") != std::string::npos) OutOfMemory();
-    Say("error " + text);
+    said = text;
   } catch (const std::bad_alloc&) {
     OutOfMemory();
   } catch (const std::exception& e) {
-    Say(std::string("error ") + e.what());
+    said = e.what();
   }
   // Whatever went wrong after a denied call, the denial is the reason.
-  if (const std::string denied = import::SandboxDenial(); !denied.empty()) Say("error " + denied);
+  if (const std::string denied = import::SandboxDenial(); !denied.empty()) said = denied;
+  Say("error " + said);
   from.reset();
   sqlite3_close(db);
   return kExitUnreadable;

@@ -5,11 +5,11 @@ if(TARGET orbisk-cli AND TARGET orbisk-gensample)
   add_test(NAME mutation.damaged-access-files
            COMMAND python3 ${CMAKE_CURRENT_SOURCE_DIR}/mutation/run_mutations.py
                    $<TARGET_FILE:orbisk-gensample> $<TARGET_FILE:orbisk-cli> ${CMAKE_CURRENT_BINARY_DIR}/mutation-work 240)
-  set_tests_properties(mutation.damaged-access-files PROPERTIES TIMEOUT 300 LABELS mutation)
+  set_tests_properties(mutation.damaged-access-files PROPERTIES TIMEOUT 600 LABELS mutation)
   # The same for an ACE (.accdb) directory written by another program.
   add_test(NAME mutation.damaged-accdb-files
            COMMAND python3 ${CMAKE_CURRENT_SOURCE_DIR}/mutation/run_mutations.py
                    $<TARGET_FILE:orbisk-gensample> $<TARGET_FILE:orbisk-cli> ${CMAKE_CURRENT_BINARY_DIR}/mutation-work-accdb 200
                    ${CMAKE_CURRENT_SOURCE_DIR}/data/access/directory-200.accdb)
-  set_tests_properties(mutation.damaged-accdb-files PROPERTIES TIMEOUT 300 LABELS mutation)
+  set_tests_properties(mutation.damaged-accdb-files PROPERTIES TIMEOUT 600 LABELS mutation)
 endif()
