@@ -8,6 +8,8 @@
 #include <cstdlib>
 #include <cstring>
 #include <stdexcept>
+#include <array>
+#include <span>
 #include <vector>
 
 namespace orbisk::import {
@@ -72,7 +74,12 @@ bool RowFits(const unsigned char* page, const PageFormat& fmt, bool jet3, unsign
   }
   long fixedEnd = len - mask;
   if (hasVar) {
-    std::vector<long> offsets(static_cast<size_t>(rowVarCols) + 1);
+    // Rows of sound tables have at most 255 columns: no allocation for them.
+    std::array<long, 256> small;
+    std::vector<long> large;
+    const size_t count = static_cast<size_t>(rowVarCols) + 1;
+    if (count > small.size()) large.resize(count);
+    const std::span<long> offsets = count > small.size() ? std::span<long>(large) : std::span<long>(small.data(), count);
     long tableStart;  // the first byte of the offset table
     if (!jet3) {
       tableStart = last - mask - 1 - 2 * (rowVarCols + 1);
