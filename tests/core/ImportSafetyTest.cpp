@@ -121,6 +121,13 @@ TEST(ImporterSandbox, AnOpenAfterTheFilterFailsTheImportAndChangesNothing) {
     ScopedCache cache;
     EXPECT_EQ(OpenError(source, Script(tmp, "plain", "exec '" + kImporter + "' \"$@\"")), "") << source;
   }
+  // A reader the filter had to end (it could not report the call itself) is named as such.
+  {
+    ScopedCache cache;
+    const std::string source = kAccess + "directory-200.mdb";
+    EXPECT_EQ(OpenError(source, Script(tmp, "ended", "kill -SYS $$")),
+              "Unrecognized database format '" + source + "'.\nThe reader tried to reach another file, which it may not do.");
+  }
   errno = 0;
   EXPECT_TRUE(::waitpid(-1, nullptr, WNOHANG) == -1 && errno == ECHILD);
 }

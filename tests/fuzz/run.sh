@@ -71,7 +71,7 @@ status=0
 declare -A max_len=([bytesearch]=512 [template]=4096 [collation]=256 [accessrow]=12500 [like]=256
                      [jetcatalog]=600000)
 # A whole file a run: fewer runs.
-declare -A runs_for=([jetcatalog]=$(( runs / 20 )))
+declare -A runs_for=([jetcatalog]=$(( runs / 40 )))
 # Each run: its name, the target, then the environment it runs in.
 runs_of=("bytesearch bytesearch" "template template" "collation collation" "accessrow accessrow"
          "like like LC_ALL=C.UTF-8"
