@@ -224,6 +224,9 @@ void RunImporter(const std::string& importer, int sourceFd, const std::string& o
   if (WIFEXITED(status) && !errorText.empty()) throw ImportFailed(errorText);
   if (WIFSIGNALED(status) && WTERMSIG(status) == SIGXCPU)
     throw ImportFailed("Reading it took longer than " + std::to_string(limits.seconds) + " seconds.");
+  // The sandbox ends the reader itself only when it could not report a denied call.
+  if (WIFSIGNALED(status) && WTERMSIG(status) == SIGSYS)
+    throw ImportFailed("The reader tried to reach another file, which it may not do.");
   // A failed allocation inside libmdb ends the importer by an abort (GLib) or
   // a fault; either way it came close to its limit, or said so.
   if (child.MaxRssKb() * 4 >= limits.memoryMb * 1024 * 3 || Contains(stderrTail, "failed to allocate") ||

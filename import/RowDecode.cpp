@@ -8,6 +8,9 @@
 #include <cstdlib>
 #include <cstring>
 #include <stdexcept>
+#include <array>
+#include <span>
+#include <vector>
 
 namespace orbisk::import {
 
@@ -42,6 +45,71 @@ bool FindRow(const unsigned char* page, const PageFormat& fmt, unsigned row, uns
   flags = entry & ~kOffsetMask;
   if (start >= pageSize || start > end || end > pageSize) return false;
   length = end - start;
+  return true;
+}
+
+unsigned RowColumnCount(const unsigned char* page, bool jet3, unsigned start) {
+  return jet3 ? page[start] : Get16(page + start);
+}
+
+bool RowFits(const unsigned char* page, const PageFormat& fmt, bool jet3, unsigned start, unsigned length,
+             std::span<const ColumnLayout> columns) {
+  if (start >= fmt.pageSize || length > fmt.pageSize - start) return false;
+  const long countSize = jet3 ? 1 : 2;  // the column count, and each entry of the trailer
+  if (length < static_cast<unsigned>(countSize)) return false;
+  const unsigned char* row = page + start;
+  const long len = length;
+  const long rowCols = RowColumnCount(page, jet3, start);
+  const long mask = (rowCols + 7) / 8;
+  bool hasVar = false;
+  for (const auto& c : columns) hasVar = hasVar || !c.fixed;
+  // Column count, null mask and the count of variable-length columns.
+  if (countSize + mask + countSize > len) return false;
+  const long last = len - 1;  // the row's last byte
+  long rowVarCols = jet3 ? row[last - mask] : Get16(row + last - mask - 1);
+  if (rowVarCols > rowCols) {
+    // A table of fixed columns only may keep no count of variable ones.
+    if (hasVar) return false;
+    rowVarCols = 0;
+  }
+  long fixedEnd = len - mask;
+  if (hasVar) {
+    // Rows of sound tables have at most 255 columns: no allocation for them.
+    std::array<long, 256> small;
+    std::vector<long> large;
+    const size_t count = static_cast<size_t>(rowVarCols) + 1;
+    if (count > small.size()) large.resize(count);
+    const std::span<long> offsets = count > small.size() ? std::span<long>(large) : std::span<long>(small.data(), count);
+    long tableStart;  // the first byte of the offset table
+    if (!jet3) {
+      tableStart = last - mask - 1 - 2 * (rowVarCols + 1);
+      if (tableStart < countSize) return false;
+      for (long i = 0; i <= rowVarCols; ++i) offsets[static_cast<size_t>(i)] = Get16(row + last - mask - 3 - 2 * i);
+    } else {
+      // One-byte offsets: a jump table names the entries from which 256 is added.
+      long jumps = (len - 1) / 256;
+      const long first = last - mask - jumps - 1;  // the entry of the first variable-length column
+      tableStart = first - rowVarCols;
+      if (tableStart < countSize) return false;
+      if (tableStart / 256 < jumps) --jumps;
+      long used = 0;
+      for (long i = 0; i <= rowVarCols; ++i) {
+        if (used < jumps && i == row[last - mask - used - 1]) ++used;
+        offsets[static_cast<size_t>(i)] = row[first - i] + used * 256;
+      }
+    }
+    if (offsets[0] < countSize || offsets.back() > tableStart) return false;
+    for (size_t i = 1; i < offsets.size(); ++i)
+      if (offsets[i] < offsets[i - 1]) return false;
+    fixedEnd = offsets[0];
+  }
+  // The fixed values the row stores: the first (row columns - variable ones) fixed columns.
+  long fixedFound = 0;
+  for (const auto& c : columns) {
+    if (!c.fixed || fixedFound >= rowCols - rowVarCols) continue;
+    ++fixedFound;
+    if (countSize + static_cast<long>(c.fixedOffset) + static_cast<long>(c.size) > fixedEnd) return false;
+  }
   return true;
 }
 

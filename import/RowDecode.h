@@ -26,6 +26,28 @@ struct PageFormat {
 bool FindRow(const unsigned char* page, const PageFormat& fmt, unsigned row, unsigned& start, unsigned& length,
              unsigned& flags);
 
+// Where a column's value lies in the rows of its table.
+struct ColumnLayout {
+  bool fixed = false;
+  unsigned fixedOffset = 0;  // fixed columns: after the column count
+  unsigned size = 0;         // fixed columns: bytes
+  unsigned varIndex = 0;     // variable-length columns: entry in the row's offset table
+  unsigned number = 0;       // the column's bit in the null mask
+};
+
+// Whether the row at `start` (`length` bytes) holds its trailer (column
+// count, null mask, offset table) inside itself, every fixed value it stores
+// before its variable-length data, and every variable-length offset in order
+// and inside the row. A row that does not is damaged: its values would be
+// read from other rows or from outside the page. `jet3` rows use one-byte
+// counts and offsets with a jump table.
+bool RowFits(const unsigned char* page, const PageFormat& fmt, bool jet3, unsigned start, unsigned length,
+             std::span<const ColumnLayout> columns);
+
+// The number of columns a row stores (a column numbered at or above it was
+// added after the row was written: null). The row must fit.
+unsigned RowColumnCount(const unsigned char* page, bool jet3, unsigned start);
+
 // "YYYY-MM-DD HH:MM:SS" for days since 1899-12-30; false outside the years 100 to 9999.
 bool OleDateText(double value, std::string& out);
 

@@ -2,16 +2,21 @@
 // engine, in a process of its own, under the limits the engine gives it.
 //
 //   orbisk-import --source FILE --output FILE [--identity KEY] [--progress-fd N]
-//                 [--memory-mb N] [--seconds N] [--output-mb N]
+//                 [--memory-mb N] [--seconds N] [--output-mb N] [--tables directory|any]
 //
 // The output file must exist (empty); the engine renames it into the cache
-// once this program has ended well. Lines on the progress descriptor:
+// once this program has ended well. Once the source and the output are open
+// the process is sandboxed (import/Sandbox.h): it reaches no other file.
+// "--tables any" copies a file that lacks the directory's own tables (tests
+// read other Access files this way); "--test-open-after-sandbox FILE" tries
+// to append to FILE once sandboxed, which must fail and fail the import. Lines on the progress descriptor:
 // "progress DONE TOTAL" while rows are copied, "error TEXT" when the file
 // cannot be read. Exit status: 0 done, 1 the file cannot be read, 2 usage,
 // 3 out of memory.
 #include <signal.h>
 #include <sqlite3.h>
 #include <sys/prctl.h>
+#include <fcntl.h>
 #include <sys/resource.h>
 #include <unistd.h>
 
@@ -19,6 +24,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <memory>
 #include <new>
 #include <string>
 
@@ -26,6 +32,7 @@
 #include "data/DirectoryCache.h"
 #include "data/TextCollation.h"
 #include "import/Import.h"
+#include "import/Sandbox.h"
 
 using namespace orbisk;
 
@@ -83,7 +90,8 @@ void Exec(sqlite3* db, const char* sql) {
 int main(int argc, char** argv) {
   // Ends with the program that started it.
   ::prctl(PR_SET_PDEATHSIG, SIGKILL);
-  std::string source, output, identity;
+  std::string source, output, identity, testOpen;
+  bool anyTables = false;
   long long memoryMb = 0, seconds = 0, outputMb = 0;
   for (int i = 1; i + 1 < argc; i += 2) {
     const std::string opt = argv[i], value = argv[i + 1];
@@ -94,6 +102,8 @@ int main(int argc, char** argv) {
     else if (opt == "--memory-mb") memoryMb = std::atoll(value.c_str());
     else if (opt == "--seconds") seconds = std::atoll(value.c_str());
     else if (opt == "--output-mb") outputMb = std::atoll(value.c_str());
+    else if (opt == "--tables" && (value == "any" || value == "directory")) anyTables = value == "any";
+    else if (opt == "--test-open-after-sandbox") testOpen = value;
     else {
       std::fprintf(stderr, "orbisk-import: unknown option %s\n", opt.c_str());
       return kExitUsage;
@@ -101,7 +111,7 @@ int main(int argc, char** argv) {
   }
   if (source.empty() || output.empty() || argc % 2 == 0) {
     std::fprintf(stderr, "usage: orbisk-import --source FILE --output FILE [--identity KEY] [--progress-fd N]\n"
-                         "                     [--memory-mb N] [--seconds N] [--output-mb N]\n");
+                         "                     [--memory-mb N] [--seconds N] [--output-mb N] [--tables directory|any]\n");
     return kExitUsage;
   }
   if (::getppid() == 1 && progressFd >= 0) return kExitUnreadable;  // the engine is already gone
@@ -119,40 +129,67 @@ int main(int argc, char** argv) {
   std::set_new_handler(OutOfMemory);
 
   sqlite3* db = nullptr;
+  std::unique_ptr<import::Source> from;
+  std::string said;
   try {
     if (sqlite3_open_v2(output.c_str(), &db, SQLITE_OPEN_READWRITE | SQLITE_OPEN_NOMUTEX, nullptr) != SQLITE_OK)
       throw import::ImportError("The imported copy cannot be written: " + EngineError(db) + ".");
+    // No statement of a file runs here, and none could reach further: no
+    // triggers or views, no schema tricks, one attached file at most.
+    sqlite3_db_config(db, SQLITE_DBCONFIG_DEFENSIVE, 1, nullptr);
+    sqlite3_db_config(db, SQLITE_DBCONFIG_ENABLE_TRIGGER, 0, nullptr);
+    sqlite3_db_config(db, SQLITE_DBCONFIG_ENABLE_VIEW, 0, nullptr);
+    sqlite3_db_config(db, SQLITE_DBCONFIG_TRUSTED_SCHEMA, 0, nullptr);
     // Large pages: far fewer page splits and writes while millions of rows are appended.
     Exec(db, "PRAGMA page_size=65536");
     // Nothing reads the copy before it is complete.
-    Exec(db, "PRAGMA journal_mode=OFF");
+    Exec(db, "PRAGMA journal_mode=MEMORY");
     Exec(db, "PRAGMA synchronous=OFF");
     Exec(db, "PRAGMA locking_mode=EXCLUSIVE");
     Exec(db, "PRAGMA cache_size=-262144");
-    // Indexes are sorted by two threads.
-    Exec(db, "PRAGMA threads=2");
+    // Sorting and temporary tables stay in memory: no file is made beside the copy.
+    Exec(db, "PRAGMA temp_store=MEMORY");
+    Exec(db, "PRAGMA threads=0");
     // Indexes on text are built under the program's own order of text.
     RegisterTextCollation(db);
+    // The output is written from here on; its first page now, while files may be opened.
+    Exec(db, "CREATE TABLE Orbisk_Import_Started (x); DROP TABLE Orbisk_Import_Started");
+    from = IsSqlite(source) ? import::OpenSqliteFile(source, db) : import::OpenAccessFile(source);
+    import::EnterSandbox();
+    if (!testOpen.empty()) {
+      const int fd = ::open(testOpen.c_str(), O_WRONLY | O_APPEND | O_CREAT | O_CLOEXEC, 0600);
+      if (fd >= 0) {
+        (void)!::write(fd, "reached\n", 8);
+        ::close(fd);
+      }
+    }
     auto progress = [](long long done, long long total) {
+      // A denied call stops the import at once.
+      if (const std::string denied = import::SandboxDenial(); !denied.empty()) throw import::ImportError(denied);
       Say("progress " + std::to_string(done) + " " + std::to_string(total));
     };
-    if (IsSqlite(source))
-      import::ImportSqliteFile(source, db, progress);
-    else
-      import::ImportAccessFile(source, db, progress);
+    if (!anyTables) import::RequireDirectoryTables(from->TableNames());
+    progress(0, 0);
+    from->Copy(db, progress);
+    from.reset();
     WriteDirectoryMarker(db, identity);
     if (sqlite3_close(db) != SQLITE_OK) throw import::ImportError("The imported copy cannot be written.");
     db = nullptr;
+    if (const std::string denied = import::SandboxDenial(); !denied.empty()) throw import::ImportError(denied);
     return 0;
   } catch (const import::ImportError& e) {
     const std::string text = e.what();
     if (text.find("out of memory") != std::string::npos) OutOfMemory();
-    Say("error " + text);
+    said = text;
   } catch (const std::bad_alloc&) {
     OutOfMemory();
   } catch (const std::exception& e) {
-    Say(std::string("error ") + e.what());
+    said = e.what();
   }
+  // Whatever went wrong after a denied call, the denial is the reason.
+  if (const std::string denied = import::SandboxDenial(); !denied.empty()) said = denied;
+  Say("error " + said);
+  from.reset();
   sqlite3_close(db);
   return kExitUnreadable;
 }

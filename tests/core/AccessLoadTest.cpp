@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "ImporterSupport.h"
 #include "TestDirectory.h"
 #include "data/Connection.h"
 #include "data/Query.h"
@@ -72,6 +73,7 @@ TEST(AccessLoad, EveryColumnTypeReadsBackWithItsEdgeValues) {
   w.Commit();
 
   Connection c;
+  c.SetImporter(orbisk::testing::AnyTablesImporter());
   c.SetConnectionString("Data Source=" + path);
   auto loaded = Loaded(c, "Types");
   ASSERT_EQ(loaded.size(), rows.size());
@@ -136,6 +138,7 @@ TEST(AccessLoad, LongValuesOfManyRowsAndColumnsComeFromTheirOwnRows) {
   }
   w.Commit();
   Connection c;
+  c.SetImporter(orbisk::testing::AnyTablesImporter());
   c.SetConnectionString("Data Source=" + path);
   auto loaded = Loaded(c, "Memos");
   ASSERT_EQ(loaded.size(), rows.size());
@@ -155,6 +158,7 @@ TEST(AccessLoad, AccessFilesAndTheirSqliteCopiesGiveTheSameRows) {
     TempFolder tmp;
     const std::string copy = tmp.Path() + "copy.mdb";
     Connection access;
+    access.SetImporter(orbisk::testing::AnyTablesImporter());
     access.SetConnectionString("Data Source=" + dir + name);
     // The imported copy, read from a connection of its own that writes the plain SQLite file.
     const std::string imported = sqlite3_db_filename(access.Handle(), "main");
@@ -184,6 +188,7 @@ TEST(AccessLoad, AccessFilesAndTheirSqliteCopiesGiveTheSameRows) {
     }
     writer.Close();
     Connection sqlite;
+    sqlite.SetImporter(orbisk::testing::AnyTablesImporter());
     sqlite.SetConnectionString("Data Source=" + copy);
     ASSERT_EQ(DetectDatabaseFormat(copy), DatabaseFormat::Sqlite) << name << ": " << names.size() << " tables";
     for (const auto& table : names) {

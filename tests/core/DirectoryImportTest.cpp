@@ -14,6 +14,7 @@
 #include <sstream>
 #include <thread>
 
+#include "ImporterSupport.h"
 #include "TestDirectory.h"
 #include "data/Connection.h"
 #include "data/DirectoryCache.h"
@@ -170,6 +171,7 @@ TEST(DirectoryImport, TablesDeclaringManyColumnsImportOrFailCleanly) {
     w.Commit();
   }
   Connection plain;
+  plain.SetImporter(orbisk::testing::AnyTablesImporter());
   Query q("T_Q", &Open(plain, base));
   q.SetSQL("select * from Wide");
   q.Open();
@@ -189,6 +191,7 @@ TEST(DirectoryImport, TablesDeclaringManyColumnsImportOrFailCleanly) {
     const std::string path = tmp.Path() + "wide-" + std::to_string(declared) + ".mdb";
     Write(path, b);
     Connection c;
+    c.SetImporter(orbisk::testing::AnyTablesImporter());
     c.SetConnectionString("Data Source=" + path);
     try {
       c.EnsureOpen();
@@ -242,6 +245,7 @@ TEST(DirectoryImport, AnImporterThatCrashesRunsLongOrRunsOutOfMemoryIsReported) 
 TEST(DirectoryImport, ALoadStoppedByItsProgressEndsTheImporterAndLeavesTheConnectionClosed) {
   ScopedCache cache;
   Connection c;
+  c.SetImporter(orbisk::testing::AnyTablesImporter());
   c.SetConnectionString("Data Source=" + kAccess + "test2V2000.mdb");
   int calls = 0;
   c.SetProgress([&](long long, long long, const std::string&) { return ++calls < 1; });
@@ -301,6 +305,7 @@ TEST(DirectoryImport, AnUnchangedFileIsImportedOnceAnyChangeImportsAfresh) {
   // Entries whose file is gone are removed by the next run that uses the cache.
   fs::remove(path);
   Connection other;
+  other.SetImporter(orbisk::testing::AnyTablesImporter());
   Open(other, kAccess + "emptyJet4.mdb");
   const auto left = Files(cache.Folder());
   ASSERT_EQ(left.size(), 1u);
@@ -388,6 +393,8 @@ TEST(DirectoryImport, OnlySqliteFilesOfOurToolsUnderTheCurrentCollationOpenInPla
 TEST(DirectoryImport, EntriesNotUsedForThirtyDaysAreRemovedAndUsingOneKeepsIt) {
   ScopedCache cache;
   Connection a, b;
+  a.SetImporter(orbisk::testing::AnyTablesImporter());
+  b.SetImporter(orbisk::testing::AnyTablesImporter());
   Open(a, kAccess + "emptyJet4.mdb");
   Open(b, kAccess + "adox_jet4.mdb");
   ASSERT_EQ(Files(cache.Folder()).size(), 2u);
@@ -399,6 +406,7 @@ TEST(DirectoryImport, EntriesNotUsedForThirtyDaysAreRemovedAndUsingOneKeepsIt) {
   ASSERT_EQ(::utimensat(AT_FDCWD, idle.c_str(), old, 0), 0);
   ASSERT_EQ(::utimensat(AT_FDCWD, used.c_str(), recent, 0), 0);
   Connection c;
+  c.SetImporter(orbisk::testing::AnyTablesImporter());
   EXPECT_EQ(Open(c, kAccess + "adox_jet4.mdb").ImportsRun(), 0);
   EXPECT_FALSE(fs::exists(idle));
   ASSERT_TRUE(fs::exists(used));

@@ -5,6 +5,7 @@
 #include <cstdio>
 #include <memory>
 
+#include "ImporterSupport.h"
 #include "TestDirectory.h"
 #include "data/Connection.h"
 #include "data/JetSql.h"
@@ -183,6 +184,7 @@ TEST(Engine, AccessFilesLoadLikeMdbExportShowsThem) {
                            "testV2010.accdb", "testEmoticonsV2010.accdb"}) {
     const std::string file = dir + name;
     Connection c;
+    c.SetImporter(orbisk::testing::AnyTablesImporter());
     c.SetConnectionString("Data Source=" + file);
     long long lastDone = -1, total = -1;
     c.SetProgress([&](long long done, long long all, const std::string&) {

@@ -13,10 +13,12 @@ if [ ! -f "$dir/build.ninja" ]; then
     -DORBISK_FUZZ=ON -DORBISK_GUI=OFF -DORBISK_BENCH=OFF >"$dir/configure.log" 2>&1 \
     || { cat "$dir/configure.log"; rm -f "$dir/build.ninja"; exit 1; }
 fi
-cmake --build "$dir" --target fuzz_bytesearch fuzz_template fuzz_collation fuzz_accessrow fuzz_like
+cmake --build "$dir" --target fuzz_bytesearch fuzz_template fuzz_collation fuzz_accessrow fuzz_like fuzz_jetcatalog
 # Seeds: the shipped templates as detail templates (option byte 1), plus a few tricky texts.
 seeds="$dir/seeds"
-mkdir -p "$seeds/template" "$seeds/bytesearch" "$seeds/collation" "$seeds/accessrow" "$seeds/like"
+mkdir -p "$seeds/template" "$seeds/bytesearch" "$seeds/collation" "$seeds/accessrow" "$seeds/like" "$seeds/jetcatalog"
+# Access files: two empty databases (one made by the Jet engine) and a directory.
+for f in emptyJet4.mdb adox_jet4.mdb directory-200.mdb; do cp "$src/tests/data/access/$f" "$seeds/jetcatalog/"; done
 for t in "$src"/assets/Database/*.htm; do
   { printf '\001'; cat "$t"; } >"$seeds/template/$(basename "$t")"
 done
@@ -74,18 +76,22 @@ if ! locale -a 2>/dev/null | grep -qiE '^tr_TR\.utf-?8$'; then
 fi
 status=0
 # Longer inputs find nothing new in the byte search; templates need room for the shipped ones.
-declare -A max_len=([bytesearch]=512 [template]=4096 [collation]=256 [accessrow]=12500 [like]=256)
+declare -A max_len=([bytesearch]=512 [template]=4096 [collation]=256 [accessrow]=12500 [like]=256
+                     [jetcatalog]=600000)
+# A whole file a run: fewer runs.
+declare -A runs_for=([jetcatalog]=$(( runs / 40 )))
 # Each run: its name, the target, then the environment it runs in.
 runs_of=("bytesearch bytesearch" "template template" "collation collation" "accessrow accessrow"
          "like like LC_ALL=C.UTF-8"
-         "like-tr like ${tr_env[*]}")
+         "like-tr like ${tr_env[*]}"
+         "jetcatalog jetcatalog")
 for r in "${runs_of[@]}"; do
   read -r name f envs <<<"$r"
   corpus="$dir/corpus/$f"
   mkdir -p "$corpus"
-  echo "== fuzz_$f ($envs): $runs runs"
+  echo "== fuzz_$f ($envs): ${runs_for[$f]:-$runs} runs"
   # shellcheck disable=SC2086
-  env $envs "$dir/fuzz/fuzz_$f" -runs="$runs" -seed=1 -timeout=20 -max_len="${max_len[$f]}" -artifact_prefix="$dir/" \
+  env $envs "$dir/fuzz/fuzz_$f" -runs="${runs_for[$f]:-$runs}" -seed=1 -timeout=20 -max_len="${max_len[$f]}" -artifact_prefix="$dir/" \
     -print_final_stats=1 "$@" "$corpus" "$seeds/$f" 2>"$dir/fuzz_$name.log" || { status=1; tail -40 "$dir/fuzz_$name.log"; }
   grep -E '^(Done|stat::number_of_executed_units|stat::peak_rss_mb)' "$dir/fuzz_$name.log" || true
 done

@@ -1,9 +1,12 @@
 #!/usr/bin/env python3
-"""Damaged copies of a small generated Access directory, each searched with
-orbisk-cli: every run must end with status 0 or 1 within the importer's time
-limit (plus start-up), never by a signal. Prints how many ended each way.
+"""Damaged copies of a small Access directory, each searched with orbisk-cli:
+every run must end with status 0 or 1 within the importer's time limit (plus
+start-up), never by a signal, and a run that ends well lists every company of
+the sound file (damage is reported, never served as fewer rows). Prints how
+many ended each way.
 
-Usage: run_mutations.py GENSAMPLE ORBISK_CLI WORK_DIR [COUNT]
+Usage: run_mutations.py GENSAMPLE ORBISK_CLI WORK_DIR [COUNT [SOURCE]]
+  SOURCE: the directory to damage (default: one generated with 40 companies)
 """
 import os
 import random
@@ -58,28 +61,43 @@ def main():
     count = int(sys.argv[4]) if len(sys.argv) > 4 else 240
     shutil.rmtree(work, ignore_errors=True)
     os.makedirs(work)
-    source = os.path.join(work, "source.mdb")
-    subprocess.run([gensample, "--companies", "40", "--seed", "11", "--format", "access", "--output", source],
-                   check=True, stdout=subprocess.DEVNULL)
+    extension = os.path.splitext(sys.argv[5])[1] if len(sys.argv) > 5 else ".mdb"
+    source = os.path.join(work, "source" + extension)
+    if len(sys.argv) > 5:
+        shutil.copyfile(sys.argv[5], source)
+    else:
+        subprocess.run([gensample, "--companies", "40", "--seed", "11", "--format", "access", "--output", source],
+                       check=True, stdout=subprocess.DEVNULL)
     data = open(source, "rb").read()
     rng = random.Random(20261208)
     kinds = ["random bytes", "truncation", "zeroed pages", "table definition", "usage map"]
     cases = []
     for i in range(count):
         kind = kinds[i % len(kinds)]
-        path = os.path.join(work, "damaged-%03d.mdb" % i)
+        path = os.path.join(work, "damaged-%03d%s" % (i, extension))
         with open(path, "wb") as f:
             f.write(mutate(rng, data, kind))
         cases.append((i, kind, path))
     env = dict(os.environ, XDG_CACHE_HOME=os.path.join(work, "cache"))
 
+    def companies(path):
+        r = subprocess.run([cli, "--database", path, "search", "company", "--top", "all"], env=env,
+                           stdout=subprocess.PIPE, stderr=subprocess.PIPE, timeout=LIMIT_SECONDS)
+        return r.returncode, len(r.stdout.splitlines()) - 1, r.stderr.decode("utf-8", "replace")
+
+    status, sound, err = companies(source)
+    if status != 0 or sound <= 0:
+        print("the sound file cannot be searched:", err)
+        return 1
+
     def run(case):
         i, kind, path = case
         t0 = time.monotonic()
         try:
-            r = subprocess.run([cli, "--database", path, "search", "company", "--top", "5"], env=env,
-                               stdout=subprocess.DEVNULL, stderr=subprocess.PIPE, timeout=LIMIT_SECONDS)
-            return i, kind, r.returncode, time.monotonic() - t0, r.stderr.decode("utf-8", "replace")
+            rc, rows, err = companies(path)
+            if rc == 0 and rows != sound:
+                rc = "%d companies of %d" % (rows, sound)
+            return i, kind, rc, time.monotonic() - t0, err
         except subprocess.TimeoutExpired:
             return i, kind, "timeout", time.monotonic() - t0, ""
 
@@ -91,7 +109,7 @@ def main():
     for i, kind, rc, seconds, err in results:
         tally[rc] = tally.get(rc, 0) + 1
         if rc not in (0, 1):
-            failures.append("damaged-%03d.mdb (%s): %s after %.1f s %s" % (i, kind, rc, seconds, err[-300:]))
+            failures.append("damaged-%03d%s (%s): %s after %.1f s %s" % (i, extension, kind, rc, seconds, err[-300:]))
     reasons = {}
     for _, _, rc, _, err in results:
         if rc == 1:
