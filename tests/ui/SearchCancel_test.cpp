@@ -71,14 +71,15 @@ void SearchCancelTest::cancelEndsALongSearchQuietly() {
     w.QueryCompany_A->trigger();
     QCOMPARE(cancel.presses, 1);
   }
+  QCOMPARE(f.messages.join(QLatin1Char('|')), QString());
   QVERIFY(std::chrono::steady_clock::now() - t0 < std::chrono::seconds(10));
-  QCOMPARE(f.messages, QStringList());
   QVERIFY(QApplication::overrideCursor() == nullptr);
   QVERIFY(!f.dm.Company_Q.ControlsDisabled());
   QVERIFY(w.findChild<QProgressDialog*>(QStringLiteral("LoadProgress_Dlg")) == nullptr);
-  // The connection goes on: the contact search, whose statement is sound, runs.
-  w.QueryContact_A->trigger();
-  QCOMPARE(f.messages, QStringList());
+  // The connection goes on: a sound statement runs on it.
+  f.dm.MainCat_Q.Close();
+  f.dm.MainCat_Q.Open();
+  QCOMPARE(f.dm.MainCat_Q.RecordCount(), 2);
 }
 
 void SearchCancelTest::aSearchPastItsTimeSaysSo() {
