@@ -177,11 +177,15 @@ class TMain_Frm : public QMainWindow {
   // user can cancel: LoadCancelled then propagates and nothing has changed).
   void LoadDirectory();
   bool ShowLoadProgress(long long done, long long total);
+  // A search running longer than a second shows the same dialog, whose
+  // Cancel stops the statement (the search then ends quietly).
+  bool ShowSearchProgress(double seconds);
   bool ApplicationEventsMessage(QObject* watched, QEvent* event);
 
   orbisk::TDM* dm_ = nullptr;
   QLabel* StatusText_Lab = nullptr;
   QProgressDialog* loadProgress_ = nullptr;
+  bool searching_ = false;
   bool shownOnce_ = false;
   bool frameFitted_ = false;
   QMargins fittedFrame_;

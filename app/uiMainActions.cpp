@@ -91,6 +91,7 @@ void TMain_Frm::BindDataModule(orbisk::TDM* dm) {
   StatusBar->setToolTip(QStringLiteral("Directory: ") + QString::fromStdString(dm_->ADOConnection.DataSource()));
   dm_->ADOConnection.SetProgress(
       [this](long long done, long long total, const std::string&) { return ShowLoadProgress(done, total); });
+  dm_->ADOConnection.SetStatementProgress([this](double seconds) { return ShowSearchProgress(seconds); });
 
   Company_DBGrid = new TDBGrid(&dm_->Company_Q, GridColumns(orbisk::CompanyResultColumns()), CompanyList_TS);
   Company_DBGrid->setObjectName(QStringLiteral("Company_DBGrid"));
@@ -190,6 +191,15 @@ void TMain_Frm::RunSearch(Query& q, TDBGrid* grid, QWidget* page, bool contact) 
     grid->ForgetSort();  // a new search comes in its own Order By
     q.SetSQL(contact ? orbisk::BuildContactSQL(panel) : orbisk::BuildCompanySQL(panel));
     q.SetLikeFold(orbisk::LikeFoldOf(panel));
+    struct Searching {
+      TMain_Frm* w;
+      explicit Searching(TMain_Frm* frm) : w(frm) { w->searching_ = true; }
+      ~Searching() {
+        w->searching_ = false;
+        delete w->loadProgress_;
+        w->loadProgress_ = nullptr;
+      }
+    } searching(this);
     q.Open();
     ShowRecordCount(q);
     Result_PC->setCurrentWidget(page);
@@ -226,6 +236,22 @@ bool TMain_Frm::ShowLoadProgress(long long done, long long total) {
     loadProgress_->setValue(value);
   }
   return !loadProgress_->wasCanceled();  // false stops the load
+}
+
+bool TMain_Frm::ShowSearchProgress(double seconds) {
+  if (!searching_ || seconds * 1000 < ProgressShowDelay(1000)) return true;
+  if (!loadProgress_) {
+    loadProgress_ = new QProgressDialog(QStringLiteral("Searching the directory..."), QStringLiteral("Cancel"), 0, 0, this);
+    loadProgress_->setObjectName(QStringLiteral("LoadProgress_Dlg"));
+    loadProgress_->setWindowTitle(QApplication::applicationName());
+    loadProgress_->setWindowModality(Qt::ApplicationModal);
+    loadProgress_->setMinimumDuration(0);
+    loadProgress_->setAutoClose(false);
+    loadProgress_->show();
+  }
+  // The dialog is modal: only its Cancel takes input while the statement runs.
+  QCoreApplication::processEvents();
+  return !loadProgress_->wasCanceled();  // false stops the statement
 }
 
 void TMain_Frm::SetStatusText(const QString& text) { StatusText_Lab->setText(text); }

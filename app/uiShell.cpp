@@ -5,6 +5,7 @@
 #include <QFileInfo>
 #include <QMessageBox>
 #include <exception>
+#include <new>
 #include <filesystem>
 
 #include "app/HelpTools.h"
@@ -106,6 +107,8 @@ void RunGuarded(QWidget* parent, const std::function<void()>& work) {
     // The user stopped loading the directory: nothing to report.
   } catch (const orbisk::ExportCancelled&) {
     // The user stopped an export: nothing was written, nothing to report.
+  } catch (const std::bad_alloc&) {
+    ShowError(parent, QStringLiteral("Not enough memory to finish this work. Close other programs or search for fewer rows."));
   } catch (const std::exception& e) {
     ShowError(parent, QString::fromUtf8(e.what()));
   } catch (...) {

@@ -8,6 +8,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <iostream>
+#include <new>
 #include <optional>
 #include <stdexcept>
 #include <string>
@@ -73,6 +74,7 @@ const char* const kHelp =
     "  --export TYPE            access, excel, csv, xml, html or column\n"
     "  --output FILE            the file to write\n"
     "  --column FIELD           the field written by --export column\n"
+    "  --time-limit SECONDS     end a statement that runs longer (default 120)\n"
     "\n"
     "Without --export the rows go to standard output: an aligned table on a terminal,\n"
     "otherwise CSV exactly as --export csv writes it.\n"
@@ -93,6 +95,7 @@ struct Options {
   std::optional<std::string> exportType;
   std::optional<std::string> output;
   std::optional<std::string> column;
+  std::optional<int> timeLimit;
   std::vector<std::string> positional;
 };
 
@@ -193,6 +196,11 @@ Options Parse(int argc, char** argv) {
       o.output = next(a);
     } else if (a == "--column") {
       o.column = next(a);
+    } else if (a == "--time-limit") {
+      const std::string v = next(a);
+      if (v.empty() || v.size() > 6 || v.find_first_not_of("0123456789") != std::string::npos || std::stoi(v) <= 0)
+        throw UsageError("--time-limit takes a positive whole number of seconds");
+      o.timeLimit = std::stoi(v);
     } else if (a.size() > 1 && a[0] == '-') {
       throw UsageError("unknown option " + a);
     } else if (o.command.empty()) {
@@ -441,6 +449,11 @@ int main(int argc, char** argv) {
     dm.DataModuleCreate(ProgramFolder(), o.database ? *o.database : DefaultDirectoryFile(ProgramFolder()));
     // An import of an Access directory shows its progress on a terminal.
     if (isatty(STDERR_FILENO)) dm.ADOConnection.SetProgress(ShowImportProgress);
+    if (o.timeLimit) {
+      EngineBounds bounds = dm.ADOConnection.Bounds();
+      bounds.statementSeconds = *o.timeLimit;
+      dm.ADOConnection.SetBounds(bounds);
+    }
     int rc = kOk;
     if (o.command == "search") rc = RunSearch(dm, o);
     else if (o.command == "categories") rc = RunCategories(dm, o);
@@ -454,6 +467,9 @@ int main(int argc, char** argv) {
     return rc;
   } catch (const StreamClosed&) {
     return kOutputClosed;
+  } catch (const std::bad_alloc&) {
+    std::cerr << "Not enough memory to finish the command.\n";
+    return kError;
   } catch (const std::exception& e) {
     std::cerr << e.what() << '\n';
     return kError;

@@ -5,6 +5,7 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <cstdio>
 #include <cstring>
 #include <stdexcept>
 
@@ -18,6 +19,39 @@ namespace {
   throw std::runtime_error(what + " '" + path + "': " + std::strerror(err));
 }
 
+// The file-creation mask, read without changing it (umask() would change it
+// for every thread of the process for a moment).
+mode_t ProcessUmask() {
+  FILE* status = std::fopen("/proc/self/status", "re");
+  mode_t mask = 022;
+  if (!status) return mask;
+  char line[256];
+  while (std::fgets(line, sizeof line, status)) {
+    unsigned int m = 0;
+    if (std::sscanf(line, "Umask: %o", &m) == 1) {
+      mask = static_cast<mode_t>(m & 0777);
+      break;
+    }
+  }
+  std::fclose(status);
+  return mask;
+}
+
+// Makes a rename in `folder` last: the folder's entry is written to disk.
+void SyncFolder(const std::string& folder, const std::string& target) {
+  const int fd = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+  if (fd < 0) return;  // a folder we may write but not read: nothing to flush through
+  const int rc = ::fsync(fd);
+  const int err = errno;
+  ::close(fd);
+  if (rc != 0 && err != EINVAL && err != EROFS) Fail("Cannot write", target, err);
+}
+
+std::string FolderOf(const std::string& path) {
+  const auto slash = path.rfind('/');
+  return slash == std::string::npos ? "." : slash == 0 ? "/" : path.substr(0, slash);
+}
+
 }  // namespace
 
 AtomicFile::AtomicFile(std::string target, TargetCheck check) : target_(std::move(target)) {
@@ -29,16 +63,26 @@ AtomicFile::AtomicFile(std::string target, TargetCheck check) : target_(std::mov
   struct stat st;
   if (::stat(final_.c_str(), &st) == 0 && S_ISDIR(st.st_mode))
     throw std::runtime_error("'" + target_ + "' is a folder.");
-  std::string templ = dir + "/." + base + ".XXXXXX";
+  // A short name of fixed length: any name the file system takes can be a target.
+  std::string templ = dir + "/" + std::string(kTempNamePrefix) + "XXXXXX";
   int fd = ::mkstemp(templ.data());
   if (fd < 0) Fail("Cannot create", target_, errno);
   temp_ = templ;
-  // Keep the permissions a new file would get (mkstemp makes 0600).
-  mode_t mask = ::umask(0);
-  ::umask(mask);
-  mode_t mode = 0666 & ~mask;
+  // Keep the permissions a new file would get (mkstemp makes 0600), or those of the file replaced.
+  mode_t mode = 0666 & ~ProcessUmask();
   if (::stat(final_.c_str(), &st) == 0) mode = st.st_mode & 07777;
-  ::fchmod(fd, mode);
+  if (::fchmod(fd, mode) != 0) {
+    const int err = errno;
+    struct stat now;
+    // A file system that cannot keep modes (FAT) refuses a change it cannot
+    // store; the file is fine when it already has the mode asked for.
+    if (::fstat(fd, &now) != 0 || (now.st_mode & 07777) != mode) {
+      ::close(fd);
+      ::unlink(temp_.c_str());
+      temp_.clear();
+      Fail("Cannot create", target_, err);
+    }
+  }
   f_ = ::fdopen(fd, "wb");
   if (!f_) {
     int err = errno;
@@ -70,6 +114,7 @@ void AtomicFile::Commit() {
   if (std::fclose(f) != 0) Fail("Cannot write", target_, errno);
   if (::rename(temp_.c_str(), final_.c_str()) != 0) Fail("Cannot replace", target_, errno);
   committed_ = true;
+  SyncFolder(FolderOf(final_), target_);
 }
 
 void WriteFileAtomically(const std::string& path, std::string_view bytes, TargetCheck check) {

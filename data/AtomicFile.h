@@ -12,6 +12,9 @@
 
 namespace orbisk {
 
+// Temporary files are named this and six characters more, whatever the target.
+inline constexpr std::string_view kTempNamePrefix = ".orbisk-";
+
 // Export: the target must pass CheckExportTarget (ExportTarget.h) first.
 enum class TargetCheck { None, Export };
 
@@ -24,7 +27,7 @@ class AtomicFile {
 
   void Write(std::string_view bytes);
   AtomicFile& operator<<(std::string_view bytes) { Write(bytes); return *this; }
-  void Commit();  // flush, fsync, close, rename
+  void Commit();  // flush, fsync, close, rename, fsync of the folder
   const std::string& Target() const { return target_; }
   // The file that is replaced: the target, or the file a link as target names.
   const std::string& FinalPath() const { return final_; }

@@ -95,6 +95,22 @@ class Child {
   long maxRssKb_ = 0;
 };
 
+// A descriptor moved above every number the importer's descriptors take.
+struct Moved {
+  int fd = -1;
+  explicit Moved(int from) {
+    fd = ::fcntl(from, F_DUPFD_CLOEXEC, kProgressFd + 1);
+    if (fd < 0) throw ImportFailed(std::string("The reader cannot be started: ") + std::strerror(errno) + ".");
+  }
+  ~Moved() { Close(); }
+  void Close() {
+    if (fd >= 0) ::close(fd);
+    fd = -1;
+  }
+  Moved(const Moved&) = delete;
+  Moved& operator=(const Moved&) = delete;
+};
+
 bool Contains(std::string_view text, std::string_view part) { return text.find(part) != std::string_view::npos; }
 
 }  // namespace
@@ -113,13 +129,18 @@ std::string ImporterPath() { return ProgramFolder() + "orbisk-import"; }
 void RunImporter(const std::string& importer, int sourceFd, const std::string& output, const std::string& identityKey,
                  const ImportLimits& limits, const LoadProgress& progress) {
   Pipe report, errors;
+  // The importer's descriptors are put in place one after the other; each one
+  // given must lie above all of their numbers, or placing one could overwrite
+  // another (a program started with a standard descriptor closed gets its
+  // files at 0, 1 or 2).
+  Moved source(sourceFd), reportEnd(report.fd[1]), errorsEnd(errors.fd[1]);
   posix_spawn_file_actions_t actions;
   posix_spawn_file_actions_init(&actions);
   posix_spawn_file_actions_addopen(&actions, STDIN_FILENO, "/dev/null", O_RDONLY, 0);
-  posix_spawn_file_actions_adddup2(&actions, errors.fd[1], STDOUT_FILENO);
-  posix_spawn_file_actions_adddup2(&actions, errors.fd[1], STDERR_FILENO);
-  posix_spawn_file_actions_adddup2(&actions, sourceFd, kSourceFd);
-  posix_spawn_file_actions_adddup2(&actions, report.fd[1], kProgressFd);
+  posix_spawn_file_actions_adddup2(&actions, errorsEnd.fd, STDOUT_FILENO);
+  posix_spawn_file_actions_adddup2(&actions, errorsEnd.fd, STDERR_FILENO);
+  posix_spawn_file_actions_adddup2(&actions, source.fd, kSourceFd);
+  posix_spawn_file_actions_adddup2(&actions, reportEnd.fd, kProgressFd);
   posix_spawnattr_t attr;
   posix_spawnattr_init(&attr);
   sigset_t none, all;
@@ -147,6 +168,8 @@ void RunImporter(const std::string& importer, int sourceFd, const std::string& o
   Child child(pid);
   report.CloseWrite();
   errors.CloseWrite();
+  reportEnd.Close();
+  errorsEnd.Close();
 
   using Clock = std::chrono::steady_clock;
   const auto deadline = Clock::now() + std::chrono::seconds(limits.seconds);
@@ -232,7 +255,10 @@ void RunImporter(const std::string& importer, int sourceFd, const std::string& o
   if (child.MaxRssKb() * 4 >= limits.memoryMb * 1024 * 3 || Contains(stderrTail, "failed to allocate") ||
       Contains(stderrTail, "out of memory") || Contains(stderrTail, "std::bad_alloc"))
     throw ImportFailed(memoryText);
-  if (WIFSIGNALED(status)) throw ImportFailed("Reading it stopped at damaged data.");
+  if (WIFSIGNALED(status) && WTERMSIG(status) == SIGXFSZ)
+    throw ImportFailed("Its imported copy would be larger than " + std::to_string(limits.outputMb) + " MB.");
+  if (WIFSIGNALED(status))
+    throw ImportFailed("The reader ended unexpectedly (signal " + std::to_string(WTERMSIG(status)) + ").");
   throw ImportFailed("The reader ended without saying why (status " + std::to_string(WEXITSTATUS(status)) + ").");
 }
 

@@ -3,6 +3,7 @@
 #include <sqlite3.h>
 
 #include <cctype>
+#include <new>
 #include <cstdio>
 #include <ctime>
 #include <stdexcept>
@@ -311,7 +312,7 @@ void Query::Open() {
       }
       if (!stmt_) throw std::runtime_error(name_ + ": CommandText does not return a result set");
     }
-    connection_->CountStatement();
+    connection_->BeginStatement();
     sqlite3_reset(stmt_);
     sqlite3_clear_bindings(stmt_);
     for (int i = 1, n = sqlite3_bind_parameter_count(stmt_); i <= n; ++i) {
@@ -356,33 +357,52 @@ void Query::Open() {
     }
     RowStore& rows = rows_;
     rows.Refill(ncols);
+    // What the rows take, about: their bytes and a cell each. A result past
+    // the bound, or past what can be allocated, ends with the rows read.
+    const long long limit = connection_->Bounds().resultBytes;
+    long long held = 0;
+    long long read = 0;
     int rc;
-    while ((rc = sqlite3_step(stmt_)) == SQLITE_ROW) {
-      rows.BeginRow();
-      for (int c = 0; c < ncols; ++c) {
-        // One call into the statement per cell; the value calls need no lock.
-        sqlite3_value* v = sqlite3_column_value(stmt_, c);
-        switch (sqlite3_value_type(v)) {
-          case SQLITE_INTEGER: rows.AddInteger(sqlite3_value_int64(v)); break;
-          case SQLITE_FLOAT: rows.AddReal(sqlite3_value_double(v)); break;
-          case SQLITE_TEXT: {
-            const char* t = reinterpret_cast<const char*>(sqlite3_value_text(v));
-            rows.AddText(std::string_view(t, static_cast<size_t>(sqlite3_value_bytes(v))));
-            break;
+    try {
+      while ((rc = sqlite3_step(stmt_)) == SQLITE_ROW) {
+        ++read;
+        held += 8 + 4LL * ncols;
+        rows.BeginRow();
+        for (int c = 0; c < ncols; ++c) {
+          // One call into the statement per cell; the value calls need no lock.
+          sqlite3_value* v = sqlite3_column_value(stmt_, c);
+          switch (sqlite3_value_type(v)) {
+            case SQLITE_INTEGER: rows.AddInteger(sqlite3_value_int64(v)); break;
+            case SQLITE_FLOAT: rows.AddReal(sqlite3_value_double(v)); break;
+            case SQLITE_TEXT: {
+              const char* t = reinterpret_cast<const char*>(sqlite3_value_text(v));
+              const size_t n = static_cast<size_t>(sqlite3_value_bytes(v));
+              if (!t && n > 0) throw std::bad_alloc();  // the engine could not make the value
+              held += static_cast<long long>(n);
+              rows.AddText(std::string_view(t, n));
+              break;
+            }
+            case SQLITE_BLOB: {
+              const char* b = static_cast<const char*>(sqlite3_value_blob(v));
+              const size_t n = static_cast<size_t>(sqlite3_value_bytes(v));
+              if (!b && n > 0) throw std::bad_alloc();
+              held += static_cast<long long>(n);
+              rows.AddBytes(std::string_view(b ? b : "", n));
+              break;
+            }
+            default: rows.AddNull(); break;
           }
-          case SQLITE_BLOB: {
-            const char* b = static_cast<const char*>(sqlite3_value_blob(v));
-            rows.AddBytes(std::string_view(b ? b : "", static_cast<size_t>(sqlite3_value_bytes(v))));
-            break;
-          }
-          default: rows.AddNull(); break;
         }
+        rows.EndRow();
+        if (limit > 0 && held > limit) throw std::runtime_error(ResultTooLargeMessage(read));
       }
-      rows.EndRow();
+    } catch (const std::bad_alloc&) {
+      throw std::runtime_error(ResultTooLargeMessage(read));
     }
     rows.Trim();
     const int count = rows.RowCount();
-    if (rc != SQLITE_DONE) throw std::runtime_error(EngineError(db));
+    if (rc != SQLITE_DONE) connection_->ThrowStatementError(rc, read);
+    connection_->EndStatement();
     sqlite3_reset(stmt_);
     if (!prepared_) {
       sqlite3_finalize(stmt_);
@@ -406,6 +426,7 @@ void Query::Open() {
     rowCount_ = count;
     BuildFields();
   } catch (...) {
+    connection_->EndStatement();
     if (stmt_) sqlite3_reset(stmt_);
     if (stmt_ && !prepared_) {
       sqlite3_finalize(stmt_);

@@ -1,6 +1,7 @@
 #include "export/TemplateProccessor.h"
 
 #include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -138,10 +139,23 @@ std::string JoinLinesCrLf(std::string_view text) {
   return out;
 }
 
+// A template is read only when it is a regular file of a sensible size: a
+// FIFO would block the export, a device never end.
 std::string ReadWholeFile(const std::string& path) {
-  const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+  const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NOCTTY | O_NONBLOCK);
   if (fd < 0) throw std::runtime_error("Cannot read '" + path + "': " + std::strerror(errno));
+  struct stat st;
+  if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
+    ::close(fd);
+    throw std::runtime_error("Cannot read '" + path + "': it is not a regular file.");
+  }
+  if (st.st_size > kMaxTemplateBytes) {
+    ::close(fd);
+    throw std::runtime_error("Cannot read '" + path + "': it is larger than " +
+                             std::to_string(kMaxTemplateBytes / (1024 * 1024)) + " MB.");
+  }
   std::string data;
+  data.reserve(static_cast<size_t>(st.st_size));
   char buf[65536];
   for (;;) {
     const ssize_t n = ::read(fd, buf, sizeof buf);
@@ -153,6 +167,11 @@ std::string ReadWholeFile(const std::string& path) {
       throw std::runtime_error("Cannot read '" + path + "': " + std::strerror(err));
     }
     data.append(buf, static_cast<size_t>(n));
+    if (static_cast<long long>(data.size()) > kMaxTemplateBytes) {  // grew while read
+      ::close(fd);
+      throw std::runtime_error("Cannot read '" + path + "': it is larger than " +
+                               std::to_string(kMaxTemplateBytes / (1024 * 1024)) + " MB.");
+    }
   }
   ::close(fd);
   return data;

@@ -98,6 +98,9 @@ void SetTokenStyle(int style);
 bool ParseTemplate(TTextTemplate& tmpl, std::string_view text, int kind);
 // False when the file does not exist; otherwise reads it (lines joined with
 // CR LF after every line), parses it and returns true.
+// A template file is read only when it is a regular file of at most this size;
+// anything else (a FIFO, a device, a huge file) is an error naming the file.
+inline constexpr long long kMaxTemplateBytes = 64LL * 1024 * 1024;
 bool LoadTemplate(TTextTemplate& tmpl, const std::string& fileName, int kind);
 
 void RenderTemplate(const TTextTemplate& tmpl, const TTemplateDataSource& source, std::string& out);

@@ -13,6 +13,7 @@
 
 #include "data/AtomicFile.h"
 #include "export/db2txt.h"
+#include "export/ZipCheck.h"
 
 namespace orbisk {
 
@@ -91,7 +92,10 @@ void ShowNotice(const ExcelUi& ui) {
 // False (after the notice) when the workbook cannot be created.
 bool WriteWorkbook(Query& query, int lowTag, int highTag, const std::string& target, const ExcelUi& ui) {
   AtomicFile file(target, TargetCheck::Export);
-  std::string tmpdir = TempDirectory();
+  // The library's own temporary files go beside the workbook, not into a
+  // temporary folder that may be small or full.
+  const auto slash = file.TempPath().rfind('/');
+  std::string tmpdir = slash == std::string::npos ? "." : slash == 0 ? "/" : file.TempPath().substr(0, slash);
   lxw_workbook_options options{};
   options.constant_memory = LXW_TRUE;  // rows go to disk as they are written
   options.tmpdir = tmpdir.data();
@@ -116,6 +120,10 @@ bool WriteWorkbook(Query& query, int lowTag, int highTag, const std::string& tar
   }
   lxw_error e = workbook_close(book);  // writes the file and frees the workbook
   if (e != LXW_NO_ERROR) Fail(target, e);
+  // Read back before it replaces anything: a part the library could not
+  // write (a full disk) leaves the old file in place.
+  const std::string problem = ZipArchiveProblem(file.TempPath(), RequiredWorkbookParts());
+  if (!problem.empty()) throw std::runtime_error("Cannot write '" + target + "': the workbook written is damaged: " + problem);
   file.Commit();
   return filled;
 }

@@ -120,10 +120,15 @@ TEST(DirectoryImport, WhatIsNoRegularFileFailsAtOnceWithoutBeingRead) {
   const std::string fifo = tmp.Path() + "corpdir.mdb";
   ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
   ::symlink(fifo.c_str(), (tmp.Path() + "link.mdb").c_str());
-  for (const std::string& path : {fifo, tmp.Path() + "link.mdb", tmp.Path(), std::string("/dev/zero"),
-                                  tmp.Path() + "missing.mdb"}) {
+  // A second line says what the name is when it is no file.
+  const std::pair<std::string, std::string> cases[] = {{fifo, "\nIt is a FIFO, not a file."},
+                                                       {tmp.Path() + "link.mdb", "\nIt is a FIFO, not a file."},
+                                                       {tmp.Path(), "\nIt is a folder."},
+                                                       {"/dev/zero", "\nIt is a device, not a file."},
+                                                       {tmp.Path() + "missing.mdb", ""}};
+  for (const auto& [path, what] : cases) {
     double seconds = 0;
-    EXPECT_EQ(OpenError(path, &seconds), "Could not find file '" + path + "'.");
+    EXPECT_EQ(OpenError(path, &seconds), "Could not find file '" + path + "'." + what);
     EXPECT_LT(seconds, 1.0) << path;
   }
 }
@@ -219,7 +224,7 @@ TEST(DirectoryImport, AnImporterThatCrashesRunsLongOrRunsOutOfMemoryIsReported) 
   {
     ScopedCache cache;
     const std::string what = OpenError(file, nullptr, Script(tmp, "crash", "kill -SEGV $$"));
-    EXPECT_EQ(what, "Unrecognized database format '" + file + "'.\nReading it stopped at damaged data.");
+    EXPECT_EQ(what, "Unrecognized database format '" + file + "'.\nThe reader ended unexpectedly (signal 11).");
   }
   {
     ScopedCache cache;
