@@ -42,7 +42,7 @@ if(READELF)
     endif()
   endforeach()
   set(fortify_option)
-  if(ORBISK_SANITIZE OR CMAKE_BUILD_TYPE STREQUAL "Debug")
+  if(ORBISK_SANITIZE OR ORBISK_FUZZ OR CMAKE_BUILD_TYPE STREQUAL "Debug")
     set(fortify_option --no-fortify)
   endif()
   add_test(NAME packaging.hardening

@@ -57,8 +57,7 @@ fresh_root() {
   printf '#!/bin/sh\nexit 101\n' >"$R/usr/sbin/policy-rc.d"
   chmod 755 "$R/usr/sbin/policy-rc.d"
   mkdir -p "$ORBISK_ROOT_CACHE/apt-archives"
-  find "$ORBISK_ROOT_CACHE/apt-archives" -maxdepth 1 -name '*.deb' -print0 |
-    xargs -0r cp -l -t "$R/var/cache/apt/archives/"
+  copy_debs "$ORBISK_ROOT_CACHE/apt-archives" "$R/var/cache/apt/archives"
   mount -t proc proc "$R/proc"
 }
 
@@ -66,6 +65,15 @@ fresh_root() {
 keep_downloads() {
   local R=$1
   [ -d "$R/var/cache/apt/archives" ] || return 0
-  find "$R/var/cache/apt/archives" -maxdepth 1 -name '*.deb' -print0 |
-    xargs -0r cp -l -n -t "$ORBISK_ROOT_CACHE/apt-archives/" 2>/dev/null || true
+  copy_debs "$R/var/cache/apt/archives" "$ORBISK_ROOT_CACHE/apt-archives"
+}
+
+# copy_debs FROM TO: the .deb files of FROM that TO lacks, as hard links where
+# both are on one file system.
+copy_debs() {
+  local f
+  for f in "$1"/*.deb; do
+    [ -f "$f" ] && [ ! -e "$2/${f##*/}" ] || continue
+    ln "$f" "$2/" 2>/dev/null || cp "$f" "$2/"
+  done
 }
