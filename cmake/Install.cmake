@@ -29,9 +29,31 @@ foreach(t ${installed_programs})
 endforeach()
 
 install(FILES ${CMAKE_SOURCE_DIR}/packaging/orbisk.desktop DESTINATION ${CMAKE_INSTALL_DATADIR}/applications)
-if(EXISTS ${CMAKE_SOURCE_DIR}/assets/images/orbisk.png)
-  install(FILES ${CMAKE_SOURCE_DIR}/assets/images/orbisk.png
-          DESTINATION ${CMAKE_INSTALL_DATADIR}/icons/hicolor/256x256/apps)
+# The icon in the hicolor theme: the drawing itself, and pictures of it at the
+# sizes desktops ask for (tools/make_logo.py makes them all from one drawing).
+set(icons ${CMAKE_SOURCE_DIR}/assets/images)
+install(FILES ${icons}/orbisk.svg DESTINATION ${CMAKE_INSTALL_DATADIR}/icons/hicolor/scalable/apps)
+install(FILES ${icons}/orbisk.png DESTINATION ${CMAKE_INSTALL_DATADIR}/icons/hicolor/256x256/apps)
+foreach(size 16 32 48 64 128)
+  install(FILES ${icons}/orbisk-${size}.png RENAME orbisk.png
+          DESTINATION ${CMAKE_INSTALL_DATADIR}/icons/hicolor/${size}x${size}/apps)
+endforeach()
+
+# What Debian wants beside every package: the copyright file and the
+# changelog, compressed without a time stamp, and an extended description.
+set(ORBISK_DOC_DIR ${CMAKE_INSTALL_DATADIR}/doc/orbisk)
+set(changelog_gz ${CMAKE_BINARY_DIR}/packaging/changelog.gz)
+add_custom_command(OUTPUT ${changelog_gz}
+  COMMAND ${CMAKE_COMMAND} -E make_directory ${CMAKE_BINARY_DIR}/packaging
+  COMMAND gzip -9nc ${CMAKE_SOURCE_DIR}/packaging/changelog > ${changelog_gz}
+  DEPENDS ${CMAKE_SOURCE_DIR}/packaging/changelog VERBATIM)
+add_custom_target(package_docs ALL DEPENDS ${changelog_gz})
+install(FILES ${CMAKE_SOURCE_DIR}/packaging/copyright ${changelog_gz} DESTINATION ${ORBISK_DOC_DIR})
+# The package's version is the changelog's latest entry: a release that
+# forgets one of the two stops here.
+file(STRINGS ${CMAKE_SOURCE_DIR}/packaging/changelog changelog_head LIMIT_COUNT 1)
+if(NOT changelog_head MATCHES "^orbisk \\(${PROJECT_VERSION}\\) ")
+  message(FATAL_ERROR "packaging/changelog starts with '${changelog_head}', not version ${PROJECT_VERSION}")
 endif()
 
 # What the desktop expects of an application: its AppStream entry, a MIME type
@@ -61,11 +83,13 @@ set(CPACK_PACKAGE_NAME orbisk)
 set(CPACK_PACKAGE_VENDOR "Orbisk")
 set(CPACK_PACKAGE_CONTACT "Orbisk support <support@orbisk.ca>")
 set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "Search a business directory of Canadian companies and export result lists")
+set(CPACK_PACKAGE_DESCRIPTION_FILE ${CMAKE_SOURCE_DIR}/packaging/description.txt)
 set(CPACK_PACKAGE_VERSION ${PROJECT_VERSION})
 set(CPACK_PACKAGING_INSTALL_PREFIX /usr)
 set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
 set(CPACK_STRIP_FILES ON)
 set(CPACK_DEBIAN_PACKAGE_SECTION misc)
+set(CPACK_DEBIAN_PACKAGE_HOMEPAGE https://www.orbisk.ca)
 # Library dependencies are read off the binaries; what they load at run time is named here.
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 set(CPACK_DEBIAN_PACKAGE_DEPENDS "qt6-qpa-plugins, fonts-dejavu-core, fonts-wqy-microhei, xdg-utils")

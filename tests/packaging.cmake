@@ -23,7 +23,42 @@ if(EXISTS /usr/share/bash-completion/bash_completion)
 endif()
 add_test(NAME packaging.install_layout
          COMMAND ${CMAKE_COMMAND} -DBUILD=${CMAKE_BINARY_DIR} -DWORK=${CMAKE_BINARY_DIR}/install-check
-                 -P ${CMAKE_CURRENT_SOURCE_DIR}/packaging/InstallLayout.cmake)
+                 -DVERSION=${PROJECT_VERSION} -P ${CMAKE_CURRENT_SOURCE_DIR}/packaging/InstallLayout.cmake)
+find_package(Python3 COMPONENTS Interpreter QUIET)
+if(Python3_Interpreter_FOUND)
+  add_test(NAME packaging.french_texts
+           COMMAND ${Python3_EXECUTABLE} ${CMAKE_CURRENT_SOURCE_DIR}/packaging/french_texts_test.py
+                   ${P}/orbisk.desktop ${P}/ca.orbisk.orbisk.metainfo.xml)
+endif()
+
+# Every program carries the hardening of Debian's build flags (fortified calls
+# only where the optimiser runs and no sanitizer replaces them).
+find_program(READELF readelf)
+if(READELF)
+  set(programs)
+  foreach(t orbisk orbisk-cli orbisk-import)
+    if(TARGET ${t})
+      list(APPEND programs $<TARGET_FILE:${t}>)
+    endif()
+  endforeach()
+  set(fortify_option)
+  if(ORBISK_SANITIZE OR ORBISK_FUZZ OR CMAKE_BUILD_TYPE STREQUAL "Debug")
+    set(fortify_option --no-fortify)
+  endif()
+  add_test(NAME packaging.hardening
+           COMMAND bash ${CMAKE_CURRENT_SOURCE_DIR}/packaging/hardening_test.sh ${fortify_option} ${programs})
+endif()
+
+# The Debian package as CPack makes it, through lintian --pedantic: no error,
+# no warning (tools/check_deb.sh without its clean-system part).
+find_program(LINTIAN lintian)
+find_program(DPKG_SHLIBDEPS dpkg-shlibdeps)
+find_program(FILE_PROGRAM file)
+if(LINTIAN AND DPKG_SHLIBDEPS AND FILE_PROGRAM AND NOT ORBISK_SANITIZE)
+  add_test(NAME packaging.lintian
+           COMMAND bash ${CMAKE_SOURCE_DIR}/tools/check_deb.sh --lintian-only ${CMAKE_BINARY_DIR})
+  set_tests_properties(packaging.lintian PROPERTIES TIMEOUT 900 RUN_SERIAL ON)
+endif()
 if(TARGET orbisk)
   # No display at all: answering must not need one.
   foreach(option --version --help)

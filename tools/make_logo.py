@@ -2,7 +2,9 @@
 """Draws Orbisk's pictures as SVG and converts them to the files the program uses.
 
     assets/images/logo.png           48 x 48 mark for the title banner (transparent)
-    assets/images/orbisk.png         256 x 256 desktop icon
+    assets/images/orbisk.png         256 x 256 desktop icon (also the windows' icon)
+    assets/images/orbisk.svg         the desktop icon as drawn, for the scalable theme folder
+    assets/images/orbisk-N.png       the desktop icon at N x N for N = 16, 32, 48, 64, 128
     assets/images/about.jpg          160 x 300 picture for the About window
     assets/images/query_visible.png  16 x 16 chevrons of the search-panel toggle
 
@@ -141,6 +143,11 @@ def chevrons_svg():
     return svg(16, 16, body)
 
 
+# The sizes of the desktop icon besides 256 (orbisk.png), one file each, for the
+# hicolor theme's NxN/apps folders.
+ICON_SIZES = (16, 32, 48, 64, 128)
+
+
 def run(*args):
     subprocess.run(args, check=True)
 
@@ -153,13 +160,23 @@ def main():
             sys.exit(f"make_logo: '{tool}' is missing; apt-get install librsvg2-bin imagemagick")
     os.makedirs(out, exist_ok=True)
     pngs = {"logo.png": logo_svg(), "orbisk.png": icon_svg(), "query_visible.png": chevrons_svg()}
+    sizes = {"orbisk.png": None}
+    for size in ICON_SIZES:
+        pngs[f"orbisk-{size}.png"] = icon_svg()
+        sizes[f"orbisk-{size}.png"] = size
+    with open(os.path.join(out, "orbisk.svg"), "w", encoding="utf-8") as f:
+        f.write(icon_svg())
     with tempfile.TemporaryDirectory() as work:
         for name, text in list(pngs.items()) + [("about.png", about_svg())]:
             source = os.path.join(work, name[:-4] + ".svg")
             with open(source, "w", encoding="utf-8") as f:
                 f.write(text)
             target = os.path.join(out if name in pngs else work, name)
-            run("rsvg-convert", "-o", target, source)
+            size = sizes.get(name)
+            if size:
+                run("rsvg-convert", "-w", str(size), "-h", str(size), "-o", target, source)
+            else:
+                run("rsvg-convert", "-o", target, source)
             if name in pngs:
                 # Drop the dates and text chunks so a rerun gives the same bytes.
                 run("convert", target, "-strip", "-define", "png:exclude-chunks=date,time",
