@@ -12,6 +12,7 @@
 #include <QVBoxLayout>
 
 #include "app/uiShell.h"
+#include "browse/uiSchemeColours.h"
 #include "browse/uiWindowKit.h"
 
 
@@ -68,9 +69,7 @@ TClickLabel* LinkLabel(const QString& text, const QString& hint, const char* nam
   QFont f = l->font();
   f.setUnderline(true);
   l->setFont(f);
-  QPalette p = l->palette();
-  p.setColor(QPalette::WindowText, QColor(0, 0, 255));
-  l->setPalette(p);
+  ApplyLinkColour(l, true);
   l->setCursor(Qt::PointingHandCursor);
   l->setToolTip(hint);
   return l;
@@ -104,7 +103,7 @@ TAbout_Frm::TAbout_Frm(QWidget* parent) : QDialog(parent) {
   bold.setPointSize(bold.pointSize() + 4);
   SoftName_Lab->setFont(bold);
   QPalette green = SoftName_Lab->palette();
-  green.setColor(QPalette::WindowText, QColor(74, 177, 5));
+  green.setColor(QPalette::WindowText, CurrentSchemeColours().brandOnInfo);
   SoftName_Lab->setPalette(green);
   Version_Lab = Named(new QLabel(QStringLiteral("Version  1.0"), this), "Version_Lab");
   URL_Lab = LinkLabel(QString::fromLatin1(orbisk::kHomePage), QStringLiteral("Home Page"), "URL_Lab", this);

@@ -22,6 +22,7 @@
 #include <QWheelEvent>
 
 #include "app/HelpTools.h"
+#include "browse/uiSchemeColours.h"
 #include "app/uiShell.h"
 #include "data/ProgramFiles.h"
 
@@ -77,9 +78,7 @@ void MakeLink(TClickLabel* label, const QString& hint) {
   QFont f = label->font();
   f.setUnderline(true);
   label->setFont(f);
-  QPalette p = label->palette();
-  p.setColor(QPalette::WindowText, Qt::blue);
-  label->setPalette(p);
+  ApplyLinkColour(label, false);
   label->setCursor(Qt::PointingHandCursor);
   label->setToolTip(hint);
   label->setFocusPolicy(Qt::TabFocus);

@@ -45,7 +45,7 @@ QWidget* AddPage(QTabWidget* pc, const QString& caption, const char* name, QWidg
 TDBGrid* MakeDetailGrid(Query* q, std::vector<GridColumn> columns, const char* name) {
   auto* grid = new TDBGrid(q, std::move(columns));
   grid->setObjectName(QLatin1String(name));
-  grid->queryModel()->setBackground(InfoBackground());
+  grid->queryModel()->setInfoBackground(true);
   SetInfoBackground(grid);
   return grid;
 }

@@ -11,6 +11,8 @@
 #include <QMessageBox>
 #include <QScreen>
 
+#include "browse/uiSchemeColours.h"
+
 std::function<int(QDialog&)>& ModalSeam() {
   static std::function<int(QDialog&)> runner;
   return runner;
@@ -29,15 +31,9 @@ void CentreOnScreen(QWidget* window) {
   window->move(s.left() + (s.width() - outer.width()) / 2, s.top() + (s.height() - outer.height()) / 2);
 }
 
-QColor InfoBackground() { return QApplication::palette().color(QPalette::ToolTipBase); }
+QColor InfoBackground() { return CurrentSchemeColours().info.background; }
 
-void SetInfoBackground(QWidget* w) {
-  QPalette p = w->palette();
-  p.setColor(QPalette::Base, InfoBackground());
-  p.setColor(QPalette::Window, InfoBackground());
-  w->setPalette(p);
-  w->setAutoFillBackground(true);
-}
+void SetInfoBackground(QWidget* w) { ApplyInfoColours(w); }
 
 QLabel* MakeTitlePanel(const QString& caption, QWidget* parent) {
   auto* panel = new QLabel(caption, parent);
@@ -46,8 +42,10 @@ QLabel* MakeTitlePanel(const QString& caption, QWidget* parent) {
   f.setPointSize(12);
   panel->setFont(f);
   QPalette p = panel->palette();
-  p.setColor(QPalette::WindowText, QColor(74, 177, 5));
+  p.setColor(QPalette::WindowText, CurrentSchemeColours().brand);
   panel->setPalette(p);
+  // Its caption comes from the directory: shown as stored, never as markup.
+  panel->setTextFormat(Qt::PlainText);
   panel->setAlignment(Qt::AlignCenter);
   panel->setFrameShape(QFrame::NoFrame);
   panel->setMinimumHeight(QFontMetrics(f).height() + 16);
