@@ -2,6 +2,7 @@
 // result pages, actions and the application-wide key and wheel handling.
 #include "app/frmMain.h"
 
+#include <QAbstractScrollArea>
 #include <QAction>
 #include <cmath>
 #include <QApplication>
@@ -430,11 +431,17 @@ void TMain_Frm::SetTabOrder() {
 void TMain_Frm::ConnectAutoTicks() {
   // Only the user's own edits tick a row: textEdited and activated never fire
   // for what the program sets (the defaults, a category from the picker).
-  auto tickOnEdit = [](QLineEdit* edit, QCheckBox* tick) {
-    connect(edit, &QLineEdit::textEdited, tick, [tick] { tick->setChecked(true); });
+  // The wheel steps a focused list through its arrow keys, which the list
+  // reports as a choice: that never ticks a row.
+  auto tickOnEdit = [this](QLineEdit* edit, QCheckBox* tick) {
+    connect(edit, &QLineEdit::textEdited, tick, [this, tick] {
+      if (!wheelStepping_) tick->setChecked(true);
+    });
   };
-  auto tickOnChoice = [](QComboBox* box, QCheckBox* tick) {
-    connect(box, &QComboBox::activated, tick, [tick] { tick->setChecked(true); });
+  auto tickOnChoice = [this](QComboBox* box, QCheckBox* tick) {
+    connect(box, &QComboBox::activated, tick, [this, tick] {
+      if (!wheelStepping_) tick->setChecked(true);
+    });
   };
   tickOnEdit(PostCode_Edt, PostalCode_Chk);
   tickOnEdit(CompanyName_Edt, CompanyName_Chk);
@@ -529,21 +536,39 @@ bool TMain_Frm::eventFilter(QObject* watched, QEvent* event) {
   return ApplicationEventsMessage(watched, event) || QMainWindow::eventFilter(watched, event);
 }
 
+QWidget* TMain_Frm::WheelReceiver(QWidget* under) {
+  // The grids, lists and memos step under the mouse wherever the focus is
+  // (an opened list's items too); they hold no search condition.
+  for (QWidget* w = under; w; w = w->isWindow() ? nullptr : w->parentWidget())
+    if (auto* area = qobject_cast<QAbstractScrollArea*>(w)) return area;
+  // Anything else only when it, or the control it belongs to, has the focus.
+  QWidget* focused = QApplication::focusWidget();
+  if (!focused) return nullptr;
+  for (QWidget* w = under; w; w = w->isWindow() ? nullptr : w->parentWidget())
+    if (w == focused || w->focusProxy() == focused || focused->focusProxy() == w) return focused;
+  return nullptr;
+}
+
 bool TMain_Frm::ApplicationEventsMessage(QObject* watched, QEvent* event) {
   if (event->type() == QEvent::Wheel) {
-    // Each wheel turn becomes an arrow key for the control under the mouse
-    // (the one the wheel was meant for, not the one with the focus): one row
-    // per notch in the grids, one item in lists, one line in text boxes.
-    // A purely sideways scroll passes untouched, so wide grids scroll across.
+    // Each wheel turn becomes an arrow key: one row per notch in the grids and
+    // lists under the mouse, one item or line in the control that has the
+    // focus. A control without the focus changes nothing, so no search
+    // condition changes where the user is not looking. A purely sideways
+    // scroll passes untouched, so wide grids scroll across.
     auto* target = qobject_cast<QWidget*>(watched);
     if (!target) return false;  // the window's own copy, handed on to the widget
     auto* wheel = static_cast<QWheelEvent*>(event);
     const QPoint angle = wheel->angleDelta();
     if (angle.y() == 0 && angle.x() != 0) return false;
     const bool bookkeeping = angle.isNull() && wheel->phase() != Qt::NoScrollPhase;
-    if (!bookkeeping) {
+    QWidget* receiver = WheelReceiver(target);
+    if (!bookkeeping && receiver) {
       QKeyEvent press(QEvent::KeyPress, angle.y() > 0 ? Qt::Key_Up : Qt::Key_Down, Qt::NoModifier);
-      QCoreApplication::sendEvent(target, &press);
+      const bool wasStepping = wheelStepping_;
+      wheelStepping_ = true;
+      QCoreApplication::sendEvent(receiver, &press);
+      wheelStepping_ = wasStepping;
     }
     return true;
   }

@@ -177,6 +177,9 @@ class TMain_Frm : public QMainWindow {
   void LoadDirectory();
   bool ShowLoadProgress(long long done, long long total);
   bool ApplicationEventsMessage(QObject* watched, QEvent* event);
+  // Who takes the arrow key a wheel turn over `under` becomes; nullptr: nobody.
+  static QWidget* WheelReceiver(QWidget* under);
+  bool wheelStepping_ = false;  // an arrow key made from a wheel turn is being handled
 
   orbisk::TDM* dm_ = nullptr;
   QLabel* StatusText_Lab = nullptr;
