@@ -114,10 +114,13 @@ TAbout_Frm::TAbout_Frm(QWidget* parent) : QDialog(parent) {
   Bevel->setFrameShape(QFrame::HLine);
   Bevel->setFrameShadow(QFrame::Sunken);
   WindowsVersion_Lab = Named(new QLabel(this), "WindowsVersion_Lab");
+  WindowsVersion_Lab->setTextFormat(Qt::PlainText);
   WindowsVersion_Lab->setWordWrap(true);
   TotalMem_Lab = Named(new QLabel(this), "TotalMem_Lab");
+  TotalMem_Lab->setTextFormat(Qt::PlainText);
   TotalMem_Lab->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
   AvailabeMem_Lab = Named(new QLabel(this), "AvailabeMem_Lab");
+  AvailabeMem_Lab->setTextFormat(Qt::PlainText);
   AvailabeMem_Lab->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
   OK_Btn = new QPushButton(QStringLiteral("OK"), this);
   OK_Btn->setObjectName(QStringLiteral("OK_Btn"));

@@ -116,6 +116,8 @@ TMain_Frm::TMain_Frm(QWidget* parent) : QMainWindow(parent) {
   StatusBar = statusBar();
   StatusBar->setSizeGripEnabled(true);
   StatusText_Lab = new QLabel(StatusBar);
+  StatusText_Lab->setObjectName(QStringLiteral("StatusText_Lab"));
+  StatusText_Lab->setTextFormat(Qt::PlainText);  // it shows names from the directory
   StatusBar->addWidget(StatusText_Lab, 1);
   SetStatusText(QStringLiteral("Ready"));
 

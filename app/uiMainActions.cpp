@@ -88,7 +88,8 @@ void TMain_Frm::BindDataModule(orbisk::TDM* dm) {
   if (dm_) throw std::logic_error("The data module is already bound.");
   dm_ = dm;
   dm_->ShowCurrentRecord = [this](Query& q) { ShowCurrentRecord(q); };
-  StatusBar->setToolTip(QStringLiteral("Directory: ") + QString::fromStdString(dm_->ADOConnection.DataSource()));
+  StatusBar->setToolTip(
+      PlainToolTip(QStringLiteral("Directory: ") + QString::fromStdString(dm_->ADOConnection.DataSource())));
   dm_->ADOConnection.SetProgress(
       [this](long long done, long long total, const std::string&) { return ShowLoadProgress(done, total); });
 
@@ -282,7 +283,7 @@ void TMain_Frm::SelectCat_AExecute() {
     if (!RunCategoryPicker(*ComanyCat_Dlg, *dm_, target)) return;
     Category_Edt->setText(target.text);
     Category_Edt->setCursorPosition(0);  // a long path shows its main category
-    Category_Edt->setToolTip(target.hint);
+    Category_Edt->setToolTip(PlainToolTip(target.hint));
     CategoryCondition = target.condition;
     Category_Chk->setChecked(target.ticked);
   });

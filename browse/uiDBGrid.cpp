@@ -8,6 +8,7 @@
 #include <set>
 
 #include "browse/GridText.h"
+#include "browse/uiWindowKit.h"
 #include "browse/uiSchemeColours.h"
 #include "data/QuerySort.h"
 #include <QStyle>
@@ -73,7 +74,10 @@ QVariant TQueryModel::data(const QModelIndex& index, int role) const {
         text = QString::fromUtf8(v.Bytes().data(), static_cast<qsizetype>(v.Bytes().size()));
       else
         text = QString::fromStdString(f->TextOf(v));
-      if (role == Qt::ToolTipRole && (text.isEmpty() || (text.size() < 40 && !col.fullTextTip))) return {};
+      if (role == Qt::ToolTipRole) {
+        if (text.isEmpty() || (text.size() < 40 && !col.fullTextTip)) return {};
+        return PlainToolTip(text);
+      }
       return text;
     }
     case Qt::TextAlignmentRole: return QVariant::fromValue(col.alignment | Qt::AlignVCenter);

@@ -10,6 +10,7 @@
 #include <QLabel>
 #include <QMessageBox>
 #include <QScreen>
+#include <QTextDocument>
 
 #include "browse/uiSchemeColours.h"
 
@@ -34,6 +35,11 @@ void CentreOnScreen(QWidget* window) {
 QColor InfoBackground() { return CurrentSchemeColours().info.background; }
 
 void SetInfoBackground(QWidget* w) { ApplyInfoColours(w); }
+
+QString PlainToolTip(const QString& text) {
+  if (!Qt::mightBeRichText(text)) return text;
+  return QStringLiteral("<p style='white-space:pre'>") + text.toHtmlEscaped() + QStringLiteral("</p>");
+}
 
 QLabel* MakeTitlePanel(const QString& caption, QWidget* parent) {
   auto* panel = new QLabel(caption, parent);

@@ -21,6 +21,11 @@ void CentreOnScreen(QWidget* window);
 // The tooltip ("info") background for a text box, grid or window.
 QColor InfoBackground();
 void SetInfoBackground(QWidget* w);
+// A tool tip that shows `text` exactly as stored: tool tips guess rich text, so
+// a text that looks like markup is handed over escaped, in a paragraph that
+// keeps its blanks.
+QString PlainToolTip(const QString& text);
+
 // The borderless top panel with the green Verdana caption.
 QLabel* MakeTitlePanel(const QString& caption, QWidget* parent);
 

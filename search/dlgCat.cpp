@@ -111,7 +111,7 @@ void TComanyCat_Dlg::showEvent(QShowEvent* e) {
 void TComanyCat_Dlg::ShowSelection() {
   const QString text = QString::fromStdString(SelText);
   Selection_Lab->setText(QStringLiteral("Selected: ") + (text.isEmpty() ? QStringLiteral("(none)") : text));
-  Selection_Lab->setToolTip(text);
+  Selection_Lab->setToolTip(PlainToolTip(text));
 }
 
 void TComanyCat_Dlg::UpdateSelection() {
