@@ -155,6 +155,17 @@ TAbout_Frm::TAbout_Frm(QWidget* parent) : QDialog(parent) {
   layout->addWidget(Image, 0, Qt::AlignTop);
   layout->addLayout(info);
 
+  Image->setAccessibleName(tr("Product Picture"));
+  URL_Lab->setAccessibleName(tr("Home Page"));
+  URL_Lab->setAccessibleDescription(URL_Lab->text());
+  Support_Lab->setAccessibleName(tr("Online Support"));
+  Support_Lab->setAccessibleDescription(Support_Lab->text());
+  // The links are reached with Tab and open with Space or Enter.
+  URL_Lab->setFocusPolicy(Qt::TabFocus);
+  Support_Lab->setFocusPolicy(Qt::TabFocus);
+  setTabOrder(URL_Lab, Support_Lab);
+  setTabOrder(Support_Lab, OK_Btn);
+
   connect(Image, &TClickLabel::clicked, this, &TAbout_Frm::URL_LabClick);
   connect(URL_Lab, &TClickLabel::clicked, this, &TAbout_Frm::URL_LabClick);
   connect(Support_Lab, &TClickLabel::clicked, this, &TAbout_Frm::Support_LabClick);

@@ -17,6 +17,7 @@
 #include <QScreen>
 #include <QSplitter>
 #include <QStatusBar>
+#include <QTabBar>
 #include <QTabWidget>
 #include <QToolButton>
 #include <QVBoxLayout>
@@ -90,6 +91,7 @@ void MakeLink(TClickLabel* label, const QString& hint) {
 
 TMain_Frm::TMain_Frm(QWidget* parent) : QMainWindow(parent) {
   InitResources();
+  InstallAccessibleFactories();
   setFont(VerdanaFont(15));
   CreateActions();
   auto* central = new QWidget(this);
@@ -122,6 +124,7 @@ TMain_Frm::TMain_Frm(QWidget* parent) : QMainWindow(parent) {
   SetStatusText(QStringLiteral("Ready"));
 
   SetTabOrder();
+  SetAccessibleNames();
   ConnectAutoTicks();
   auto* quit = new QAction(this);
   quit->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_Q));
@@ -153,6 +156,7 @@ void TMain_Frm::CreateActions() {
     return a;
   };
   SelectCat_A = make(QStringLiteral("..."), &TMain_Frm::SelectCat_AExecute);
+  SelectCat_A->setToolTip(tr("Choose Category"));
   QueryCompany_A = make(QStringLiteral("Query Company"), &TMain_Frm::QueryCompany_AExecute);
   QueryContact_A = make(QStringLiteral("Query Contact"), &TMain_Frm::QueryContact_AExecute);
   ExportExcel_A = make(QStringLiteral("Export to Excel"), &TMain_Frm::ExportExcel_AExecute);
@@ -428,6 +432,48 @@ void TMain_Frm::SetTabOrder() {
       OrderBy_Cbo,     WithEmail_Chk,   WithContactEmail_Chk, QueryCompany_Btn,     QueryContact_Btn,
       Export_Btn,      About_Btn,       Mailto_Lab,         GotoWeb_Lab,            Result_PC};
   for (int i = 1; i < order.size(); ++i) setTabOrder(order[i - 1], order[i]);
+}
+
+void TMain_Frm::SetAccessibleNames() {
+  // A row's tick box says that the condition is used; its boxes carry the caption.
+  Top_Chk->setAccessibleName(tr("Use Only Show Top"));
+  Top_Cbo->setAccessibleName(tr("Only Show Top"));
+  Category_Chk->setAccessibleName(tr("Use Category"));
+  C_Cat_Edt->setAccessibleName(tr("Category operator"));
+  Category_Edt->setAccessibleName(tr("Category"));
+  SelectCat_Btn->setAccessibleName(tr("Choose Category"));
+  SelectCat_Btn->setToolTip(tr("Choose Category"));
+  Location_Chk->setAccessibleName(tr("Use Location"));
+  C_Location_Edt->setAccessibleName(tr("Location operator"));
+  Location_Cbo->setAccessibleName(tr("Location"));
+  Location_Cbo->lineEdit()->setAccessibleName(tr("Location"));
+  TelAreaCode_Chk->setAccessibleName(tr("Use Tel Area Code"));
+  C_TelAreaCode_Cbo->setAccessibleName(tr("Tel Area Code operator"));
+  TelAreaCode_Cbo->setAccessibleName(tr("Tel Area Code"));
+  Map_Btn->setAccessibleName(tr("Canada Map"));
+  PostalCode_Chk->setAccessibleName(tr("Use Postal Code"));
+  C_PostCode_Cbo->setAccessibleName(tr("Postal Code operator"));
+  PostCode_Edt->setAccessibleName(tr("Postal Code"));
+  CompanyName_Chk->setAccessibleName(tr("Use Company Name"));
+  C_CompanName_Edt->setAccessibleName(tr("Company Name operator"));
+  CompanyName_Edt->setAccessibleName(tr("Company Name"));
+  PSL_Chk->setAccessibleName(tr("Use Product/Service"));
+  C_PSL_Edt->setAccessibleName(tr("Product/Service operator"));
+  PSL_Edt->setAccessibleName(tr("Product/Service"));
+  NumberofEmployees_Chk->setAccessibleName(tr("Use Number of Employees"));
+  C_NumberOfEmployees_Cbo->setAccessibleName(tr("Number of Employees operator"));
+  NumberofEmployees_Edt->setAccessibleName(tr("Number of Employees"));
+  YearEstablished_Chk->setAccessibleName(tr("Use Year Established"));
+  C_YearEstablished_Cbo->setAccessibleName(tr("Year Established operator"));
+  YearEstablished_Edt->setAccessibleName(tr("Year Established"));
+  OrderBy_Cbo->setAccessibleName(tr("Order By"));
+  WithContactEmail_Chk->setAccessibleDescription(tr("Only for Contact Query"));
+  QueryVisible_Btn->setAccessibleName(tr("Hide/Show Search Panel"));
+  Logo_Img->setAccessibleName(tr("Product Home Page"));
+  Mailto_Lab->setAccessibleName(tr("I want more..."));
+  Mailto_Lab->setAccessibleDescription(tr("Want more special business directories? "));
+  GotoWeb_Lab->setAccessibleName(tr("Business Database Provider"));
+  Result_PC->setAccessibleName(tr("Result Pages"));
 }
 
 void TMain_Frm::ConnectAutoTicks() {

@@ -168,6 +168,8 @@ class TMain_Frm : public QMainWindow {
   void CreateResultPages();
   void CreateActions();
   void SetTabOrder();
+  // Names a screen reader reads for every control: the row captions, never the values.
+  void SetAccessibleNames();
   void ConnectAutoTicks();
   // The body both searches share: statement, reopen, status, page, with
   // every suspension undone whatever happens.

@@ -1,5 +1,6 @@
 // The main window's work: binding the grids, the two searches, the status
 // texts and the grids' clicks.
+#include <QAccessible>
 #include <QAction>
 #include <QApplication>
 #include <QCheckBox>
@@ -95,9 +96,11 @@ void TMain_Frm::BindDataModule(orbisk::TDM* dm) {
 
   Company_DBGrid = new TDBGrid(&dm_->Company_Q, GridColumns(orbisk::CompanyResultColumns()), CompanyList_TS);
   Company_DBGrid->setObjectName(QStringLiteral("Company_DBGrid"));
+  Company_DBGrid->setAccessibleName(tr("Company List"));
   CompanyList_TS->layout()->addWidget(Company_DBGrid);
   Contact_DBGrid = new TDBGrid(&dm_->Contact_Q, GridColumns(orbisk::ContactResultColumns()), Contact_Pnl);
   Contact_DBGrid->setObjectName(QStringLiteral("Contact_DBGrid"));
+  Contact_DBGrid->setAccessibleName(tr("Contact List"));
   Contact_Pnl->layout()->addWidget(Contact_DBGrid);
   Contact_DBGrid->setColumnResizing(false);  // until its first search
   for (TDBGrid* grid : {Company_DBGrid, Contact_DBGrid}) {
@@ -227,7 +230,17 @@ bool TMain_Frm::ShowLoadProgress(long long done, long long total) {
   return !loadProgress_->wasCanceled();  // false stops the load
 }
 
-void TMain_Frm::SetStatusText(const QString& text) { StatusText_Lab->setText(text); }
+void TMain_Frm::SetStatusText(const QString& text) {
+  if (text == StatusText_Lab->text()) return;
+  StatusText_Lab->setText(text);
+  // A screen reader hears the new text: the label's name is its text.
+  if (QAccessible::isActive()) {
+    QAccessibleEvent changed(StatusText_Lab, QAccessible::NameChanged);
+    QAccessible::updateAccessibility(&changed);
+    QAccessibleValueChangeEvent value(StatusText_Lab, text);
+    QAccessible::updateAccessibility(&value);
+  }
+}
 QString TMain_Frm::StatusText() const { return StatusText_Lab->text(); }
 
 void TMain_Frm::ShowCurrentRecord(Query& q) {

@@ -29,12 +29,17 @@ QString PlainToolTip(const QString& text);
 // The borderless top panel with the green Verdana caption.
 QLabel* MakeTitlePanel(const QString& caption, QWidget* parent);
 
+// What screen readers are told of link labels and of named combo boxes.
+void InstallAccessibleFactories();
+
 // A label that reports a left click (link labels, the logo, the About picture).
 class TClickLabel : public QLabel {
   Q_OBJECT
  public:
-  using QLabel::QLabel;
+  explicit TClickLabel(QWidget* parent = nullptr);
+  explicit TClickLabel(const QString& text, QWidget* parent = nullptr);
  signals:
+  // A left click, Space or Enter while it has the focus, or a screen reader's press.
   void clicked();
  protected:
   void mouseReleaseEvent(QMouseEvent* e) override;

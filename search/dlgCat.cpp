@@ -100,6 +100,10 @@ TComanyCat_Dlg::TComanyCat_Dlg(orbisk::TDM& dm, QWidget* parent) : QDialog(paren
   connect(MainCat_DBGrid, &TDBGrid::gridDoubleClicked, this, [this] { MainCat_DBGridDblClick(); });
   connect(SubCat_DBGrid, &TDBGrid::gridDoubleClicked, this, [this] { SubCat_DBGridDblClick(); });
 
+  MainCat_DBGrid->setAccessibleName(tr("Main Categary"));
+  SubCat_DBGrid->setAccessibleName(tr("Sub Categaries"));
+  SubCatFilter_Edt->setAccessibleName(tr("Sub-category filter"));
+
   // The keyboard chooses too: Space and Enter in the lists, Enter in the filter.
   for (QObject* o : {static_cast<QObject*>(MainCat_DBGrid), static_cast<QObject*>(SubCat_DBGrid),
                      static_cast<QObject*>(SubCatFilter_Edt)})
