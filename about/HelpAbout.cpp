@@ -193,7 +193,7 @@ void TAbout_Frm::showEvent(QShowEvent* e) {
 void TAbout_Frm::URL_LabClick() { OpenHomePage(); }
 void TAbout_Frm::Support_LabClick() { OpenSupportMail(); }
 
-void ShowAboutWindow() {
-  TAbout_Frm frm;
+void ShowAboutWindow(QWidget* owner) {
+  TAbout_Frm frm(owner);
   ExecModal(frm);
 }

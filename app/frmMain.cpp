@@ -39,6 +39,11 @@ namespace {
 
 // The window's designed client width: roomy value boxes where the screen allows.
 constexpr int kDesignedWidth = 1132;
+// The client height the window asks for where the screen allows it.
+constexpr int kLeastComfortableHeight = 760;
+// What a Wayland compositor may keep of the screen for its title bar and
+// panels, which it does not tell.
+constexpr int kWaylandAllowance = 96;
 
 const QStringList kOperators = {"=", ">", ">=", "<", "<=", "<>"};
 
@@ -540,7 +545,8 @@ QRect TMain_Frm::FittedGeometry(const QRect& available, const QMargins& frame) c
   // the gap left of it; a narrower screen gets the window at its full width.
   const int natural = std::max({kDesignedWidth, sizeHint().width(), Query_Pnl->sizeHint().width()});
   const int w = std::max(least.width(), std::min(natural, room.width()));
-  const int h = std::max(least.height(), std::min(std::max(sizeHint().height(), 760), room.height()));
+  const int h =
+      std::max(least.height(), std::min(std::max(sizeHint().height(), kLeastComfortableHeight), room.height()));
   const int left = available.left() + (available.width() - (w + frame.left() + frame.right())) / 2;
   const int top = available.top() + std::max(0, (available.height() - (h + frame.top() + frame.bottom())) / 2);
   return QRect(left + frame.left(), top + frame.top(), w, h);
@@ -552,7 +558,22 @@ void TMain_Frm::FormShow() {
   // fitted again to it (see event()).
   fittedFrame_ = FrameOf(this);
   if (fittedFrame_.isNull()) fittedFrame_ = QMargins(2, 24, 2, 4);
-  setGeometry(FittedGeometry(AvailableArea(this), fittedFrame_));
+  const QRect area = AvailableArea(this);
+  const QRect fitted = FittedGeometry(area, fittedFrame_);
+  if (!CompositorPlacesWindows()) {
+    setGeometry(fitted);
+    return;
+  }
+  // Under Wayland the compositor places the window and keeps its panels to
+  // itself: the screen's area includes them, and the title bar is not known
+  // yet. Where the window would need most of the screen's height, it asks the
+  // compositor for the whole free area instead (maximized), title bar included.
+  resize(fitted.size());
+  const int wanted = std::max(sizeHint().height(), kLeastComfortableHeight);
+  if (wanted + kWaylandAllowance > area.height()) {
+    frameFitted_ = true;
+    setWindowState(windowState() | Qt::WindowMaximized);
+  }
 }
 
 bool TMain_Frm::event(QEvent* e) {

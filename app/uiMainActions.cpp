@@ -321,7 +321,7 @@ void TMain_Frm::ShowMap_AExecute() {
 }
 
 void TMain_Frm::About_AExecute() {
-  RunGuarded(this, [] { ShowAboutWindow(); });
+  RunGuarded(this, [this] { ShowAboutWindow(this); });
 }
 
 void TMain_Frm::OpenCompanyDetails() {

@@ -29,7 +29,13 @@ int ExecModal(QDialog& dialog) {
   return dialog.exec();
 }
 
+bool CompositorPlacesWindows() {
+  // Wayland compositors place every window themselves: a program cannot.
+  return QGuiApplication::platformName().startsWith(QLatin1String("wayland"));
+}
+
 void CentreOnScreen(QWidget* window) {
+  if (CompositorPlacesWindows()) return;  // transient windows go over their parent
   QScreen* screen = window->screen() ? window->screen() : QGuiApplication::primaryScreen();
   if (!screen) return;
   const QRect s = screen->geometry();

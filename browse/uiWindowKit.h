@@ -16,6 +16,8 @@ class QWidget;
 int ExecModal(QDialog& dialog);
 std::function<int(QDialog&)>& ModalSeam();
 
+// Whether the window system places windows itself (Wayland), so moving one does nothing.
+bool CompositorPlacesWindows();
 // Places a window in the middle of its screen (outer size, halves rounded down).
 void CentreOnScreen(QWidget* window);
 // The tooltip ("info") background for a text box, grid or window.
