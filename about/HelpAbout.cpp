@@ -12,6 +12,7 @@
 #include <QVBoxLayout>
 
 #include "app/uiShell.h"
+#include "browse/uiSchemeColours.h"
 #include "browse/uiWindowKit.h"
 
 
@@ -68,9 +69,7 @@ TClickLabel* LinkLabel(const QString& text, const QString& hint, const char* nam
   QFont f = l->font();
   f.setUnderline(true);
   l->setFont(f);
-  QPalette p = l->palette();
-  p.setColor(QPalette::WindowText, QColor(0, 0, 255));
-  l->setPalette(p);
+  ApplyLinkColour(l, true);
   l->setCursor(Qt::PointingHandCursor);
   l->setToolTip(hint);
   return l;
@@ -104,7 +103,7 @@ TAbout_Frm::TAbout_Frm(QWidget* parent) : QDialog(parent) {
   bold.setPointSize(bold.pointSize() + 4);
   SoftName_Lab->setFont(bold);
   QPalette green = SoftName_Lab->palette();
-  green.setColor(QPalette::WindowText, QColor(74, 177, 5));
+  green.setColor(QPalette::WindowText, CurrentSchemeColours().brandOnInfo);
   SoftName_Lab->setPalette(green);
   Version_Lab = Named(new QLabel(QStringLiteral("Version  1.0"), this), "Version_Lab");
   URL_Lab = LinkLabel(QString::fromLatin1(orbisk::kHomePage), QStringLiteral("Home Page"), "URL_Lab", this);
@@ -115,10 +114,13 @@ TAbout_Frm::TAbout_Frm(QWidget* parent) : QDialog(parent) {
   Bevel->setFrameShape(QFrame::HLine);
   Bevel->setFrameShadow(QFrame::Sunken);
   WindowsVersion_Lab = Named(new QLabel(this), "WindowsVersion_Lab");
+  WindowsVersion_Lab->setTextFormat(Qt::PlainText);
   WindowsVersion_Lab->setWordWrap(true);
   TotalMem_Lab = Named(new QLabel(this), "TotalMem_Lab");
+  TotalMem_Lab->setTextFormat(Qt::PlainText);
   TotalMem_Lab->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
   AvailabeMem_Lab = Named(new QLabel(this), "AvailabeMem_Lab");
+  AvailabeMem_Lab->setTextFormat(Qt::PlainText);
   AvailabeMem_Lab->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
   OK_Btn = new QPushButton(QStringLiteral("OK"), this);
   OK_Btn->setObjectName(QStringLiteral("OK_Btn"));
@@ -153,6 +155,17 @@ TAbout_Frm::TAbout_Frm(QWidget* parent) : QDialog(parent) {
   layout->addWidget(Image, 0, Qt::AlignTop);
   layout->addLayout(info);
 
+  Image->setAccessibleName(tr("Product Picture"));
+  URL_Lab->setAccessibleName(tr("Home Page"));
+  URL_Lab->setAccessibleDescription(URL_Lab->text());
+  Support_Lab->setAccessibleName(tr("Online Support"));
+  Support_Lab->setAccessibleDescription(Support_Lab->text());
+  // The links are reached with Tab and open with Space or Enter.
+  URL_Lab->setFocusPolicy(Qt::TabFocus);
+  Support_Lab->setFocusPolicy(Qt::TabFocus);
+  setTabOrder(URL_Lab, Support_Lab);
+  setTabOrder(Support_Lab, OK_Btn);
+
   connect(Image, &TClickLabel::clicked, this, &TAbout_Frm::URL_LabClick);
   connect(URL_Lab, &TClickLabel::clicked, this, &TAbout_Frm::URL_LabClick);
   connect(Support_Lab, &TClickLabel::clicked, this, &TAbout_Frm::Support_LabClick);
@@ -180,7 +193,7 @@ void TAbout_Frm::showEvent(QShowEvent* e) {
 void TAbout_Frm::URL_LabClick() { OpenHomePage(); }
 void TAbout_Frm::Support_LabClick() { OpenSupportMail(); }
 
-void ShowAboutWindow() {
-  TAbout_Frm frm;
+void ShowAboutWindow(QWidget* owner) {
+  TAbout_Frm frm(owner);
   ExecModal(frm);
 }

@@ -41,5 +41,6 @@ class TAbout_Frm : public QDialog {
 };
 
 // Creates the About window, shows it modally and destroys it: every opening
-// reads the system figures afresh.
-void ShowAboutWindow();
+// reads the system figures afresh. It is transient for `owner` (the main
+// window), so a compositor that places windows itself puts it over its owner.
+void ShowAboutWindow(QWidget* owner = nullptr);

@@ -4,6 +4,7 @@
 
 #include "OrbiskVersion.h"
 
+#include <QAbstractScrollArea>
 #include <QAction>
 #include <cmath>
 #include <QApplication>
@@ -18,12 +19,14 @@
 #include <QScreen>
 #include <QSplitter>
 #include <QStatusBar>
+#include <QTabBar>
 #include <QTabWidget>
 #include <QToolButton>
 #include <QVBoxLayout>
 #include <QWheelEvent>
 
 #include "app/HelpTools.h"
+#include "browse/uiSchemeColours.h"
 #include "app/uiShell.h"
 #include "data/ProgramFiles.h"
 
@@ -38,6 +41,11 @@ namespace {
 
 // The window's designed client width: roomy value boxes where the screen allows.
 constexpr int kDesignedWidth = 1132;
+// The client height the window asks for where the screen allows it.
+constexpr int kLeastComfortableHeight = 760;
+// What a Wayland compositor may keep of the screen for its title bar and
+// panels, which it does not tell.
+constexpr int kWaylandAllowance = 96;
 
 const QStringList kOperators = {"=", ">", ">=", "<", "<=", "<>"};
 
@@ -79,9 +87,7 @@ void MakeLink(TClickLabel* label, const QString& hint) {
   QFont f = label->font();
   f.setUnderline(true);
   label->setFont(f);
-  QPalette p = label->palette();
-  p.setColor(QPalette::WindowText, Qt::blue);
-  label->setPalette(p);
+  ApplyLinkColour(label, false);
   label->setCursor(Qt::PointingHandCursor);
   label->setToolTip(hint);
   label->setFocusPolicy(Qt::TabFocus);
@@ -92,6 +98,7 @@ void MakeLink(TClickLabel* label, const QString& hint) {
 
 TMain_Frm::TMain_Frm(QWidget* parent) : QMainWindow(parent) {
   InitResources();
+  InstallAccessibleFactories();
   setFont(VerdanaFont(15));
   CreateActions();
   auto* central = new QWidget(this);
@@ -118,10 +125,13 @@ TMain_Frm::TMain_Frm(QWidget* parent) : QMainWindow(parent) {
   StatusBar = statusBar();
   StatusBar->setSizeGripEnabled(true);
   StatusText_Lab = new QLabel(StatusBar);
+  StatusText_Lab->setObjectName(QStringLiteral("StatusText_Lab"));
+  StatusText_Lab->setTextFormat(Qt::PlainText);  // it shows names from the directory
   StatusBar->addWidget(StatusText_Lab, 1);
   SetStatusText(QStringLiteral("Ready"));
 
   SetTabOrder();
+  SetAccessibleNames();
   ConnectAutoTicks();
   auto* quit = new QAction(this);
   quit->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_Q));
@@ -153,6 +163,7 @@ void TMain_Frm::CreateActions() {
     return a;
   };
   SelectCat_A = make(QStringLiteral("..."), &TMain_Frm::SelectCat_AExecute);
+  SelectCat_A->setToolTip(tr("Choose Category"));
   QueryCompany_A = make(QStringLiteral("Query Company"), &TMain_Frm::QueryCompany_AExecute);
   QueryContact_A = make(QStringLiteral("Query Contact"), &TMain_Frm::QueryContact_AExecute);
   ExportExcel_A = make(QStringLiteral("Export to Excel"), &TMain_Frm::ExportExcel_AExecute);
@@ -441,14 +452,62 @@ void TMain_Frm::SetTabOrder() {
   for (int i = 1; i < order.size(); ++i) setTabOrder(order[i - 1], order[i]);
 }
 
+void TMain_Frm::SetAccessibleNames() {
+  // A row's tick box says that the condition is used; its boxes carry the caption.
+  Top_Chk->setAccessibleName(tr("Use Only Show Top"));
+  Top_Cbo->setAccessibleName(tr("Only Show Top"));
+  Category_Chk->setAccessibleName(tr("Use Category"));
+  C_Cat_Edt->setAccessibleName(tr("Category operator"));
+  Category_Edt->setAccessibleName(tr("Category"));
+  SelectCat_Btn->setAccessibleName(tr("Choose Category"));
+  SelectCat_Btn->setToolTip(tr("Choose Category"));
+  Location_Chk->setAccessibleName(tr("Use Location"));
+  C_Location_Edt->setAccessibleName(tr("Location operator"));
+  Location_Cbo->setAccessibleName(tr("Location"));
+  Location_Cbo->lineEdit()->setAccessibleName(tr("Location"));
+  TelAreaCode_Chk->setAccessibleName(tr("Use Tel Area Code"));
+  C_TelAreaCode_Cbo->setAccessibleName(tr("Tel Area Code operator"));
+  TelAreaCode_Cbo->setAccessibleName(tr("Tel Area Code"));
+  Map_Btn->setAccessibleName(tr("Canada Map"));
+  PostalCode_Chk->setAccessibleName(tr("Use Postal Code"));
+  C_PostCode_Cbo->setAccessibleName(tr("Postal Code operator"));
+  PostCode_Edt->setAccessibleName(tr("Postal Code"));
+  CompanyName_Chk->setAccessibleName(tr("Use Company Name"));
+  C_CompanName_Edt->setAccessibleName(tr("Company Name operator"));
+  CompanyName_Edt->setAccessibleName(tr("Company Name"));
+  PSL_Chk->setAccessibleName(tr("Use Product/Service"));
+  C_PSL_Edt->setAccessibleName(tr("Product/Service operator"));
+  PSL_Edt->setAccessibleName(tr("Product/Service"));
+  NumberofEmployees_Chk->setAccessibleName(tr("Use Number of Employees"));
+  C_NumberOfEmployees_Cbo->setAccessibleName(tr("Number of Employees operator"));
+  NumberofEmployees_Edt->setAccessibleName(tr("Number of Employees"));
+  YearEstablished_Chk->setAccessibleName(tr("Use Year Established"));
+  C_YearEstablished_Cbo->setAccessibleName(tr("Year Established operator"));
+  YearEstablished_Edt->setAccessibleName(tr("Year Established"));
+  OrderBy_Cbo->setAccessibleName(tr("Order By"));
+  WithContactEmail_Chk->setAccessibleDescription(tr("Only for Contact Query"));
+  QueryVisible_Btn->setAccessibleName(tr("Hide/Show Search Panel"));
+  Logo_Img->setAccessibleName(tr("Product Home Page"));
+  Mailto_Lab->setAccessibleName(tr("I want more..."));
+  Mailto_Lab->setAccessibleDescription(tr("Want more special business directories? "));
+  GotoWeb_Lab->setAccessibleName(tr("Business Database Provider"));
+  Result_PC->setAccessibleName(tr("Result Pages"));
+}
+
 void TMain_Frm::ConnectAutoTicks() {
   // Only the user's own edits tick a row: textEdited and activated never fire
   // for what the program sets (the defaults, a category from the picker).
-  auto tickOnEdit = [](QLineEdit* edit, QCheckBox* tick) {
-    connect(edit, &QLineEdit::textEdited, tick, [tick] { tick->setChecked(true); });
+  // The wheel steps a focused list through its arrow keys, which the list
+  // reports as a choice: that never ticks a row.
+  auto tickOnEdit = [this](QLineEdit* edit, QCheckBox* tick) {
+    connect(edit, &QLineEdit::textEdited, tick, [this, tick] {
+      if (!wheelStepping_) tick->setChecked(true);
+    });
   };
-  auto tickOnChoice = [](QComboBox* box, QCheckBox* tick) {
-    connect(box, &QComboBox::activated, tick, [tick] { tick->setChecked(true); });
+  auto tickOnChoice = [this](QComboBox* box, QCheckBox* tick) {
+    connect(box, &QComboBox::activated, tick, [this, tick] {
+      if (!wheelStepping_) tick->setChecked(true);
+    });
   };
   tickOnEdit(PostCode_Edt, PostalCode_Chk);
   tickOnEdit(CompanyName_Edt, CompanyName_Chk);
@@ -499,7 +558,8 @@ QRect TMain_Frm::FittedGeometry(const QRect& available, const QMargins& frame) c
   // the gap left of it; a narrower screen gets the window at its full width.
   const int natural = std::max({kDesignedWidth, sizeHint().width(), Query_Pnl->sizeHint().width()});
   const int w = std::max(least.width(), std::min(natural, room.width()));
-  const int h = std::max(least.height(), std::min(std::max(sizeHint().height(), 760), room.height()));
+  const int h =
+      std::max(least.height(), std::min(std::max(sizeHint().height(), kLeastComfortableHeight), room.height()));
   const int left = available.left() + (available.width() - (w + frame.left() + frame.right())) / 2;
   const int top = available.top() + std::max(0, (available.height() - (h + frame.top() + frame.bottom())) / 2);
   return QRect(left + frame.left(), top + frame.top(), w, h);
@@ -511,7 +571,22 @@ void TMain_Frm::FormShow() {
   // fitted again to it (see event()).
   fittedFrame_ = FrameOf(this);
   if (fittedFrame_.isNull()) fittedFrame_ = QMargins(2, 24, 2, 4);
-  setGeometry(FittedGeometry(AvailableArea(this), fittedFrame_));
+  const QRect area = AvailableArea(this);
+  const QRect fitted = FittedGeometry(area, fittedFrame_);
+  if (!CompositorPlacesWindows()) {
+    setGeometry(fitted);
+    return;
+  }
+  // Under Wayland the compositor places the window and keeps its panels to
+  // itself: the screen's area includes them, and the title bar is not known
+  // yet. Where the window would need most of the screen's height, it asks the
+  // compositor for the whole free area instead (maximized), title bar included.
+  resize(fitted.size());
+  const int wanted = std::max(sizeHint().height(), kLeastComfortableHeight);
+  if (wanted + kWaylandAllowance > area.height()) {
+    frameFitted_ = true;
+    setWindowState(windowState() | Qt::WindowMaximized);
+  }
 }
 
 bool TMain_Frm::event(QEvent* e) {
@@ -543,21 +618,39 @@ bool TMain_Frm::eventFilter(QObject* watched, QEvent* event) {
   return ApplicationEventsMessage(watched, event) || QMainWindow::eventFilter(watched, event);
 }
 
+QWidget* TMain_Frm::WheelReceiver(QWidget* under) {
+  // The grids, lists and memos step under the mouse wherever the focus is
+  // (an opened list's items too); they hold no search condition.
+  for (QWidget* w = under; w; w = w->isWindow() ? nullptr : w->parentWidget())
+    if (auto* area = qobject_cast<QAbstractScrollArea*>(w)) return area;
+  // Anything else only when it, or the control it belongs to, has the focus.
+  QWidget* focused = QApplication::focusWidget();
+  if (!focused) return nullptr;
+  for (QWidget* w = under; w; w = w->isWindow() ? nullptr : w->parentWidget())
+    if (w == focused || w->focusProxy() == focused || focused->focusProxy() == w) return focused;
+  return nullptr;
+}
+
 bool TMain_Frm::ApplicationEventsMessage(QObject* watched, QEvent* event) {
   if (event->type() == QEvent::Wheel) {
-    // Each wheel turn becomes an arrow key for the control under the mouse
-    // (the one the wheel was meant for, not the one with the focus): one row
-    // per notch in the grids, one item in lists, one line in text boxes.
-    // A purely sideways scroll passes untouched, so wide grids scroll across.
+    // Each wheel turn becomes an arrow key: one row per notch in the grids and
+    // lists under the mouse, one item or line in the control that has the
+    // focus. A control without the focus changes nothing, so no search
+    // condition changes where the user is not looking. A purely sideways
+    // scroll passes untouched, so wide grids scroll across.
     auto* target = qobject_cast<QWidget*>(watched);
     if (!target) return false;  // the window's own copy, handed on to the widget
     auto* wheel = static_cast<QWheelEvent*>(event);
     const QPoint angle = wheel->angleDelta();
     if (angle.y() == 0 && angle.x() != 0) return false;
     const bool bookkeeping = angle.isNull() && wheel->phase() != Qt::NoScrollPhase;
-    if (!bookkeeping) {
+    QWidget* receiver = WheelReceiver(target);
+    if (!bookkeeping && receiver) {
       QKeyEvent press(QEvent::KeyPress, angle.y() > 0 ? Qt::Key_Up : Qt::Key_Down, Qt::NoModifier);
-      QCoreApplication::sendEvent(target, &press);
+      const bool wasStepping = wheelStepping_;
+      wheelStepping_ = true;
+      QCoreApplication::sendEvent(receiver, &press);
+      wheelStepping_ = wasStepping;
     }
     return true;
   }

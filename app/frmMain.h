@@ -169,6 +169,8 @@ class TMain_Frm : public QMainWindow {
   void CreateResultPages();
   void CreateActions();
   void SetTabOrder();
+  // Names a screen reader reads for every control: the row captions, never the values.
+  void SetAccessibleNames();
   void ConnectAutoTicks();
   // The body both searches share: statement, reopen, status, page, with
   // every suspension undone whatever happens.
@@ -181,6 +183,9 @@ class TMain_Frm : public QMainWindow {
   // Cancel stops the statement (the search then ends quietly).
   bool ShowSearchProgress(double seconds);
   bool ApplicationEventsMessage(QObject* watched, QEvent* event);
+  // Who takes the arrow key a wheel turn over `under` becomes; nullptr: nobody.
+  static QWidget* WheelReceiver(QWidget* under);
+  bool wheelStepping_ = false;  // an arrow key made from a wheel turn is being handled
 
   orbisk::TDM* dm_ = nullptr;
   QLabel* StatusText_Lab = nullptr;

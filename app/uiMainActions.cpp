@@ -1,5 +1,6 @@
 // The main window's work: binding the grids, the two searches, the status
 // texts and the grids' clicks.
+#include <QAccessible>
 #include <QAction>
 #include <QApplication>
 #include <QCheckBox>
@@ -88,16 +89,19 @@ void TMain_Frm::BindDataModule(orbisk::TDM* dm) {
   if (dm_) throw std::logic_error("The data module is already bound.");
   dm_ = dm;
   dm_->ShowCurrentRecord = [this](Query& q) { ShowCurrentRecord(q); };
-  StatusBar->setToolTip(QStringLiteral("Directory: ") + QString::fromStdString(dm_->ADOConnection.DataSource()));
+  StatusBar->setToolTip(
+      PlainToolTip(QStringLiteral("Directory: ") + QString::fromStdString(dm_->ADOConnection.DataSource())));
   dm_->ADOConnection.SetProgress(
       [this](long long done, long long total, const std::string&) { return ShowLoadProgress(done, total); });
   dm_->ADOConnection.SetStatementProgress([this](double seconds) { return ShowSearchProgress(seconds); });
 
   Company_DBGrid = new TDBGrid(&dm_->Company_Q, GridColumns(orbisk::CompanyResultColumns()), CompanyList_TS);
   Company_DBGrid->setObjectName(QStringLiteral("Company_DBGrid"));
+  Company_DBGrid->setAccessibleName(tr("Company List"));
   CompanyList_TS->layout()->addWidget(Company_DBGrid);
   Contact_DBGrid = new TDBGrid(&dm_->Contact_Q, GridColumns(orbisk::ContactResultColumns()), Contact_Pnl);
   Contact_DBGrid->setObjectName(QStringLiteral("Contact_DBGrid"));
+  Contact_DBGrid->setAccessibleName(tr("Contact List"));
   Contact_Pnl->layout()->addWidget(Contact_DBGrid);
   Contact_DBGrid->setColumnResizing(false);  // until its first search
   for (TDBGrid* grid : {Company_DBGrid, Contact_DBGrid}) {
@@ -254,7 +258,17 @@ bool TMain_Frm::ShowSearchProgress(double seconds) {
   return !loadProgress_->wasCanceled();  // false stops the statement
 }
 
-void TMain_Frm::SetStatusText(const QString& text) { StatusText_Lab->setText(text); }
+void TMain_Frm::SetStatusText(const QString& text) {
+  if (text == StatusText_Lab->text()) return;
+  StatusText_Lab->setText(text);
+  // A screen reader hears the new text: the label's name is its text.
+  if (QAccessible::isActive()) {
+    QAccessibleEvent changed(StatusText_Lab, QAccessible::NameChanged);
+    QAccessible::updateAccessibility(&changed);
+    QAccessibleValueChangeEvent value(StatusText_Lab, text);
+    QAccessible::updateAccessibility(&value);
+  }
+}
 QString TMain_Frm::StatusText() const { return StatusText_Lab->text(); }
 
 void TMain_Frm::ShowCurrentRecord(Query& q) {
@@ -311,7 +325,7 @@ void TMain_Frm::SelectCat_AExecute() {
     if (!RunCategoryPicker(*ComanyCat_Dlg, *dm_, target)) return;
     Category_Edt->setText(target.text);
     Category_Edt->setCursorPosition(0);  // a long path shows its main category
-    Category_Edt->setToolTip(target.hint);
+    Category_Edt->setToolTip(PlainToolTip(target.hint));
     CategoryCondition = target.condition;
     Category_Chk->setChecked(target.ticked);
   });
@@ -336,7 +350,7 @@ void TMain_Frm::ShowMap_AExecute() {
 }
 
 void TMain_Frm::About_AExecute() {
-  RunGuarded(this, [] { ShowAboutWindow(); });
+  RunGuarded(this, [this] { ShowAboutWindow(this); });
 }
 
 void TMain_Frm::OpenCompanyDetails() {

@@ -46,6 +46,7 @@ void ShowBox(QWidget* parent, QMessageBox::Icon icon, const QString& caption, co
     return;
   }
   QMessageBox box(icon, caption, text, QMessageBox::Ok, parent ? parent : QApplication::activeWindow());
+  box.setTextFormat(Qt::PlainText);  // errors quote file names and directory values
   box.exec();
 }
 

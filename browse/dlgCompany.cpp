@@ -6,6 +6,7 @@ TCompany_Dlg* Company_Dlg = nullptr;
 #include <QHeaderView>
 #include <QLabel>
 #include <QPlainTextEdit>
+#include <QTabBar>
 #include <QTabWidget>
 #include <QVBoxLayout>
 #include <exception>
@@ -45,7 +46,7 @@ QWidget* AddPage(QTabWidget* pc, const QString& caption, const char* name, QWidg
 TDBGrid* MakeDetailGrid(Query* q, std::vector<GridColumn> columns, const char* name) {
   auto* grid = new TDBGrid(q, std::move(columns));
   grid->setObjectName(QLatin1String(name));
-  grid->queryModel()->setBackground(InfoBackground());
+  grid->queryModel()->setInfoBackground(true);
   SetInfoBackground(grid);
   // The context menu opens mail and web links as the result lists do; there is no export here.
   grid->setExportOffered(false);
@@ -111,8 +112,15 @@ TCompany_Dlg::TCompany_Dlg(orbisk::TDM& dm, QWidget* parent) : QDialog(parent), 
   for (const UnfedPage& p : kUnfedPages) {
     // Bound to the details query, which has none of these fields: the grid stays empty.
     auto* grid = MakeDetailGrid(&dm_.OneCompany_Q, {{p.field, QString::fromLatin1(p.field)}}, p.field);
+    grid->setAccessibleName(QString::fromLatin1(p.caption));
     AddPage(CompanyInfo_PC, QString::fromLatin1(p.caption), p.page, grid);
   }
+
+  CompanyInfo_PC->setAccessibleName(tr("Company Information"));
+  Company_Memo->setAccessibleName(tr("Details"));
+  Company_Description_DBMemo->setAccessibleName(tr("Description"));
+  Contact_DBGrid->setAccessibleName(tr("Contacts"));
+  PSL_DBGrid->setAccessibleName(tr("Products and Services"));
 
   descriptionLink_ = dm_.OneCompany_Q.AddObserver([this](Query&, QueryEvent) { ShowDescription(); });
   resize(820, 480);

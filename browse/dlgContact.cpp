@@ -32,6 +32,7 @@ TContact_Dlg::TContact_Dlg(orbisk::TDM& dm, QWidget* parent) : QDialog(parent), 
   Contact_Memo->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
   Contact_Memo->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
   SetInfoBackground(Contact_Memo);
+  Contact_Memo->setAccessibleName(tr("Contact Details"));
   layout->addWidget(Contact_Memo);
   resize(480, 420);
 }

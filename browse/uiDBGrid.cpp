@@ -8,6 +8,8 @@
 #include <set>
 
 #include "browse/GridText.h"
+#include "browse/uiWindowKit.h"
+#include "browse/uiSchemeColours.h"
 #include "data/QuerySort.h"
 #include <QStyle>
 #include <QStyledItemDelegate>
@@ -73,23 +75,38 @@ QVariant TQueryModel::data(const QModelIndex& index, int role) const {
         text = QString::fromUtf8(v.Bytes().data(), static_cast<qsizetype>(v.Bytes().size()));
       else
         text = QString::fromStdString(f->TextOf(v));
-      if (role == Qt::ToolTipRole && (text.isEmpty() || (text.size() < 40 && !col.fullTextTip))) return {};
+      if (role == Qt::ToolTipRole) {
+        if (text.isEmpty() || (text.size() < 40 && !col.fullTextTip)) return {};
+        return PlainToolTip(text);
+      }
       return text;
     }
     case Qt::TextAlignmentRole: return QVariant::fromValue(col.alignment | Qt::AlignVCenter);
     case Qt::FontRole: return col.link ? linkFont_ : font_;
-    case Qt::ForegroundRole:
-      if (col.link) return QBrush(col.linkColor);
-      return {};
-    case Qt::BackgroundRole:
-      if (striped_) {
-        int recNo = index.row() + 1;
-        return recNo % 2 == 0 ? QApplication::palette().brush(QPalette::ToolTipBase) : QBrush(Qt::white);
+    case Qt::ForegroundRole: {
+      const TextColours* row = RowColours(index.row());
+      if (col.link) {
+        // The column's designed blue where it reads on the row, else the scheme's link colour.
+        const QColor background = row ? row->background : CurrentSchemeColours().current.background;
+        if (ContrastRatio(col.linkColor, background) >= kLeastContrast) return QBrush(col.linkColor);
+        return QBrush(row ? row->link : CurrentSchemeColours().current.link);
       }
-      if (background_.isValid()) return QBrush(background_);
+      if (row) return QBrush(row->text);
+      return {};
+    }
+    case Qt::BackgroundRole:
+      if (const TextColours* row = RowColours(index.row())) return QBrush(row->background);
       return {};
     default: return {};
   }
+}
+
+const TextColours* TQueryModel::RowColours(int row) const {
+  const SchemeColours& s = CurrentSchemeColours();
+  // Odd row numbers (1, 3, 5 ...) white, even ones in the info background.
+  if (striped_) return (row + 1) % 2 == 0 ? &s.evenRow : &s.oddRow;
+  if (background_) return &s.info;
+  return nullptr;
 }
 
 QVariant TQueryModel::headerData(int section, Qt::Orientation orientation, int role) const {
@@ -145,11 +162,7 @@ TDBGrid::TDBGrid(Query* query, std::vector<GridColumn> columns, QWidget* parent)
   verticalHeader()->setDefaultAlignment(Qt::AlignCenter);
   horizontalHeader()->setHighlightSections(false);
   horizontalHeader()->setDefaultAlignment(Qt::AlignCenter);
-  // Without the focus the current cell shows the plain window background.
-  QPalette p = palette();
-  p.setBrush(QPalette::Inactive, QPalette::Highlight, p.brush(QPalette::Active, QPalette::Base));
-  p.setBrush(QPalette::Inactive, QPalette::HighlightedText, p.brush(QPalette::Active, QPalette::Text));
-  setPalette(p);
+  applySchemeColours();
   // The indicator column marks the current row; clicking it moves nothing,
   // and a double click there acts on the current cell as one on a cell does.
   disconnect(verticalHeader(), SIGNAL(sectionPressed(int)), this, SLOT(selectRow(int)));
@@ -414,4 +427,22 @@ void TDBGrid::mouseReleaseEvent(QMouseEvent* e) {
 void TDBGrid::mouseDoubleClickEvent(QMouseEvent* e) {
   // The double click acts on the current cell, wherever the second click landed.
   if (e->button() == Qt::LeftButton) emit gridDoubleClicked();
+}
+
+void TDBGrid::applySchemeColours() {
+  // The selection in colours that read; without the focus the current cell
+  // shows the plain window background.
+  const SchemeColours& s = CurrentSchemeColours();
+  QPalette p = QApplication::palette(this);
+  p.setColor(QPalette::Active, QPalette::Highlight, s.selection.background);
+  p.setColor(QPalette::Active, QPalette::HighlightedText, s.selection.text);
+  p.setColor(QPalette::Inactive, QPalette::Highlight, s.current.background);
+  p.setColor(QPalette::Inactive, QPalette::HighlightedText, s.current.text);
+  setPalette(p);
+}
+
+void TDBGrid::changeEvent(QEvent* e) {
+  // A new desktop scheme while the program runs: the grid takes its colours anew.
+  if (e->type() == QEvent::ApplicationPaletteChange) applySchemeColours();
+  QTableView::changeEvent(e);
 }

@@ -10,6 +10,7 @@
 #include <string>
 #include <vector>
 
+#include "browse/uiSchemeColours.h"
 #include "data/Query.h"
 
 struct GridColumn {
@@ -38,7 +39,8 @@ class TQueryModel : public QAbstractTableModel {
   const std::vector<GridColumn>& columns() const { return columns_; }
   // Striped rows: odd row numbers white, even ones in the tooltip colour.
   void setStriped(bool on) { striped_ = on; }
-  void setBackground(QColor c) { background_ = c; }
+  // Rows in the info background (the detail lists).
+  void setInfoBackground(bool on) { background_ = on; }
   void setFont(const QFont& f);
   const QFont& font() const { return font_; }
 
@@ -53,7 +55,9 @@ class TQueryModel : public QAbstractTableModel {
   std::vector<const orbisk::Field*> fields_;
   int observer_ = 0;
   bool striped_ = false;
-  QColor background_;
+  bool background_ = false;
+  // The colours of a row: striped, info or (nullptr) the grid's own.
+  const TextColours* RowColours(int row) const;
   QFont font_;
   QFont linkFont_;
 };
@@ -112,9 +116,11 @@ class TDBGrid : public QTableView {
   void mouseReleaseEvent(QMouseEvent* e) override;
   bool eventFilter(QObject* watched, QEvent* event) override;
   void contextMenuEvent(QContextMenuEvent* e) override;
+  void changeEvent(QEvent* e) override;
 
  private:
   void followCursor(int row);
+  void applySchemeColours();
   TQueryModel* model_;
   bool syncing_ = false;
   int selectedColumn_ = 0;  // the column of the current cell, kept while the model resets

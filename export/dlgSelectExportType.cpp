@@ -53,7 +53,10 @@ TExportType_Dlg::TExportType_Dlg(QWidget* parent) : QDialog(parent) {
   OutputFile_Edt->setMinimumWidth(360);
   OuputFileOpen_Btn = new QToolButton(this);
   OuputFileOpen_Btn->setIcon(style()->standardIcon(QStyle::SP_DialogOpenButton));
-  OuputFileOpen_Btn->setToolTip(QStringLiteral("Choose the output file"));
+  OuputFileOpen_Btn->setToolTip(tr("Choose the output file"));
+  OuputFileOpen_Btn->setAccessibleName(tr("Choose the output file"));
+  OutputFile_Edt->setAccessibleName(tr("Output File Name"));
+  Label1->setBuddy(OutputFile_Edt);
   OK_Btn = new QPushButton(QStringLiteral("&OK"), this);
   Cancel_Btn = new QPushButton(QStringLiteral("&Cancel"), this);
   // Neither button is the default or the cancel button: Enter and Escape do

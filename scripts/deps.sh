@@ -6,7 +6,7 @@ RUN_PKGS=(g++ cmake ninja-build pkg-config qt6-base-dev libsqlite3-dev mdbtools 
           libxlsxwriter-dev libjpeg-dev libicu-dev libseccomp-dev fonts-dejavu-core fonts-wqy-microhei xdg-utils)
 TEST_PKGS=(libgtest-dev xvfb xauth libxcb1-dev locales sqlite3 imagemagick clang libclang-rt-14-dev
            appstream desktop-file-utils bash-completion groff-base
-           libreoffice-calc-nogui python3
+           libreoffice-calc-nogui python3 dbus at-spi2-core python3-pyatspi xdotool
            lintian dpkg-dev file debootstrap)
 want=("${RUN_PKGS[@]}")
 [ "${1:-run}" = test ] && want+=("${TEST_PKGS[@]}")

@@ -6,6 +6,7 @@ TComanyCat_Dlg* ComanyCat_Dlg = nullptr;
 #include <QGridLayout>
 #include <QHBoxLayout>
 #include <QHeaderView>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
@@ -99,8 +100,69 @@ TComanyCat_Dlg::TComanyCat_Dlg(orbisk::TDM& dm, QWidget* parent) : QDialog(paren
   connect(MainCat_DBGrid, &TDBGrid::gridDoubleClicked, this, [this] { MainCat_DBGridDblClick(); });
   connect(SubCat_DBGrid, &TDBGrid::gridDoubleClicked, this, [this] { SubCat_DBGridDblClick(); });
 
+  MainCat_DBGrid->setAccessibleName(tr("Main Categary"));
+  SubCat_DBGrid->setAccessibleName(tr("Sub Categaries"));
+  SubCatFilter_Edt->setAccessibleName(tr("Sub-category filter"));
+
+  // The keyboard chooses too: Space and Enter in the lists, Enter in the filter.
+  for (QObject* o : {static_cast<QObject*>(MainCat_DBGrid), static_cast<QObject*>(SubCat_DBGrid),
+                     static_cast<QObject*>(SubCatFilter_Edt)})
+    o->installEventFilter(this);
+
   resize(900, 480);
   CentreOnScreen(this);
+}
+
+bool TComanyCat_Dlg::eventFilter(QObject* watched, QEvent* event) {
+  if (event->type() != QEvent::KeyPress) return QDialog::eventFilter(watched, event);
+  const auto* key = static_cast<QKeyEvent*>(event);
+  const bool enter = key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter;
+  const bool space = key->key() == Qt::Key_Space;
+  if ((!enter && !space) || (key->modifiers() & ~Qt::KeypadModifier) != Qt::NoModifier)
+    return QDialog::eventFilter(watched, event);
+  if (watched == SubCatFilter_Edt) {
+    if (!enter) return QDialog::eventFilter(watched, event);
+    // Enter in the filter goes on to the list it filters, on its first row shown.
+    SubCat_DBGrid->setFocus(Qt::TabFocusReason);
+    const QModelIndex current = SubCat_DBGrid->currentIndex();
+    if (!current.isValid() || SubCat_DBGrid->isRowHidden(current.row())) {
+      for (int r = 0; r < SubCat_DBGrid->model()->rowCount(); ++r)
+        if (!SubCat_DBGrid->isRowHidden(r)) {
+          SubCat_DBGrid->setCurrentIndex(SubCat_DBGrid->model()->index(r, 1));
+          break;
+        }
+    }
+    return true;
+  }
+  if (watched == MainCat_DBGrid || watched == SubCat_DBGrid)
+    return ListKey(static_cast<TDBGrid*>(watched), key->key());
+  return QDialog::eventFilter(watched, event);
+}
+
+bool TComanyCat_Dlg::HighlightedIsSelected(TDBGrid* list) const {
+  if (list == MainCat_DBGrid)
+    return !SelCondition.empty() &&
+           SelCondition == orbisk::MainCategorySelection(CurrentText(dm_.MainCat_Q, "Cat_Code"));
+  return !SelCondition.empty() &&
+         SelCondition == orbisk::SubCategorySelection(CurrentText(dm_.LeafCat_Q, "SubCat_Code"));
+}
+
+bool TComanyCat_Dlg::ListKey(TDBGrid* list, int key) {
+  const orbisk::Query* q = list->query();
+  const QModelIndex current = list->currentIndex();
+  if (!q->Active() || q->IsEmpty() || !current.isValid() || list->isRowHidden(current.row())) {
+    // No row to choose: Enter still answers as the default button would.
+    if (key != Qt::Key_Space) OK_Btn->click();
+    return true;
+  }
+  if (key != Qt::Key_Space && HighlightedIsSelected(list)) {
+    OK_Btn->click();
+    return true;
+  }
+  // The same work as a click on the row's cell.
+  if (list == MainCat_DBGrid) MainCat_DBGridCellClick();
+  else SubCat_DBGridCellClick();
+  return true;
 }
 
 void TComanyCat_Dlg::showEvent(QShowEvent* e) {
@@ -111,7 +173,7 @@ void TComanyCat_Dlg::showEvent(QShowEvent* e) {
 void TComanyCat_Dlg::ShowSelection() {
   const QString text = QString::fromStdString(SelText);
   Selection_Lab->setText(QStringLiteral("Selected: ") + (text.isEmpty() ? QStringLiteral("(none)") : text));
-  Selection_Lab->setToolTip(text);
+  Selection_Lab->setToolTip(PlainToolTip(text));
 }
 
 void TComanyCat_Dlg::UpdateSelection() {

@@ -48,9 +48,15 @@ class TComanyCat_Dlg : public QDialog {
 
  protected:
   void showEvent(QShowEvent* e) override;
+  bool eventFilter(QObject* watched, QEvent* event) override;
 
  private:
   void ShowSelection();
+  // Space or Enter on a list's highlighted row: chooses it as a click does;
+  // Enter on the row already chosen accepts the dialog.
+  bool ListKey(TDBGrid* list, int key);
+  // Whether the highlighted row of `list` is the current selection.
+  bool HighlightedIsSelected(TDBGrid* list) const;
   orbisk::TDM& dm_;
   orbisk::LikeFold filterFold_ = orbisk::LikeFold::Case;
 };
