@@ -7,6 +7,7 @@
 #include <filesystem>
 
 #include "app/HelpTools.h"
+#include "browse/uiLocalText.h"
 #include "data/Connection.h"
 #include "data/ProgramFiles.h"
 #include "export/ExportProgress.h"
@@ -99,8 +100,8 @@ void RunGuarded(QWidget* parent, const std::function<void()>& work) {
   } catch (const orbisk::ExportCancelled&) {
     // The user stopped an export: nothing was written, nothing to report.
   } catch (const std::exception& e) {
-    ShowError(parent, QString::fromUtf8(e.what()));
+    ShowError(parent, LocalText(e));
   } catch (...) {
-    ShowError(parent, QStringLiteral("Unknown error."));
+    ShowError(parent, QCoreApplication::translate("Message", "Unknown error."));
   }
 }

@@ -142,7 +142,7 @@ std::string CreateImportFile(const std::string& folder, bool& cacheable) {
   const char* tmp = std::getenv("TMPDIR");
   std::string templ = std::string(tmp && tmp[0] == '/' ? tmp : "/tmp") + "/orbisk-import-XXXXXX";
   int fd = ::mkstemp(templ.data());
-  if (fd < 0) throw ImportFailed(std::string("No temporary file can be made for its copy: ") + std::strerror(errno) + ".");
+  if (fd < 0) throw ImportFailed(Message{msg::kNoTemporaryCopy, {std::strerror(errno)}});
   ::close(fd);
   return templ;
 }
@@ -199,13 +199,12 @@ void Connection::EnsureOpen() {
   if (fd < 0) {
     const int error = errno;
     if (IsRegularFile(path))  // there, but not for us to read
-      throw std::runtime_error("Unrecognized database format '" + given + "'.\nIt cannot be read: " +
-                               std::strerror(error) + ".");
-    throw std::runtime_error("Could not find file '" + given + "'.");
+      throw Failure({Message{msg::kUnrecognizedFormat, {given}}, Message{msg::kCannotBeRead, {std::strerror(error)}}});
+    throw Failure(msg::kFileNotFound, {given});
   }
   FdCloser closer{fd};
   const DatabaseFormat format = FormatOfOpenFile(fd);
-  if (format == DatabaseFormat::Unknown) throw std::runtime_error("Unrecognized database format '" + given + "'.");
+  if (format == DatabaseFormat::Unknown) throw Failure(msg::kUnrecognizedFormat, {given});
   if (format == DatabaseFormat::Sqlite) {
     // Ours, made under the current collation: its indexes can be trusted as they are.
     if (sqlite3* db = OpenReadOnly(path, false)) {
@@ -220,13 +219,13 @@ void Connection::EnsureOpen() {
   try {
     OpenImported(fd, path);
   } catch (const ImportFailed& e) {
-    throw std::runtime_error("Unrecognized database format '" + given + "'.\n" + e.what());
+    throw Failure({Message{msg::kUnrecognizedFormat, {given}}, e.message});
   }
 }
 
 void Connection::OpenImported(int fd, const std::string& path) {
   const auto before = IdentityOf(fd, CanonicalPath(path));
-  if (!before) throw ImportFailed(std::string("It cannot be examined: ") + std::strerror(errno) + ".");
+  if (!before) throw ImportFailed(Message{msg::kCannotBeExamined, {std::strerror(errno)}});
   const std::string key = IdentityKey(*before);
   const std::string folder = DirectoryCacheFolder();
   const std::string name = CacheEntryName(*before);
@@ -252,7 +251,7 @@ void Connection::OpenImported(int fd, const std::string& path) {
   ++importsRun_;
   RunImporter(importer_.empty() ? ImporterPath() : importer_, fd, temp, key, ImportLimitsFor(before->size), progress_);
   sqlite3* db = OpenImportedCopy(temp, key);
-  if (!db) throw ImportFailed("Its imported copy is incomplete.");
+  if (!db) throw ImportFailed(Message{msg::kCopyIncomplete, {}});
   // A file that changed while it was read is used as read, but not kept.
   const auto after = IdentityOf(fd, before->path);
   const auto atPath = IdentityOf(before->path);
