@@ -10,10 +10,10 @@ if(ORBISK_GUI AND DEFINED ORBISK_TS_FILES)
     get_filename_component(ts_name ${ts} NAME_WE)
     add_test(NAME translations.${ts_name}.complete
              COMMAND ${CMAKE_CURRENT_SOURCE_DIR}/i18n/check_translations.sh $<TARGET_FILE:Qt6::lupdate>
-                     ${CMAKE_SOURCE_DIR} ${ts} ${ORBISK_LUPDATE_OPTIONS} -extensions cpp,h ${lupdate_dirs})
+                     ${CMAKE_SOURCE_DIR} ${ts} -I ${CMAKE_SOURCE_DIR} ${ORBISK_LUPDATE_OPTIONS} -extensions cpp,h ${lupdate_dirs})
     add_test(NAME translations.${ts_name}.catches_new_text
              COMMAND ${CMAKE_CURRENT_SOURCE_DIR}/i18n/check_translations.sh $<TARGET_FILE:Qt6::lupdate>
-                     ${CMAKE_SOURCE_DIR} ${ts} ${ORBISK_LUPDATE_OPTIONS} -extensions cpp,h ${lupdate_dirs}
+                     ${CMAKE_SOURCE_DIR} ${ts} -I ${CMAKE_SOURCE_DIR} ${ORBISK_LUPDATE_OPTIONS} -extensions cpp,h ${lupdate_dirs}
                      ${CMAKE_CURRENT_SOURCE_DIR}/i18n/untranslated)
     set_tests_properties(translations.${ts_name}.complete translations.${ts_name}.catches_new_text
                          PROPERTIES LABELS translations TIMEOUT 120)
