@@ -47,9 +47,18 @@ struct ShellTarget {
   std::string text;  // the URL, or the local file path
 };
 // Web addresses (http, https, ftp), mailto: links and local files are opened;
-// an address starting with "www." gets "http://". Anything else, and any file
-// that is a program, opens nothing: data never names something to run.
+// an address without a scheme that reads as a host name ("www.prairie.ca",
+// "prairie.ca/products") gets "http://". Anything else, and any file that is
+// a program, opens nothing: data never names something to run.
 ShellTarget ShellOpenTarget(std::string_view target);
+// True when a stored value without a scheme reads as a host name with an
+// optional path: letters, digits and hyphens in dot-separated labels, at least
+// one dot, then nothing or a path of non-blank characters after a "/".
+bool ReadsAsHostName(std::string_view value);
+// The program's own help page, Help/orbisk_help.htm in the program folder
+// (found ignoring case). It is opened whatever its mode bits: on a FAT or NTFS
+// mount every file has execute bits, and this path is the program's, not data's.
+ShellTarget HelpPageTarget(std::string_view programFolder);
 // A file the program has just written, named as the user typed it: blanks are
 // part of the name, and a relative name lies in currentFolder. A program is
 // still never run.

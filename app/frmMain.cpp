@@ -327,17 +327,19 @@ void TMain_Frm::CreateSearchPanel() {
   OrderBy_Cbo = DropDownList(
       box, {tr("None"), tr("Company Name"), tr("Telephone"), tr("Email"), tr("Number of Employees"), tr("Year Established")},
       tr("None"));
+  orderLab->setObjectName(QStringLiteral("OrderBy_Lab"));
   orderLab->setBuddy(OrderBy_Cbo);
+  // "Order By" stands over its list, right of the last two tick boxes.
   g->addWidget(WithURL_Chk, r, 0, 1, 3);
-  g->addWidget(orderLab, r, 4, Qt::AlignRight);
-  g->addWidget(OrderBy_Cbo, r, 5, 1, 3);
+  g->addWidget(orderLab, r, 5, 1, 3, Qt::AlignLeft | Qt::AlignBottom);
 
   ++r;
   WithEmail_Chk = check(tr("&With Company Email"));
   WithContactEmail_Chk = check(tr("With Contact Ema&il"));
   WithContactEmail_Chk->setToolTip(tr("Only for Contact Query"));
   g->addWidget(WithEmail_Chk, r, 0, 1, 3);
-  g->addWidget(WithContactEmail_Chk, r, 4, 1, 4);
+  g->addWidget(WithContactEmail_Chk, r, 4);
+  g->addWidget(OrderBy_Cbo, r, 5, 1, 3);
 
   // The operator column and the labels keep their size; the value boxes take
   // whatever width the window has beyond its least.

@@ -84,17 +84,21 @@ void TMain_Frm::Export_AExecute() {
     orbisk::ExportRequest request;
     request.columnField = grid->SelectedField();
     request.templateFile = orbisk::TemplateFileFor(source, ProgramFolder.toStdString());
-    if (ExecModal(*ExportType_Dlg) != QDialog::Accepted || !source.Active()) return;
+    if (ExecModal(*ExportType_Dlg) != QDialog::Accepted) return;
+    if (!source.Active()) {
+      // OK on a page without a result: nothing is written, and the user is told so.
+      ShowMessage(this, tr("There is no list to export yet: run a search first."));
+      return;
+    }
     request.type = ExportType_Dlg->SelectedExportType();
     request.fileName = ExportType_Dlg->OutputFileName().toStdString();
 
     QApplication::processEvents();
     QApplication::setOverrideCursor(Qt::WaitCursor);
-    struct ArrowAfterwards {
-      ~ArrowAfterwards() {
-        while (QApplication::overrideCursor()) QApplication::restoreOverrideCursor();
-      }
-    } arrow;
+    // Only the cursor set here is taken back; one set by someone else stays theirs.
+    struct RestoreCursor {
+      ~RestoreCursor() { QApplication::restoreOverrideCursor(); }
+    } restore;
     ExportProgressDialog progress(this, source.RecordCount());
     orbisk::ExportOutcome outcome;
     try {

@@ -66,9 +66,7 @@ void ShellOpenWrittenFile(const QString& fileName) {
   HandOver(orbisk::WrittenFileTarget(fileName.toStdString(), here.string()));
 }
 
-void OpenHelpPage() {
-  ShellOpen(QString::fromStdString(orbisk::ResolveIgnoringCase(orbisk::ProgramFolder() + orbisk::kHelpPage)));
-}
+void OpenHelpPage() { HandOver(orbisk::HelpPageTarget(orbisk::ProgramFolder())); }
 
 void OpenHomePage() { ShellOpen(QString::fromLatin1(orbisk::kHomePage)); }
 void OpenSupportMail() { ShellOpen(QStringLiteral("mailto:") + QString::fromLatin1(orbisk::kSupportMail)); }

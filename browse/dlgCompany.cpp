@@ -48,6 +48,9 @@ TDBGrid* MakeDetailGrid(Query* q, std::vector<GridColumn> columns, const char* n
   grid->setObjectName(QLatin1String(name));
   grid->queryModel()->setBackground(InfoBackground());
   SetInfoBackground(grid);
+  // The context menu opens mail and web links as the result lists do; there is no export here.
+  grid->setExportOffered(false);
+  QObject::connect(grid, &TDBGrid::linkRequested, grid, [](const QString& target) { ShellOpen(target); });
   return grid;
 }
 

@@ -10,6 +10,7 @@
 #include "browse/GridText.h"
 #include "data/QuerySort.h"
 #include <QStyle>
+#include <QStyledItemDelegate>
 #include <numeric>
 #include <QKeyEvent>
 #include <QMouseEvent>
@@ -107,9 +108,28 @@ QVariant TQueryModel::headerData(int section, Qt::Orientation orientation, int r
 
 // ---------------------------------------------------------------------------
 
+namespace {
+// Without the focus the current cell shows the column's normal background; a
+// link cell keeps its link colour there instead of the plain text colour.
+class LinkKeepingDelegate : public QStyledItemDelegate {
+ public:
+  using QStyledItemDelegate::QStyledItemDelegate;
+
+ protected:
+  void initStyleOption(QStyleOptionViewItem* option, const QModelIndex& index) const override {
+    QStyledItemDelegate::initStyleOption(option, index);
+    if (!(option->state & QStyle::State_Selected) || (option->state & QStyle::State_Active)) return;
+    const QVariant link = index.data(Qt::ForegroundRole);
+    if (link.canConvert<QBrush>())
+      option->palette.setBrush(QPalette::Inactive, QPalette::HighlightedText, link.value<QBrush>());
+  }
+};
+}  // namespace
+
 TDBGrid::TDBGrid(Query* query, std::vector<GridColumn> columns, QWidget* parent)
     : QTableView(parent), model_(new TQueryModel(query, std::move(columns), this)) {
   setModel(model_);
+  setItemDelegate(new LinkKeepingDelegate(this));
   setEditTriggers(QAbstractItemView::NoEditTriggers);
   // Ranges with Shift, single cells with Ctrl, whole rows through the indicator
   // column, everything with Ctrl+A.
@@ -168,6 +188,12 @@ void TDBGrid::fitColumns() {
     }
     QString title = model_->headerData(c, Qt::Horizontal, Qt::DisplayRole).toString();
     int w = std::max(chars * charW, fm.horizontalAdvance(title) + 2 * charW) + 8;
+    if (col.field == "RecNo") {
+      // Wide enough for the largest record number of the result, in the cells' own font.
+      const int margin = style()->pixelMetric(QStyle::PM_FocusFrameHMargin, nullptr, this) + 1;
+      const QString widest = QString::number(std::max(1, model_->query()->RecordCount()));
+      w = std::max(w, QFontMetrics(model_->font()).horizontalAdvance(widest) + 2 * margin + charW + 1);
+    }
     setColumnWidth(c, w);
   }
 }
@@ -274,8 +300,10 @@ std::unique_ptr<QMenu> TDBGrid::ContextMenuAt(QPoint viewportPos) {
     else if (field == "Website_URL" && !text.isEmpty())
       add(tr("Open &web page"), "OpenWebPage", true, [this, text] { emit linkRequested(text); });
   }
-  menu->addSeparator();
-  add(tr("&Export..."), "Export", q->Active(), [this] { emit exportRequested(); });
+  if (exportOffered_) {
+    menu->addSeparator();
+    add(tr("&Export..."), "Export", q->Active(), [this] { emit exportRequested(); });
+  }
   return menu;
 }
 

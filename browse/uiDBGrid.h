@@ -40,6 +40,7 @@ class TQueryModel : public QAbstractTableModel {
   void setStriped(bool on) { striped_ = on; }
   void setBackground(QColor c) { background_ = c; }
   void setFont(const QFont& f);
+  const QFont& font() const { return font_; }
 
  signals:
   void cursorMoved(int row);  // the query's current row changed (0-based)
@@ -81,6 +82,8 @@ class TDBGrid : public QTableView {
   void CopySelection(bool withTitles) const;  // to the clipboard
   // The caption of the context menu's details entry ("Company details"); empty: none.
   void setDetailsCaption(const QString& caption) { detailsCaption_ = caption; }
+  // Whether the context menu offers "Export..." (the result lists do; detail lists have no export).
+  void setExportOffered(bool on) { exportOffered_ = on; }
   // The context menu for a point of the viewport, as a right click there shows it.
   std::unique_ptr<QMenu> ContextMenuAt(QPoint viewportPos);
 
@@ -117,6 +120,7 @@ class TDBGrid : public QTableView {
   int selectedColumn_ = 0;  // the column of the current cell, kept while the model resets
   bool resizing_ = true;
   QString detailsCaption_;
+  bool exportOffered_ = true;
   void titleClicked(int column);
   void showSortIndicator();
   int sortColumn_ = -1;

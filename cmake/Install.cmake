@@ -16,7 +16,7 @@ endforeach()
 install(TARGETS orbisk-import RUNTIME DESTINATION ${ORBISK_INSTALL_DIR})
 install(DIRECTORY ${ORBISK_PROGRAM_DIR}/Database ${ORBISK_PROGRAM_DIR}/Help
         DESTINATION ${ORBISK_INSTALL_DIR} OPTIONAL)
-install(FILES ${ORBISK_PROGRAM_DIR}/map.jpg ${ORBISK_PROGRAM_DIR}/map_regions.png ${ORBISK_PROGRAM_DIR}/map_regions.txt
+install(FILES ${ORBISK_PROGRAM_DIR}/map.jpg ${ORBISK_PROGRAM_DIR}/map@2x.jpg ${ORBISK_PROGRAM_DIR}/map_regions.png ${ORBISK_PROGRAM_DIR}/map_regions.txt
         DESTINATION ${ORBISK_INSTALL_DIR} OPTIONAL)
 
 # Relative links, so the same tree works under any prefix and inside the package.

@@ -1,6 +1,9 @@
 #include "search/frmMap.h"
 
+#include <QBuffer>
 #include <QCoreApplication>
+#include <QCryptographicHash>
+#include <QFileInfo>
 #include <QFile>
 #include <QImageReader>
 #include <QKeyEvent>
@@ -27,11 +30,31 @@ QString ProgramFile(const QString& folder, const char* name) {
   return QString::fromStdString(orbisk::ResolveIgnoringCase((folder + QLatin1String(name)).toStdString()));
 }
 
-// A picture of about n x 96 dots per inch is drawn for screens at n x 100 %:
-// it shows at 1/n of its pixels, and stays sharp where the screen has them.
-int DensityFactor(const QImage& picture) {
-  const double dpi = picture.dotsPerMeterX() * 0.0254;
-  return std::clamp(static_cast<int>(std::lround(dpi / 96.0)), 1, 4);
+// The bytes of a picture file: a regular file (never a FIFO or a device) of a
+// sane size. Empty when there is none.
+QByteArray ReadPictureFile(const QString& path) {
+  constexpr qint64 kMaxPictureBytes = 64 * 1024 * 1024;
+  const QFileInfo info(path);
+  if (!info.isFile() || info.size() > kMaxPictureBytes) return {};
+  QFile file(path);
+  if (!file.open(QIODevice::ReadOnly)) return {};
+  return file.read(kMaxPictureBytes + 1).left(kMaxPictureBytes);
+}
+
+QImage DecodeJpeg(const QByteArray& bytes) {
+  if (bytes.isEmpty()) return {};
+  QBuffer buffer;
+  buffer.setData(bytes);
+  buffer.open(QIODevice::ReadOnly);
+  QImageReader reader(&buffer, "jpg");
+  return reader.read();
+}
+
+QString PictureStamp(const QSize& size, const QByteArray& bytes) {
+  return QStringLiteral("%1x%2 sha256:%3")
+      .arg(size.width())
+      .arg(size.height())
+      .arg(QString::fromLatin1(QCryptographicHash::hash(bytes, QCryptographicHash::Sha256).toHex()));
 }
 }  // namespace
 
@@ -52,10 +75,11 @@ TMap_Frm::TMap_Frm(const QString& programFolder, QWidget* owner)
 void TMap_Frm::FormCreate(const QString& programFolder) {
   QSize client = kDesignedClientSize;
   // A missing or broken picture is not reported: the window stays empty at its designed size.
-  QImageReader reader(ProgramFile(programFolder, "map.jpg"), "jpg");
-  const QImage picture = reader.read();
+  const QByteArray bytes = ReadPictureFile(ProgramFile(programFolder, "map.jpg"));
+  const QImage picture = DecodeJpeg(bytes);
   if (!picture.isNull()) {
-    client = picture.size() / DensityFactor(picture);
+    // The picture shows at its own size, whatever density its file claims.
+    client = picture.size();
     // Never larger than the screen's free area with the frame around it.
     if (const QScreen* s = screen()) {
       const QSize room = s->availableGeometry().size() - kFrameAllowance;
@@ -63,7 +87,12 @@ void TMap_Frm::FormCreate(const QString& programFolder) {
         client = client.scaled(room, Qt::KeepAspectRatio);
     }
     picture_ = picture;
-    LoadRegions(programFolder);
+    // Dense screens take map@2x.jpg beside it, when it has exactly twice the pixels.
+    const QByteArray bytes2x = ReadPictureFile(ProgramFile(programFolder, "map@2x.jpg"));
+    const QImage picture2x = DecodeJpeg(bytes2x);
+    if (!picture2x.isNull() && picture2x.size() == picture.size() * 2) picture2x_ = picture2x;
+    LoadRegions(programFolder, PictureStamp(picture.size(), bytes),
+                picture2x_.isNull() ? QString() : PictureStamp(picture2x.size(), bytes2x));
   }
   Map_Img->resize(picture.isNull() ? QSize(0, 0) : client);
   ShowPicture();
@@ -75,8 +104,12 @@ void TMap_Frm::ShowPicture() {
   if (picture_.isNull()) return;
   const qreal ratio = devicePixelRatioF();
   if (!Map_Img->pixmap().isNull() && Map_Img->pixmap().devicePixelRatio() == ratio) return;
-  QPixmap shown = QPixmap::fromImage(picture_.scaled((QSizeF(Map_Img->size()) * ratio).toSize(),
-                                                     Qt::IgnoreAspectRatio, Qt::SmoothTransformation));
+  const QImage& source = PictureFor(ratio);
+  const QSize pixels = (QSizeF(Map_Img->size()) * ratio).toSize();
+  // At its own size a picture is shown pixel for pixel; only other sizes are scaled.
+  QPixmap shown = QPixmap::fromImage(source.size() == pixels ? source
+                                                             : source.scaled(pixels, Qt::IgnoreAspectRatio,
+                                                                             Qt::SmoothTransformation));
   shown.setDevicePixelRatio(ratio);
   Map_Img->setPixmap(shown);
 }
@@ -91,26 +124,47 @@ void TMap_Frm::showEvent(QShowEvent* e) {
   ShowPicture();
 }
 
-void TMap_Frm::LoadRegions(const QString& programFolder) {
+void TMap_Frm::LoadRegions(const QString& programFolder, const QString& stamp, const QString& stamp2x) {
   // Without both files (or with damaged ones) the map is a picture only.
-  QImage regions(ProgramFile(programFolder, "map_regions.png"));
   QFile key(ProgramFile(programFolder, "map_regions.txt"));
-  if (regions.isNull() || !key.open(QIODevice::ReadOnly | QIODevice::Text) || key.size() > 65536) return;
+  if (!QFileInfo(key.fileName()).isFile() || key.size() > 65536 || !key.open(QIODevice::ReadOnly | QIODevice::Text))
+    return;
+  QHash<QRgb, MapChoice> choices;
+  QString madeFor, madeFor2x;
   QTextStream in(&key);
   while (!in.atEnd()) {
     const QString line = in.readLine();
     if (line.startsWith(QLatin1Char('#'))) continue;
     const QStringList parts = line.split(QLatin1Char('\t'));
+    if (parts.size() != 2) continue;
+    // The pictures the regions were drawn on: size and checksum of each file.
+    if (parts[0] == QLatin1String("picture")) {
+      madeFor = parts[1].trimmed();
+      continue;
+    }
+    if (parts[0] == QLatin1String("picture@2x")) {
+      madeFor2x = parts[1].trimmed();
+      continue;
+    }
     const QStringList rgb = parts.value(0).split(QLatin1Char(' '), Qt::SkipEmptyParts);
     const QStringList what = parts.value(1).split(QLatin1Char('|'));
-    if (parts.size() != 2 || rgb.size() != 3 || what.size() != 2 || what[1].trimmed().isEmpty()) continue;
+    if (rgb.size() != 3 || what.size() != 2 || what[1].trimmed().isEmpty()) continue;
     MapChoice c;
     if (what[0] == QLatin1String("Location")) c.kind = MapChoice::Kind::Location;
     else if (what[0] == QLatin1String("TelAreaCode")) c.kind = MapChoice::Kind::TelAreaCode;
     else continue;
     c.value = what[1].trimmed();
-    choices_.insert(qRgb(rgb[0].toInt(), rgb[1].toInt(), rgb[2].toInt()), c);
+    choices.insert(qRgb(rgb[0].toInt(), rgb[1].toInt(), rgb[2].toInt()), c);
   }
+  // Regions belong to the picture they were made for: any other picture is a
+  // picture only, and so is a dense-screen sibling that is not the one recorded.
+  if (madeFor.isEmpty() || madeFor.compare(stamp, Qt::CaseInsensitive) != 0) return;
+  if (!stamp2x.isEmpty() && madeFor2x.compare(stamp2x, Qt::CaseInsensitive) != 0) return;
+  const QString regionsFile = ProgramFile(programFolder, "map_regions.png");
+  if (!QFileInfo(regionsFile).isFile()) return;
+  const QImage regions(regionsFile);
+  if (regions.isNull()) return;
+  choices_ = choices;
   regions_ = regions.convertToFormat(QImage::Format_RGB32);
 }
 

@@ -7,10 +7,12 @@
 #
 # Boundaries come from the Digital Chart of the World (gmt-dcw), coast lines and
 # lakes from GSHHG (gmt-gshhg-low); the regions come from the same boundaries
-# and the same label positions. The map shows at 860 x 676 screen pixels, which
-# fits a 1366 x 768 screen with the window's frame; the picture holds twice as
-# many pixels (1720 x 1352, marked 192 dpi) so that it stays sharp at 200 %, and
-# the regions are at the shown size (the window scales both alike).
+# and the same label positions. map.jpg is 860 x 676 pixels, the size the map
+# shows at, which fits a 1366 x 768 screen with the window's frame; map@2x.jpg
+# beside it holds twice as many pixels (1720 x 1352) for screens scaled to
+# 200 %. The regions are at the shown size. map_regions.txt records the pictures
+# it was made for (pixel size and SHA-256 of each file): the window takes clicks
+# on those pictures only, and any other map.jpg is a picture only.
 #
 # Needs: apt-get install gmt gmt-dcw gmt-gshhg-low ghostscript imagemagick
 # Usage: tools/make_map.sh [output.jpg]   (default: assets/map.jpg; the regions beside it)
@@ -18,6 +20,7 @@ set -euo pipefail
 
 root=$(cd "$(dirname "$0")/.." && pwd)
 out=$(realpath -m "${1:-$root/assets/map.jpg}")
+out_2x="${out%.*}@2x.${out##*.}"
 out_regions="$(dirname "$out")/map_regions.png"
 out_key="$(dirname "$out")/map_regions.txt"
 for tool in gmt convert; do
@@ -157,8 +160,12 @@ gmt begin map png E400
 gmt end
 
 convert map.png -resize $((2 * shown_w))x$((2 * shown_h))\! -strip -interlace none -sampling-factor 4:2:0 \
-        -quality 88 -units PixelsPerInch -density 192 "$out"
-echo "make_map: wrote $out ($(identify -format '%wx%h' "$out"), $(stat -c %s "$out") bytes)"
+        -quality 88 -units PixelsPerInch -density 192 "$out_2x"
+convert map.png -resize ${shown_w}x${shown_h}\! -strip -interlace none -sampling-factor 4:2:0 \
+        -quality 90 -units PixelsPerInch -density 96 "$out"
+for f in "$out" "$out_2x"; do
+  echo "make_map: wrote $f ($(identify -format '%wx%h' "$f"), $(stat -c %s "$f") bytes)"
+done
 
 # ---------------------------------------------------------------------------
 # The click regions. Each province gets the colour 200/(10 i)/0, each area code
@@ -257,6 +264,12 @@ gmt end
 convert $(cat palette.args) +append palette.png
 convert regions.png -resize ${shown_w}x${shown_h}\! -dither None -remap palette.png -strip \
         -define png:exclude-chunks=date,time "$out_regions"
+picture_line() {  # name file -> "name<TAB>WxH sha256:HEX"
+  printf '%s\t%s sha256:%s\n' "$1" "$(identify -format '%wx%h' "$2")" "$(sha256sum < "$2" | cut -d' ' -f1)"
+}
 { echo "# Click regions of map_regions.png: colour, then what a click there chooses. Made by tools/make_map.sh."
+  echo "# The pictures the regions belong to: any other picture takes no clicks."
+  picture_line picture "$out"
+  picture_line picture@2x "$out_2x"
   cat key.txt; } > "$out_key"
 echo "make_map: wrote $out_regions ($(identify -format '%wx%h' "$out_regions")) and $out_key"

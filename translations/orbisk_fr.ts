@@ -841,6 +841,10 @@
         <source>Records Count: </source>
         <translation>Nombre de fiches : </translation>
     </message>
+    <message>
+        <source>There is no list to export yet: run a search first.</source>
+        <translation>Il n'y a pas encore de liste à exporter : lancez d'abord une recherche.</translation>
+    </message>
 </context>
 <context>
     <name>TMap_Frm</name>

@@ -144,14 +144,79 @@ TEST(ShellTargets, WhatIsOpened) {
   is("HTTP://Example.com", K::Url, "HTTP://Example.com");
   is("www.prairie.ca", K::Url, "http://www.prairie.ca");
   is("WWW.prairie.ca", K::Url, "http://WWW.prairie.ca");
-  is("prairie.ca", K::None, "");
   is("", K::None, "");
   is("   ", K::None, "");
   is("javascript:alert(1)", K::None, "");
-  is("calc.exe", K::None, "");
   is("/bin/sh", K::None, "");               // a program is never run
   is("file:///bin/sh", K::None, "");
   is("/bin/sh -c 'rm -rf ~'", K::File, "/bin/sh -c 'rm -rf ~'");  // not split: one (missing) file name
+}
+
+TEST(ShellTargets, AddressesWithoutSchemeGetHttp) {
+  // Stored values that read as a host name, with or without a path, open as web pages.
+  const std::pair<const char*, const char*> opened[] = {
+      {"example.com", "http://example.com"},
+      {"orbisk.ca/products", "http://orbisk.ca/products"},
+      {"  prairie.ca  ", "http://prairie.ca"},
+      {"Prairie-Farms.on.CA", "http://Prairie-Farms.on.CA"},
+      {"shop.example.com/a/b.htm?x=1#top", "http://shop.example.com/a/b.htm?x=1#top"},
+      {"example.com/", "http://example.com/"},
+      {"3m.com", "http://3m.com"},
+      {"192.168.0.10/admin", "http://192.168.0.10/admin"},
+      {"calc.exe", "http://calc.exe"},  // a web address, never a program run here
+  };
+  for (const auto& [in, url] : opened) {
+    const ShellTarget t = ShellOpenTarget(in);
+    EXPECT_EQ(t.kind, ShellTarget::Kind::Url) << in;
+    EXPECT_EQ(t.text, url) << in;
+  }
+  // Anything else still opens nothing.
+  const char* refused[] = {
+      "example",                 // no dot
+      "example com",             // a blank
+      "example.com/my page.htm", // a blank in the path
+      "relative/path.htm",       // a path: no dot before the first slash
+      "Help/orbisk_help.htm",
+      "./run.sh",
+      "../etc/passwd",
+      ".example.com",            // empty label
+      "example..com",
+      "example.com.",
+      "-example.com",            // a label starting or ending with a hyphen
+      "example-.com",
+      "exa_mple.com",            // not a host name character
+      "example.com:8080",        // no ports without a scheme
+      "user@example.com",        // an e-mail is not a web address
+      "3.14",                    // a number, not a name
+      "1.2.3",
+      "ex\u00e9mple.ca",
+      "example.com/\tx",
+      "c:\\windows\\calc.exe",
+      "~/notes.txt",
+  };
+  for (const char* in : refused) {
+    EXPECT_EQ(ShellOpenTarget(in).kind, ShellTarget::Kind::None) << in;
+    EXPECT_FALSE(ReadsAsHostName(in)) << in;
+  }
+  // A label of 63 characters is a host name; one of 64 is not.
+  EXPECT_TRUE(ReadsAsHostName(std::string(63, 'a') + ".ca"));
+  EXPECT_FALSE(ReadsAsHostName(std::string(64, 'a') + ".ca"));
+}
+
+TEST(ShellTargets, HelpPageOpensWhateverItsModeBits) {
+  orbisk::testing::TempFolder dir;
+  std::filesystem::create_directories(dir.Path() + "help");
+  const std::string page = dir.Path() + "help/ORBISK_HELP.htm";  // found ignoring case
+  std::ofstream(page) << "<html></html>";
+  chmod(page.c_str(), 0777);  // as every file on a FAT or NTFS mount
+  const ShellTarget t = HelpPageTarget(dir.Path());
+  EXPECT_EQ(t.kind, ShellTarget::Kind::File);
+  EXPECT_EQ(t.text, page);
+  // The folder given without its trailing slash builds the same path.
+  EXPECT_EQ(HelpPageTarget(dir.Path().substr(0, dir.Path().size() - 1)).text, page);
+  // The same file named by directory data stays refused.
+  EXPECT_EQ(ShellOpenTarget(page).kind, ShellTarget::Kind::None);
+  EXPECT_EQ(ShellOpenTarget("file://" + page).kind, ShellTarget::Kind::None);
 }
 
 TEST(ShellTargets, FilesWithBlanksOpenWhole) {

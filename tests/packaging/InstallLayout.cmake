@@ -6,7 +6,7 @@ if(NOT rc EQUAL 0)
   message(FATAL_ERROR "cmake --install failed: ${rc}")
 endif()
 set(U ${WORK}/usr)
-foreach(f bin/orbisk bin/orbisk-cli lib/orbisk/orbisk lib/orbisk/orbisk-cli lib/orbisk/map.jpg
+foreach(f bin/orbisk bin/orbisk-cli lib/orbisk/orbisk lib/orbisk/orbisk-cli lib/orbisk/map.jpg lib/orbisk/map@2x.jpg
           lib/orbisk/map_regions.png lib/orbisk/map_regions.txt
           share/applications/orbisk.desktop share/metainfo/ca.orbisk.orbisk.metainfo.xml
           share/mime/packages/orbisk-accdb.xml share/bash-completion/completions/orbisk-cli

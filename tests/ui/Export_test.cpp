@@ -158,6 +158,7 @@ class ExportTest : public QObject {
   void progressClosedBeforeTheMessage();
   void missingTemplateIsReported();
   void excelShownInSpreadsheetProgram();
+  void exportTakesBackOnlyItsOwnCursor();
 };
 
 void ExportTest::dialogAsCreated() {
@@ -422,15 +423,26 @@ void ExportTest::cancelOrNoResultWritesNothing() {
   Export(f, Choose(etCsv, file, true));  // no search yet: the query is closed
   QCOMPARE(f.shown, QStringList{"Select Export Type"});
   QVERIFY(!QFile::exists(file));
-  QVERIFY(f.messages.isEmpty() && f.opened.isEmpty());
-
+  // OK without a list says why nothing was written, and opens nothing.
+  QCOMPARE(f.messages, QStringList{"There is no list to export yet: run a search first."});
+  QVERIFY(f.opened.isEmpty());
+  QVERIFY(QApplication::overrideCursor() == nullptr);
+  // The contact page has no list either after a company search.
   QTest::mouseClick(w.QueryCompany_Btn, Qt::LeftButton);
+  w.Result_PC->setCurrentWidget(w.ContactList_TS);
+  f.messages.clear();
+  Export(f, Choose(etCsv, file, false));
+  QCOMPARE(f.messages, QStringList{"There is no list to export yet: run a search first."});
+  QVERIFY(!QFile::exists(file));
+  w.Result_PC->setCurrentWidget(w.CompanyList_TS);
+  f.messages.clear();
+
   Export(f, Choose(etCsv, file, false), false);
   QVERIFY(!QFile::exists(file));
   QVERIFY(f.messages.isEmpty() && f.opened.isEmpty());
   Export(f, Choose(etCsv, QStringLiteral("   ")));  // OK stays disabled
   QVERIFY(f.messages.isEmpty());
-  QCOMPARE(f.shown.size(), 3);
+  QCOMPARE(f.shown.size(), 4);
 }
 
 void ExportTest::failedExportKeepsTheRow() {
@@ -580,6 +592,38 @@ void ExportTest::excelShownInSpreadsheetProgram() {
   VERIFY_ON_ROW(w.Contact_DBGrid, 2);
   const QDir folder = QFileInfo(file).dir();
   if (folder.dirName().startsWith(QLatin1String("orbisk-excel-"))) QDir(folder).removeRecursively();
+}
+
+void ExportTest::exportTakesBackOnlyItsOwnCursor() {
+  MainWindowFixture f;
+  TMain_Frm& w = *f.frm;
+  QTest::mouseClick(w.QueryCompany_Btn, Qt::LeftButton);
+  // A busy cursor set by someone else before the export (a caller still at work).
+  QApplication::setOverrideCursor(Qt::BusyCursor);
+  Export(f, Choose(etCsv, Out(f, "list.csv")));
+  QCOMPARE(f.messages, QStringList{kSuccess});
+  QVERIFY(QApplication::overrideCursor() != nullptr);
+  QCOMPARE(QApplication::overrideCursor()->shape(), Qt::BusyCursor);  // still the caller's
+  QApplication::restoreOverrideCursor();
+  QVERIFY(QApplication::overrideCursor() == nullptr);
+  // A failing export takes back its own cursor too, and only that one.
+  QApplication::setOverrideCursor(Qt::BusyCursor);
+  Export(f, Choose(etCsv, Out(f, "missing/list.csv")));
+  QCOMPARE(f.messages.size(), 2);
+  QVERIFY(QApplication::overrideCursor() != nullptr);
+  QCOMPARE(QApplication::overrideCursor()->shape(), Qt::BusyCursor);
+  QApplication::restoreOverrideCursor();
+  QVERIFY(QApplication::overrideCursor() == nullptr);
+  // Excel shown in the spreadsheet program behaves alike.
+  QApplication::setOverrideCursor(Qt::BusyCursor);
+  w.ExportExcel_A->trigger();
+  QVERIFY(QApplication::overrideCursor() != nullptr);
+  QCOMPARE(QApplication::overrideCursor()->shape(), Qt::BusyCursor);
+  QApplication::restoreOverrideCursor();
+  for (const QUrl& u : f.opened) {
+    const QDir folder = QFileInfo(u.toLocalFile()).dir();
+    if (folder.dirName().startsWith(QLatin1String("orbisk-excel-"))) QDir(folder).removeRecursively();
+  }
 }
 
 QTEST_MAIN(ExportTest)

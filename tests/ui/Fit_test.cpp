@@ -11,6 +11,7 @@
 #include <QComboBox>
 #include <QGroupBox>
 #include <QHeaderView>
+#include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QRadioButton>
@@ -136,6 +137,16 @@ void FitTest::fitsEachLaptopScreen() {
     ++checked;
   }
   QVERIFY(checked > 40);
+  // "Order By" stands over its list: above it, starting at its left edge, not beside it.
+  auto* orderLab = w.QueryCondition_Grp->findChild<QLabel*>(QStringLiteral("OrderBy_Lab"));
+  QVERIFY(orderLab && orderLab->buddy() == w.OrderBy_Cbo);
+  const QRect lab = orderLab->geometry(), list = w.OrderBy_Cbo->geometry();
+  QVERIFY2(lab.bottom() < list.top() && list.top() - lab.bottom() <= 12,
+           qPrintable(QStringLiteral("label %1..%2, list from %3").arg(lab.top()).arg(lab.bottom()).arg(list.top())));
+  QVERIFY2(std::abs(lab.left() - list.left()) <= 4, qPrintable(QStringLiteral("%1 %2").arg(lab.left()).arg(list.left())));
+  QVERIFY(lab.width() >= orderLab->sizeHint().width());
+  // The list shows its longest item whole.
+  QVERIFY2(list.width() >= w.OrderBy_Cbo->minimumSizeHint().width(), qPrintable(QString::number(list.width())));
   QVERIFY(w.QueryCondition_Grp->geometry().right() < w.QueryCompany_Btn->geometry().left());
   QVERIFY(w.rect().contains(QRect(w.QueryVisible_Btn->mapTo(&w, QPoint(0, 0)), w.QueryVisible_Btn->size())));
   QVERIFY(w.rect().contains(QRect(w.StatusBar->mapTo(&w, QPoint(0, 0)), w.StatusBar->size())));

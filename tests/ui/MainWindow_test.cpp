@@ -14,6 +14,7 @@
 #include <QSplitter>
 #include <QTabWidget>
 #include <QTest>
+#include <QStyle>
 #include <QWheelEvent>
 
 #include "browse/uiDBGrid.h"
@@ -52,6 +53,8 @@ class MainWindowTest : public QObject {
   void contactSearchSwitchesPage();
   void clickWritesCurrentRecord();
   void rowsAreStriped();
+  void currentLinkCellWithoutFocusKeepsItsLook();
+  void recNoFitsTheLargestNumber();
   void doubleClickDispatch();
   void contactDoubleClickOnEmptyMail();
   void doubleClickOutsideCellsActsOnCurrentCell();
@@ -190,6 +193,73 @@ void MainWindowTest::rowsAreStriped() {
   QCOMPARE(pixelRightIn(1, name), QApplication::palette().color(QPalette::ToolTipBase));
   QCOMPARE(pixelRightIn(2, name), QColor(Qt::white));
   QCOMPARE(pixelRightIn(3, name), QApplication::palette().color(QPalette::ToolTipBase));
+}
+
+void MainWindowTest::currentLinkCellWithoutFocusKeepsItsLook() {
+  MainWindowFixture f;
+  TMain_Frm& w = *f.frm;
+  w.QueryCompany_A->trigger();
+  TDBGrid* grid = w.Company_DBGrid;
+  const int email = ColumnOf(grid, "Email");
+  const QModelIndex cell = grid->model()->index(0, email);
+  QVERIFY(!cell.data().toString().isEmpty());
+  const QColor link = cell.data(Qt::ForegroundRole).value<QBrush>().color();
+  QVERIFY(link.isValid());
+  QVERIFY(cell.data(Qt::FontRole).value<QFont>().underline());
+  grid->setCurrentIndex(cell);
+  w.QueryCompany_Btn->setFocus();  // the grid without focus
+  QTRY_VERIFY(!grid->hasFocus());
+  QApplication::processEvents();
+  const QImage shot = grid->viewport()->grab().toImage().convertToFormat(QImage::Format_RGB32);
+  const qreal ratio = shot.devicePixelRatio();
+  const QRect r = grid->visualRect(cell);
+  const QRect px((QPointF(r.topLeft()) * ratio).toPoint(), (QSizeF(r.size()) * ratio).toSize());
+  int linkPixels = 0, dark = 0;
+  for (int y = px.top() + 1; y < px.bottom(); ++y)
+    for (int x = px.left() + 1; x < px.right(); ++x) {
+      const QColor c(shot.pixel(x, y));
+      if (std::abs(c.red() - link.red()) <= 8 && std::abs(c.green() - link.green()) <= 8 &&
+          std::abs(c.blue() - link.blue()) <= 8)
+        ++linkPixels;
+      if (c.red() < 60 && c.green() < 60 && c.blue() < 60) ++dark;
+    }
+  // The text and its underline in the link colour, none in plain black...
+  QVERIFY2(linkPixels >= r.width() / 4, qPrintable(QString::number(linkPixels)));
+  QCOMPARE(dark, 0);
+  // ...on the column's normal background, not the highlight.
+  const QColor background(shot.pixel(px.right() - 3 * ratio, px.top() + 3 * ratio));
+  QCOMPARE(background, grid->palette().color(QPalette::Active, QPalette::Base));
+}
+
+void MainWindowTest::recNoFitsTheLargestNumber() {
+  MainWindowFixture f;
+  TMain_Frm& w = *f.frm;
+  w.QueryCompany_A->trigger();  // opens the directory
+  TDBGrid* grid = w.Company_DBGrid;
+  const int recNo = ColumnOf(grid, "RecNo");
+  QCOMPARE(recNo, 0);
+  const int margin = grid->style()->pixelMetric(QStyle::PM_FocusFrameHMargin, nullptr, grid) + 1;
+  auto fits = [&](const QString& number) {
+    const QFontMetrics fm(grid->model()->index(0, recNo).data(Qt::FontRole).value<QFont>());
+    // The cell's text area: the column less its grid line and the item's margins.
+    return fm.horizontalAdvance(number) <= grid->columnWidth(recNo) - 1 - 2 * margin;
+  };
+  QVERIFY(fits(QString::number(grid->model()->rowCount())));
+  // 200,000 rows: six-digit record numbers show whole.
+  orbisk::Query& q = f.dm.Company_Q;
+  q.Close();
+  q.SetSQL("with recursive n(i) as (select 1 union all select i + 1 from n where i < 200000)"
+           " select c.* from n, Company_Info c where c.Company_ID = 1");
+  q.Open();
+  QCOMPARE(grid->model()->rowCount(), 200000);
+  QVERIFY2(fits(QStringLiteral("200000")), qPrintable(QString::number(grid->columnWidth(recNo))));
+  QCOMPARE(grid->model()->index(199999, recNo).data().toString(), QStringLiteral("200000"));
+  // A short result gives the column back its usual width.
+  const int wide = grid->columnWidth(recNo);
+  q.Close();
+  q.SetSQL("select * from Company_Info where Company_ID = 1");
+  q.Open();
+  QVERIFY(grid->columnWidth(recNo) < wide);
 }
 
 void MainWindowTest::doubleClickDispatch() {

@@ -29,7 +29,10 @@ int main(int argc, char* argv[]) {
   if (which == QLatin1String("category-filter") && argc > 3)
     std::filesystem::copy_file(argv[3], folder.Path() + "Database/corpdir.mdb",
                                std::filesystem::copy_options::overwrite_existing);
-  std::filesystem::copy_file(ORBISK_BUILD_DIR "/bin/map.jpg", folder.Path() + "map.jpg");
+  // The shipped map with its dense-screen picture and its click regions.
+  for (const char* name : {"map.jpg", "map@2x.jpg", "map_regions.png", "map_regions.txt"})
+    if (std::filesystem::exists(std::string(ORBISK_BUILD_DIR "/bin/") + name))
+      std::filesystem::copy_file(std::string(ORBISK_BUILD_DIR "/bin/") + name, folder.Path() + name);
   orbisk::TDM dm;
   dm.DataModuleCreate(folder.Path());
   dm.Company_Q.SetSQL("select * from Company_Info order by Company_ID");

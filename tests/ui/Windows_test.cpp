@@ -1,9 +1,11 @@
 // The details, contact, category, map and About windows, driven headless.
 #include <QApplication>
 #include <QHeaderView>
+#include <QDir>
 #include <QFile>
 #include <QImage>
 #include <QImageReader>
+#include <QMenu>
 #include <QMouseEvent>
 #include <QPlainTextEdit>
 #include <QPushButton>
@@ -48,6 +50,13 @@ void ClickCell(TDBGrid* grid, int row, int column, bool twice = false) {
   if (twice) QTest::mouseDClick(grid->viewport(), Qt::LeftButton, {}, at);
 }
 
+// Removes every map picture and region file an earlier test left in a folder.
+void RemoveMapFiles(const QString& folder) {
+  const QDir dir(folder);
+  for (const QString& name : dir.entryList(QDir::Files))
+    if (name.startsWith(QLatin1String("map"), Qt::CaseInsensitive)) QFile::remove(dir.filePath(name));
+}
+
 }  // namespace
 
 class WindowsTest : public QObject {
@@ -72,6 +81,7 @@ class WindowsTest : public QObject {
   void companyDetailsKeepTabAndFollowNextCompany();
   void companyDetailsFailureStillShowsWindow();
   void contactGridDoubleClickOpensMail();
+  void detailGridMenusOpenMailAndOfferNoExport();
   void contactWindow();
   void pickerMainThenLeaf();
   void pickerKeepsChoiceAndIgnoresKeyboard();
@@ -81,6 +91,8 @@ class WindowsTest : public QObject {
   void mapWindowCreatedOnce();
   void mapFitsTheScreenAndStaysSharp();
   void mapClicksChooseProvincesAndCodes();
+  void mapShowsPictureAtItsOwnSize();
+  void mapRegionsBelongToTheirPicture();
   void aboutWindow();
   void aboutMemoryText();
 
@@ -201,6 +213,43 @@ void WindowsTest::contactGridDoubleClickOpensMail() {
   const QModelIndex email = dlg.Contact_DBGrid->model()->index(0, 3);
   QCOMPARE(email.data(Qt::ForegroundRole).value<QBrush>().color(), QColor(0, 0, 255));
   QVERIFY(email.data(Qt::FontRole).value<QFont>().underline());
+}
+
+void WindowsTest::detailGridMenusOpenMailAndOfferNoExport() {
+  Run(dm->Company_Q, "select * from Company_Info where Company_ID = 1");
+  TCompany_Dlg dlg(*dm);
+  QStringList contactMenu, nameMenu, productMenu;
+  auto names = [](const QMenu& m) {
+    QStringList r;
+    for (QAction* a : m.actions())
+      if (!a->isSeparator()) r << a->objectName();
+    return r;
+  };
+  ModalSeam() = [&](QDialog& d) {
+    dlg.CompanyInfo_PC->setCurrentWidget(dlg.Contact_TS);
+    d.show();
+    if (!QTest::qWaitForWindowExposed(&d)) return int(QDialog::Rejected);
+    TDBGrid* grid = dlg.Contact_DBGrid;
+    std::unique_ptr<QMenu> menu = grid->ContextMenuAt(grid->visualRect(grid->model()->index(0, 3)).center());
+    contactMenu = names(*menu);
+    for (QAction* a : menu->actions())
+      if (a->objectName() == QLatin1String("SendEmail")) a->trigger();
+    // An empty e-mail cell offers no mail; a plain cell neither.
+    menu = grid->ContextMenuAt(grid->visualRect(grid->model()->index(1, 3)).center());
+    nameMenu = names(*menu);
+    dlg.CompanyInfo_PC->setCurrentWidget(dlg.PSL_TS);
+    QTest::qWait(10);
+    TDBGrid* products = dlg.PSL_DBGrid;
+    menu = products->ContextMenuAt(products->visualRect(products->model()->index(0, 1)).center());
+    productMenu = names(*menu);
+    d.hide();
+    return int(QDialog::Rejected);
+  };
+  dlg.OpenCompanyDetails();
+  QCOMPARE(contactMenu, (QStringList{"Copy", "CopyWithTitles", "SendEmail"}));
+  QCOMPARE(opened, (QStringList{"mailto:ann@prairie.ca|"}));
+  QCOMPARE(nameMenu, (QStringList{"Copy", "CopyWithTitles"}));
+  QCOMPARE(productMenu, (QStringList{"Copy", "CopyWithTitles"}));
 }
 
 void WindowsTest::contactWindow() {
@@ -383,13 +432,15 @@ void WindowsTest::mapWindowCreatedOnce() {
 QPoint PointOf(TMap_Frm& map, const QString& what);
 
 void WindowsTest::mapFitsTheScreenAndStaysSharp() {
-  TMap_Frm map(QStringLiteral(ORBISK_BUILD_DIR "/bin/"));
-  // The shipped picture is drawn for 200 %: it shows at half its pixels.
-  const QSize pixels = QImageReader(QStringLiteral(ORBISK_BUILD_DIR "/bin/map.jpg")).size();
-  QVERIFY(pixels.width() / 2 + 16 <= 1366 && pixels.height() / 2 + 48 <= 768);  // fits a laptop with its frame
+  const QString bin = QStringLiteral(ORBISK_BUILD_DIR "/bin/");
+  TMap_Frm map(bin);
+  // The shipped picture is at the size it shows; its @2x sibling has twice the pixels.
+  const QSize pixels = QImageReader(bin + QStringLiteral("map.jpg")).size();
+  QCOMPARE(QImageReader(bin + QStringLiteral("map@2x.jpg")).size(), pixels * 2);
+  QVERIFY(pixels.width() + 16 <= 1366 && pixels.height() + 48 <= 768);  // fits a laptop with its frame
   const QSize room = map.screen()->availableGeometry().size() - QSize(16, 48);
-  if (pixels.width() / 2 <= room.width() && pixels.height() / 2 <= room.height()) {
-    QCOMPARE(map.size(), pixels / 2);
+  if (pixels.width() <= room.width() && pixels.height() <= room.height()) {
+    QCOMPARE(map.size(), pixels);
   } else {  // a smaller screen (the headless one is 800 x 600): as large as fits
     QVERIFY(map.width() <= room.width() && map.height() <= room.height());
     QVERIFY(map.width() == room.width() || map.height() == room.height());
@@ -397,6 +448,10 @@ void WindowsTest::mapFitsTheScreenAndStaysSharp() {
   QVERIFY(std::abs(map.width() * pixels.height() - map.height() * pixels.width()) <= pixels.width());
   QCOMPARE(map.Map_Img->size(), map.size());
   QCOMPARE(map.Map_Img->pixmap().size(), map.size() * map.devicePixelRatioF());
+  // Dense screens draw the @2x picture, others the plain one.
+  QCOMPARE(map.PictureFor(1.0).size(), pixels);
+  QCOMPARE(map.PictureFor(1.25).size(), pixels * 2);
+  QCOMPARE(map.PictureFor(2.0).size(), pixels * 2);
   // A picture larger than the screen shrinks to fit it, keeping its shape.
   const QString where = QString::fromStdString(folder.Path());
   QImage huge(4000, 2000, QImage::Format_RGB32);
@@ -408,6 +463,121 @@ void WindowsTest::mapFitsTheScreenAndStaysSharp() {
   QVERIFY2(big.width() <= room.width() && big.height() <= room.height(),
            qPrintable(QStringLiteral("%1x%2").arg(big.width()).arg(big.height())));
   QVERIFY(std::abs(big.width() - 2 * big.height()) <= 2);
+}
+
+void WindowsTest::mapShowsPictureAtItsOwnSize() {
+  const QString where = QString::fromStdString(folder.Path());
+  RemoveMapFiles(where);
+  // A user's picture that claims 300 dots per inch still shows pixel for pixel.
+  QImage dense(600, 472, QImage::Format_RGB32);
+  dense.fill(Qt::darkCyan);
+  dense.setDotsPerMeterX(11811);
+  dense.setDotsPerMeterY(11811);
+  QVERIFY(dense.save(where + QStringLiteral("map.jpg"), "JPG"));
+  QCOMPARE(QImageReader(where + QStringLiteral("map.jpg")).read().dotsPerMeterX(), 11811);
+  {
+    TMap_Frm map(where);
+    QCOMPARE(map.size(), QSize(600, 472));
+    QCOMPARE(map.Map_Img->size(), QSize(600, 472));
+    // Without a @2x sibling the one picture serves every screen.
+    QCOMPARE(map.PictureFor(2.0).size(), QSize(600, 472));
+    QVERIFY(!map.TakesClicks());
+  }
+  // A sibling that is not exactly twice the size is not the picture's @2x.
+  QImage odd(1000, 800, QImage::Format_RGB32);
+  odd.fill(Qt::red);
+  QVERIFY(odd.save(where + QStringLiteral("map@2x.jpg"), "JPG"));
+  {
+    TMap_Frm map(where);
+    QCOMPARE(map.PictureFor(2.0).size(), QSize(600, 472));
+  }
+  QImage twice(1200, 944, QImage::Format_RGB32);
+  twice.fill(Qt::red);
+  QVERIFY(twice.save(where + QStringLiteral("MAP@2X.JPG"), "JPG"));  // found whatever its case
+  QVERIFY(QFile::remove(where + QStringLiteral("map@2x.jpg")));
+  TMap_Frm map(where);
+  QCOMPARE(map.size(), QSize(600, 472));
+  QCOMPARE(map.PictureFor(2.0).size(), QSize(1200, 944));
+  QCOMPARE(QColor(map.PictureFor(2.0).pixel(600, 472)).red() > 200, true);
+}
+
+void WindowsTest::mapRegionsBelongToTheirPicture() {
+  const QString bin = QStringLiteral(ORBISK_BUILD_DIR "/bin/");
+  const QString where = QString::fromStdString(folder.Path());
+  RemoveMapFiles(where);
+  for (const char* name : {"map.jpg", "map@2x.jpg", "map_regions.png", "map_regions.txt"})
+    QVERIFY(QFile::copy(bin + QLatin1String(name), where + QLatin1String(name)));
+  const QSize pixels = QImageReader(where + QStringLiteral("map.jpg")).size();
+  auto chooses = [](TMap_Frm& map, const QString& what) {
+    const QPoint at = PointOf(map, what);
+    if (at.isNull()) return false;
+    const MapChoice c = map.ChoiceAt(at);
+    return c.kind != MapChoice::Kind::None && what.endsWith(QLatin1Char('|') + c.value);
+  };
+  {
+    TMap_Frm shipped(where);  // the shipped files, copied elsewhere: clicks work
+    QVERIFY(shipped.TakesClicks());
+    QVERIFY(chooses(shipped, QStringLiteral("Location|Ontario")));
+    QVERIFY(chooses(shipped, QStringLiteral("TelAreaCode|416")));
+  }
+  auto replace = [&](const QString& name, const QSize& size, QColor colour) {
+    QImage plain(size, QImage::Format_RGB32);
+    plain.fill(colour);
+    QFile::remove(where + name);
+    return plain.save(where + name, "JPG");
+  };
+  // A plain blue picture of the same size in its place is a picture only.
+  QVERIFY(replace(QStringLiteral("map.jpg"), pixels, Qt::blue));
+  {
+    TMap_Frm blue(where);
+    blue.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&blue));
+    QVERIFY(!blue.TakesClicks());
+    QList<QString> chosen;
+    blue.OnChoose = [&](const MapChoice& c) { chosen.append(c.value); };
+    const QPoint ontario = PointOf(blue, QStringLiteral("Location|Ontario"));
+    const QPoint code = PointOf(blue, QStringLiteral("TelAreaCode|416"));
+    QVERIFY(!ontario.isNull() && !code.isNull());
+    for (const QPoint& at : {ontario, code}) {
+      QMouseEvent move(QEvent::MouseMove, QPointF(at), blue.Map_Img->mapToGlobal(QPointF(at)), Qt::NoButton,
+                       Qt::NoButton, Qt::NoModifier);
+      QApplication::sendEvent(blue.Map_Img, &move);
+      QCOMPARE(blue.Map_Img->toolTip(), QString());
+      QCOMPARE(blue.Map_Img->cursor().shape(), Qt::ArrowCursor);
+      QTest::mouseClick(blue.Map_Img, Qt::LeftButton, {}, at);
+    }
+    QVERIFY(chosen.isEmpty());
+    QCOMPARE(blue.size().width() <= pixels.width(), true);
+  }
+  // The shipped map with another picture as its @2x sibling takes no clicks either.
+  QVERIFY(QFile::remove(where + QStringLiteral("map.jpg")));
+  QVERIFY(QFile::copy(bin + QStringLiteral("map.jpg"), where + QStringLiteral("map.jpg")));
+  QVERIFY(replace(QStringLiteral("map@2x.jpg"), pixels * 2, Qt::blue));
+  {
+    TMap_Frm other2x(where);
+    QVERIFY(!other2x.TakesClicks());
+  }
+  // Without its @2x sibling the shipped map still takes clicks.
+  QVERIFY(QFile::remove(where + QStringLiteral("map@2x.jpg")));
+  {
+    TMap_Frm alone(where);
+    QVERIFY(alone.TakesClicks());
+    QVERIFY(chooses(alone, QStringLiteral("Location|Quebec")));
+  }
+  // Regions that do not say which picture they belong to count for none.
+  QFile key(where + QStringLiteral("map_regions.txt"));
+  QVERIFY(key.open(QIODevice::ReadOnly));
+  QStringList lines = QString::fromUtf8(key.readAll()).split(QLatin1Char('\n'));
+  key.close();
+  lines.erase(std::remove_if(lines.begin(), lines.end(),
+                             [](const QString& l) { return l.startsWith(QLatin1String("picture")); }),
+              lines.end());
+  QVERIFY(key.open(QIODevice::WriteOnly | QIODevice::Truncate));
+  key.write(lines.join(QLatin1Char('\n')).toUtf8());
+  key.close();
+  TMap_Frm unmarked(where);
+  QVERIFY(!unmarked.TakesClicks());
+  QVERIFY(!chooses(unmarked, QStringLiteral("Location|Ontario")));
 }
 
 void WindowsTest::mapClicksChooseProvincesAndCodes() {
