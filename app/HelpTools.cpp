@@ -207,10 +207,10 @@ bool ReadsAsHostName(std::string_view value) {
   return true;
 }
 
-ShellTarget HelpPageTarget(std::string_view programFolder) {
+ShellTarget HelpPageTarget(std::string_view programFolder, std::string_view page) {
   std::string folder(programFolder);
   if (!folder.empty() && folder.back() != '/') folder += '/';
-  return {ShellTarget::Kind::File, ResolveIgnoringCase(folder + kHelpPage)};
+  return {ShellTarget::Kind::File, ResolveIgnoringCase(folder + std::string(page))};
 }
 
 ShellTarget WrittenFileTarget(std::string_view fileName, std::string_view currentFolder) {

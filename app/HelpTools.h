@@ -12,6 +12,7 @@ inline constexpr const char* kHomePage = "https://www.orbisk.ca";
 inline constexpr const char* kProductsPage = "https://www.orbisk.ca/products.htm";
 inline constexpr const char* kSupportMail = "support@orbisk.ca";
 inline constexpr const char* kHelpPage = "Help/orbisk_help.htm";
+inline constexpr const char* kHelpPageFrench = "Help/orbisk_help_fr.htm";
 
 // The old version record: major, minor, build, platform id, service-pack text.
 struct VersionRecord {
@@ -58,7 +59,7 @@ bool ReadsAsHostName(std::string_view value);
 // The program's own help page, Help/orbisk_help.htm in the program folder
 // (found ignoring case). It is opened whatever its mode bits: on a FAT or NTFS
 // mount every file has execute bits, and this path is the program's, not data's.
-ShellTarget HelpPageTarget(std::string_view programFolder);
+ShellTarget HelpPageTarget(std::string_view programFolder, std::string_view page = kHelpPage);
 // A file the program has just written, named as the user typed it: blanks are
 // part of the name, and a relative name lies in currentFolder. A program is
 // still never run.

@@ -235,6 +235,15 @@ void TMain_Frm::CreateSearchPanel() {
   g->addWidget(Top_Chk, r, 0);
   g->addWidget(Top_Cbo, r, 2);
   g->addWidget(new QLabel(tr("Records"), box), r, 3);
+  // The row holds no other condition: the tick box costs the panel no height.
+  // Its letter is one no other control of the window uses, and the proper
+  // name keeps it in every language.
+  IgnoreAccents_Chk = check(tr("Ignore accents (&Quebec = Québec)"));
+  IgnoreAccents_Chk->setObjectName(QStringLiteral("IgnoreAccents_Chk"));
+  IgnoreAccents_Chk->setToolTip(
+      tr("Location, Company Name, Product/Service and the category filter find letters with or without accents: "
+         "Montreal finds Montréal"));
+  g->addWidget(IgnoreAccents_Chk, r, 4, 1, 4);
 
   ++r;
   Category_Chk = check(tr("Cate&gory"));
@@ -420,7 +429,7 @@ void TMain_Frm::CreateResultPages() {
 void TMain_Frm::SetTabOrder() {
   // The banner's toggle comes first, as it stands above the panel.
   const QList<QWidget*> order = {
-      QueryVisible_Btn, Top_Chk,         Top_Cbo,         Category_Chk,       Category_Edt,           SelectCat_Btn,
+      QueryVisible_Btn, Top_Chk,         Top_Cbo,         IgnoreAccents_Chk, Category_Chk,       Category_Edt,           SelectCat_Btn,
       Location_Chk,    Location_Cbo,    TelAreaCode_Chk,    C_TelAreaCode_Cbo,      TelAreaCode_Cbo,
       Map_Btn,         PostalCode_Chk,  C_PostCode_Cbo,     PostCode_Edt,           CompanyName_Chk,
       CompanyName_Edt, PSL_Chk,         PSL_Edt,            NumberofEmployees_Chk,  C_NumberOfEmployees_Cbo,

@@ -124,6 +124,7 @@ class TMain_Frm : public QMainWindow {
   QCheckBox* WithEmail_Chk = nullptr;
   QCheckBox* WithContactEmail_Chk = nullptr;
   QComboBox* OrderBy_Cbo = nullptr;
+  QCheckBox* IgnoreAccents_Chk = nullptr;
 
   // Command column.
   QPushButton* QueryCompany_Btn = nullptr;

@@ -41,7 +41,8 @@ int main(int argc, char* argv[]) {
   }
   QApplication::setApplicationName(QStringLiteral("Orbisk"));
   // Every window takes its texts when it is made: the language comes first.
-  if (!InstallTranslations(PreferredInterfaceLanguage()))
+  const bool french = PreferredInterfaceLanguage() == InterfaceLanguage::French;
+  if (!InstallTranslations(french ? QStringLiteral("fr") : QStringLiteral("en")))
     std::fputs("orbisk: the French translation cannot be loaded; the windows stay in English.\n", stderr);
 
   // Workbooks shown in the spreadsheet program by earlier runs, once surely closed.

@@ -2,14 +2,23 @@
 
 #include <QLocale>
 
-QString PreferredInterfaceLanguage(const QStringList& uiLanguages) {
-  for (const QString& entry : uiLanguages) {
-    // "fr", "fr-CA", "fr_CA.UTF-8": the language is what comes before - or _.
-    const QString language = entry.section(QLatin1Char('-'), 0, 0).section(QLatin1Char('_'), 0, 0).toLower();
-    if (language == QLatin1String("fr")) return QStringLiteral("fr");
-    if (language == QLatin1String("en")) return QStringLiteral("en");
+#include "app/HelpTools.h"
+
+InterfaceLanguage PreferredInterfaceLanguage(const QStringList& uiLanguages) {
+  for (const QString& name : uiLanguages) {
+    // Qt names languages the BCP 47 way ("fr-CA"); the environment's own
+    // spelling ("fr_CA.UTF-8") is read alike.
+    const QString tag = name.section(QLatin1Char('.'), 0, 0).section(QLatin1Char('@'), 0, 0);
+    if (tag.isEmpty()) continue;
+    const QLocale::Language language = QLocale(tag).language();
+    if (language == QLocale::French) return InterfaceLanguage::French;
+    if (language == QLocale::English) return InterfaceLanguage::English;
   }
-  return QStringLiteral("en");
+  return InterfaceLanguage::English;
 }
 
-QString PreferredInterfaceLanguage() { return PreferredInterfaceLanguage(QLocale::system().uiLanguages()); }
+InterfaceLanguage PreferredInterfaceLanguage() { return PreferredInterfaceLanguage(QLocale::system().uiLanguages()); }
+
+const char* HelpPageFor(InterfaceLanguage language) {
+  return language == InterfaceLanguage::French ? orbisk::kHelpPageFrench : orbisk::kHelpPage;
+}

@@ -156,6 +156,7 @@ orbisk::SearchPanel TMain_Frm::CurrentPanel() const {
   p.WithEmail_Chk = WithEmail_Chk->isChecked();
   p.WithContactEmail_Chk = WithContactEmail_Chk->isChecked();
   p.OrderBy_Index = OrderBy_Cbo->currentIndex();
+  p.IgnoreAccents_Chk = IgnoreAccents_Chk->isChecked();
   return p;
 }
 
@@ -189,6 +190,7 @@ void TMain_Frm::RunSearch(Query& q, TDBGrid* grid, QWidget* page, bool contact) 
     q.Close();
     grid->ForgetSort();  // a new search comes in its own Order By
     q.SetSQL(contact ? orbisk::BuildContactSQL(panel) : orbisk::BuildCompanySQL(panel));
+    q.SetLikeFold(orbisk::LikeFoldOf(panel));
     q.Open();
     ShowRecordCount(q);
     Result_PC->setCurrentWidget(page);
@@ -280,6 +282,7 @@ void TMain_Frm::SelectCat_AExecute() {
     if (!ComanyCat_Dlg || !dm_) return;
     LoadDirectory();
     CategoryTarget target{Category_Edt->text(), Category_Edt->toolTip(), CategoryCondition, Category_Chk->isChecked()};
+    ComanyCat_Dlg->SetFilterFold(orbisk::LikeFoldOf(CurrentPanel()));
     if (!RunCategoryPicker(*ComanyCat_Dlg, *dm_, target)) return;
     Category_Edt->setText(target.text);
     Category_Edt->setCursorPosition(0);  // a long path shows its main category

@@ -2,11 +2,13 @@
 
 #include <QApplication>
 #include <QDesktopServices>
+#include <QFileInfo>
 #include <QMessageBox>
 #include <exception>
 #include <filesystem>
 
 #include "app/HelpTools.h"
+#include "app/uiLanguage.h"
 #include "browse/uiLocalText.h"
 #include "data/Connection.h"
 #include "data/ProgramFiles.h"
@@ -66,7 +68,15 @@ void ShellOpenWrittenFile(const QString& fileName) {
   HandOver(orbisk::WrittenFileTarget(fileName.toStdString(), here.string()));
 }
 
-void OpenHelpPage() { HandOver(orbisk::HelpPageTarget(orbisk::ProgramFolder())); }
+void OpenHelpPage() {
+  // The page in the interface's language; the English one when that is missing.
+  // Opened whatever its mode bits: the program builds this path itself.
+  const std::string folder = orbisk::ProgramFolder();
+  orbisk::ShellTarget target = orbisk::HelpPageTarget(folder, HelpPageFor(PreferredInterfaceLanguage()));
+  if (!QFileInfo(QString::fromStdString(target.text)).isFile())
+    target = orbisk::HelpPageTarget(folder);
+  HandOver(target);
+}
 
 void OpenHomePage() { ShellOpen(QString::fromLatin1(orbisk::kHomePage)); }
 void OpenSupportMail() { ShellOpen(QStringLiteral("mailto:") + QString::fromLatin1(orbisk::kSupportMail)); }

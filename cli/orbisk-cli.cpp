@@ -54,6 +54,9 @@ const char* const kHelp =
     "  --with-contact-email     the contact has an e-mail address (contact search only)\n"
     "  --category CODE          a main category or leaf category code\n"
     "  OP is one of  =  >  >=  <  <=  <>   (quote > and < in the shell)\n"
+    "  --ignore-accents         --location, --name and --product also ignore accents\n"
+    "                           (Montreal finds Montréal, ecole finds École); the\n"
+    "                           statement --sql prints stays the same\n"
     "\n"
     "Options:\n"
     "  --database FILE          the directory file (default: $XDG_DATA_HOME/orbisk/Database/\n"
@@ -147,6 +150,8 @@ Options Parse(int argc, char** argv) {
       o.panel.WithEmail_Chk = true;
     } else if (a == "--with-contact-email") {
       o.panel.WithContactEmail_Chk = true;
+    } else if (a == "--ignore-accents") {
+      o.panel.IgnoreAccents_Chk = true;
     } else if (a == "--category") {
       o.category = next(a);
     } else if (a == "--top") {
@@ -192,7 +197,7 @@ Options Parse(int argc, char** argv) {
     }
   }
   if (o.command.empty()) throw UsageError("no command given");
-  bool searchOptions = o.sql || o.exportType || o.output || o.column || o.category;
+  bool searchOptions = o.sql || o.exportType || o.output || o.column || o.category || o.panel.IgnoreAccents_Chk;
   if (o.command == "search") {
     if (o.positional.size() != 1 || (o.positional[0] != "company" && o.positional[0] != "contact"))
       throw UsageError("search takes 'company' or 'contact'");
@@ -329,6 +334,7 @@ int RunSearch(TDM& dm, Options& o) {
   Query& q = company ? dm.Company_Q : dm.Contact_Q;
   q.Close();
   q.SetSQL(sql);
+  q.SetLikeFold(LikeFoldOf(o.panel));
   q.Open();
   if (o.exportType) {
     ExportRequest request;

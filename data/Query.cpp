@@ -289,6 +289,7 @@ void Query::Open() {
   if (active_) return;
   if (!connection_) throw std::runtime_error(name_ + ": Missing Connection or ConnectionString");
   sqlite3* db = connection_->Handle();
+  const ScopedLikeFold fold(likeFold_);
   try {
     if (!stmt_) {
       std::string sql = TranslateJetSql(sql_);
@@ -502,6 +503,7 @@ void Query::ExecSQL() {
   if (!connection_) throw std::runtime_error(name_ + ": Missing Connection or ConnectionString");
   sqlite3* db = connection_->Handle();
   std::string sql = TranslateJetSql(sql_);
+  const ScopedLikeFold fold(likeFold_);
   char* err = nullptr;
   connection_->CountStatement();
   if (sqlite3_exec(db, sql.c_str(), nullptr, nullptr, &err) != SQLITE_OK) {

@@ -15,6 +15,7 @@
 
 #include "data/FieldType.h"
 #include "data/RowStore.h"
+#include "data/SqlLike.h"
 #include "data/Value.h"
 
 struct sqlite3_stmt;
@@ -129,6 +130,10 @@ class Query {
   const Value& Param(std::string_view name) const;  // throws when unknown
   void SetParam(std::string_view name, Value v);    // throws when unknown
   const std::vector<std::pair<std::string, Value>>& Params() const { return params_; }
+  // How the statement's LIKE folds text when it runs; the statement's text
+  // stays as it is.
+  void SetLikeFold(LikeFold fold) { likeFold_ = fold; }
+  LikeFold GetLikeFold() const { return likeFold_; }
 
   // Declared fields. Without declarations the fields come from the returned columns.
   void DeclareFields(std::vector<FieldDef> defs);
@@ -216,6 +221,7 @@ class Query {
   int tag_ = 0;
   std::string sql_;
   bool prepared_ = false;
+  LikeFold likeFold_ = LikeFold::Case;
   sqlite3_stmt* stmt_ = nullptr;  // kept between openings when prepared
   std::vector<std::pair<std::string, Value>> params_;
   std::vector<FieldDef> declared_;

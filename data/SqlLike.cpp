@@ -9,11 +9,153 @@
 #endif
 #include <memory>
 
+#include <unicode/uchar.h>
+#include <unicode/unorm2.h>
+#include <unicode/utf16.h>
+
 #include "strutil/TextUtil.h"
 
 namespace orbisk {
 
 namespace {
+
+thread_local LikeFold gLikeFold = LikeFold::Case;
+
+// Stands for a character the accent fold passes over (a combining mark).
+constexpr char32_t kPassedOver = 0xFFFFFFFFu;
+
+// The base letter of a letter Unicode decomposes canonically into one
+// character followed by combining marks only (é, Ç, ỗ); any other character
+// is its own base (ø, æ, ß, œ, a Hangul syllable).
+char32_t BaseLetterOf(char32_t c) {
+  static const UNormalizer2* nfd = [] {
+    UErrorCode err = U_ZERO_ERROR;
+    const UNormalizer2* n = unorm2_getNFDInstance(&err);
+    return U_SUCCESS(err) ? n : nullptr;
+  }();
+  if (!nfd || c > 0x10FFFF) return c;
+  UChar parts[32];
+  UErrorCode err = U_ZERO_ERROR;
+  const int32_t length = unorm2_getDecomposition(nfd, static_cast<UChar32>(c), parts, 32, &err);
+  if (length <= 0 || U_FAILURE(err)) return c;
+  int32_t i = 0;
+  UChar32 first;
+  U16_NEXT(parts, i, length, first);
+  while (i < length) {
+    UChar32 mark;
+    U16_NEXT(parts, i, length, mark);
+    if (u_getCombiningClass(mark) == 0) return c;
+  }
+  return static_cast<char32_t>(first);
+}
+
+char32_t ComputeAccentFold(char32_t c) {
+  if (c <= 0x10FFFF && u_getCombiningClass(static_cast<UChar32>(c)) != 0) return kPassedOver;
+  return FoldCase(BaseLetterOf(FoldCase(c)));
+}
+
+// Case and accents folded away; kPassedOver for a combining mark. The
+// alphabets most texts use are looked up in a table made on first use.
+char32_t FoldAccents(char32_t c) {
+  constexpr char32_t kTabled = 0x2000;
+  static const std::unique_ptr<char32_t[]> table = [] {
+    auto t = std::make_unique<char32_t[]>(kTabled);
+    for (char32_t i = 0; i < kTabled; ++i) t[i] = ComputeAccentFold(i);
+    return t;
+  }();
+  return c < kTabled ? table[c] : ComputeAccentFold(c);
+}
+
+// Reads one character of UTF-8 at s[i] folded with accents ignored; false for
+// a character passed over. A stray byte stands for itself, as in the case fold.
+inline bool NextAccentFolded(std::string_view s, size_t& i, char32_t& out) {
+  const unsigned char c = static_cast<unsigned char>(s[i]);
+  if (c < 0x80) {
+    ++i;
+    out = (c >= 'A' && c <= 'Z') ? c + 32 : c;
+    return true;
+  }
+  const size_t start = i;
+  const char32_t cp = DecodeUtf8(s, i);
+  if (i - start == 1) {
+    out = cp;
+    return true;
+  }
+  out = FoldAccents(cp);
+  return out != kPassedOver;
+}
+
+// Pattern elements of the accent-ignoring matcher beyond every character.
+constexpr char32_t kAnyRun = 0xFFFFFFF0u;
+constexpr char32_t kOneChar = 0xFFFFFFF1u;
+
+// LIKE with accents ignored: both sides folded into characters first (marks
+// dropped), then matched as the case-folding matcher matches.
+bool LikeMatchAccents(std::string_view pattern, std::string_view text, char32_t escape) {
+  thread_local std::u32string pat, str;
+  pat.clear();
+  str.clear();
+  if (escape) escape = FoldAccents(escape);
+  char32_t c;
+  for (size_t i = 0; i < pattern.size();) {
+    if (!NextAccentFolded(pattern, i, c)) continue;
+    if (escape && escape != kPassedOver && c == escape) {
+      // The next character is literal; an escape at the end stands for itself.
+      size_t j = i;
+      char32_t next = 0;
+      bool found = false;
+      while (j < pattern.size() && !(found = NextAccentFolded(pattern, j, next))) {
+      }
+      if (found) {
+        pat += next;
+        i = j;
+        continue;
+      }
+    }
+    pat += c == '%' ? kAnyRun : c == '_' ? kOneChar : c;
+  }
+  for (size_t i = 0; i < text.size();)
+    if (NextAccentFolded(text, i, c)) str += c;
+  size_t p = 0, s = 0, starPat = std::u32string::npos, starStr = 0;
+  while (s < str.size()) {
+    if (p < pat.size() && pat[p] == kAnyRun) {
+      while (p < pat.size() && pat[p] == kAnyRun) ++p;
+      if (p == pat.size()) return true;
+      starPat = p;
+      starStr = s;
+      continue;
+    }
+    if (p < pat.size() && (pat[p] == kOneChar || pat[p] == str[s])) {
+      ++p;
+      ++s;
+      continue;
+    }
+    if (starPat == std::u32string::npos) return false;
+    // Let the last % take one more character and try again.
+    s = ++starStr;
+    p = starPat;
+  }
+  while (p < pat.size() && pat[p] == kAnyRun) ++p;
+  return p == pat.size();
+}
+
+// The text folded with accents ignored, written back as UTF-8 into `out`.
+void FoldAccentsInto(std::string_view text, std::string& out) {
+  out.clear();
+  for (size_t i = 0; i < text.size();) {
+    const unsigned char b = static_cast<unsigned char>(text[i]);
+    if (b < 0x80) {
+      out += static_cast<char>((b >= 'A' && b <= 'Z') ? b + 32 : b);
+      ++i;
+      continue;
+    }
+    char32_t c;
+    const size_t start = i;
+    if (!NextAccentFolded(text, i, c)) continue;
+    if (i - start == 1) out += static_cast<char>(b);  // a stray byte, kept as it is
+    else AppendUtf8(out, c);
+  }
+}
 
 // Reads one code point of UTF-8 and folds its case as the engine does.
 inline char32_t NextFolded(const unsigned char*& p, const unsigned char* end) {
@@ -126,7 +268,7 @@ void LikeFunction(sqlite3_context* ctx, int argc, sqlite3_value** argv) {
   // The pattern is made ready once per statement while it stays the same
   // (never for a null pattern, whose answer is always null).
   if (argc == 2)
-    if (auto* ready = static_cast<LikePattern*>(sqlite3_get_auxdata(ctx, 0))) {
+    if (auto* ready = static_cast<LikePattern*>(sqlite3_get_auxdata(ctx, 0)); ready && ready->Fold() == gLikeFold) {
       const unsigned char* str = sqlite3_value_text(argv[1]);
       if (!str) return;
       const std::string_view text(reinterpret_cast<const char*>(str), static_cast<size_t>(sqlite3_value_bytes(argv[1])));
@@ -141,12 +283,14 @@ void LikeFunction(sqlite3_context* ctx, int argc, sqlite3_value** argv) {
   if (argc == 3) {
     char32_t escape = 0;
     if (!EscapeOf(ctx, argv[2], escape)) return;
-    sqlite3_result_int(ctx, LikeMatch(pat, pat + patLen, str, str + strLen, escape) ? 1 : 0);
+    const std::string_view p(reinterpret_cast<const char*>(pat), static_cast<size_t>(patLen));
+    const std::string_view s(reinterpret_cast<const char*>(str), static_cast<size_t>(strLen));
+    sqlite3_result_int(ctx, SqlLike(p, s, escape, gLikeFold) ? 1 : 0);
     return;
   }
   const std::string_view text(reinterpret_cast<const char*>(str), static_cast<size_t>(strLen));
   auto made = std::make_unique<LikePattern>(
-      std::string_view(reinterpret_cast<const char*>(pat), static_cast<size_t>(patLen)));
+      std::string_view(reinterpret_cast<const char*>(pat), static_cast<size_t>(patLen)), gLikeFold);
   sqlite3_result_int(ctx, made->Matches(text) ? 1 : 0);
   // SQLite may free it at once: not used after this call.
   sqlite3_set_auxdata(ctx, 0, made.release(), [](void* p) { delete static_cast<LikePattern*>(p); });
@@ -154,13 +298,14 @@ void LikeFunction(sqlite3_context* ctx, int argc, sqlite3_value** argv) {
 
 }  // namespace
 
-bool SqlLike(std::string_view pattern, std::string_view text, char32_t escape) {
+bool SqlLike(std::string_view pattern, std::string_view text, char32_t escape, LikeFold fold) {
+  if (fold == LikeFold::CaseAndAccents) return LikeMatchAccents(pattern, text, escape);
   auto p = reinterpret_cast<const unsigned char*>(pattern.data());
   auto s = reinterpret_cast<const unsigned char*>(text.data());
   return LikeMatch(p, p + pattern.size(), s, s + text.size(), escape);
 }
 
-LikePattern::LikePattern(std::string_view pattern) : pattern_(pattern) {
+LikePattern::LikePattern(std::string_view pattern, LikeFold fold) : pattern_(pattern), fold_(fold) {
   size_t begin = 0, end = pattern.size();
   while (begin < end && pattern[begin] == '%') ++begin;
   const bool leading = begin > 0;
@@ -171,12 +316,19 @@ LikePattern::LikePattern(std::string_view pattern) : pattern_(pattern) {
   // a wildcard in it (even one spelt in more bytes than one) leaves the
   // pattern to the general matcher.
   std::u32string folded;
-  auto p = reinterpret_cast<const unsigned char*>(pattern.data()) + begin;
-  auto pe = reinterpret_cast<const unsigned char*>(pattern.data()) + end;
-  while (p < pe) {
-    const char32_t c = NextFolded(p, pe);
+  if (fold == LikeFold::Case) {
+    auto p = reinterpret_cast<const unsigned char*>(pattern.data()) + begin;
+    auto pe = reinterpret_cast<const unsigned char*>(pattern.data()) + end;
+    while (p < pe) folded += NextFolded(p, pe);
+  } else {
+    const std::string_view inner = pattern.substr(begin, end - begin);
+    char32_t c;
+    for (size_t i = 0; i < inner.size();)
+      if (NextAccentFolded(inner, i, c)) folded += c;
+    if (folded.empty()) return;  // marks alone: the general matcher
+  }
+  for (char32_t c : folded) {
     if (c == '%' || c == '_') return;
-    folded += c;
     if (c >= 0x80) asciiNeedle_ = false;
   }
   shape_ = leading ? Shape::Contains : Shape::Prefix;
@@ -190,7 +342,14 @@ LikePattern::LikePattern(std::string_view pattern) : pattern_(pattern) {
     skip_[static_cast<unsigned char>(needle_[i])] = static_cast<uint8_t>(m - 1 - i);
 }
 
-bool LikePattern::General(std::string_view text) const { return SqlLike(pattern_, text); }
+bool LikePattern::General(std::string_view text) const { return SqlLike(pattern_, text, 0, fold_); }
+
+bool LikePattern::MatchesFoldedCopy(std::string_view text) const {
+  thread_local std::string copy;
+  FoldAccentsInto(text, copy);
+  if (shape_ == Shape::Contains) return Find(copy);
+  return copy.size() >= needle_.size() && std::memcmp(copy.data(), needle_.data(), needle_.size()) == 0;
+}
 
 bool LikePattern::EqualFoldedAt(const unsigned char* t) const {
   const auto* q = reinterpret_cast<const unsigned char*>(needle_.data());
@@ -243,7 +402,7 @@ bool LikePattern::Matches(std::string_view text) const {
       for (size_t i = 0; i < needle_.size(); ++i) {
         if (i == text.size()) return false;
         const unsigned char c = static_cast<unsigned char>(text[i]);
-        if (c >= 0x80) return General(text);
+        if (c >= 0x80) return fold_ == LikeFold::Case ? General(text) : MatchesFoldedCopy(text);
         if (kAsciiFold[c] != static_cast<unsigned char>(needle_[i])) return false;
       }
       return true;
@@ -254,7 +413,9 @@ bool LikePattern::Matches(std::string_view text) const {
       // byte match is a match. Nothing found decides unless other bytes
       // decode to letters that fold into ASCII.
       if (Find(text)) return true;
-      return HasByteBeyondAscii(text) && FoldsIntoAscii(text) && General(text);
+      if (!HasByteBeyondAscii(text)) return false;
+      if (fold_ == LikeFold::CaseAndAccents) return MatchesFoldedCopy(text);
+      return FoldsIntoAscii(text) && General(text);
     }
   }
   return false;
@@ -265,5 +426,9 @@ void RegisterLikeFunction(sqlite3* db) {
     sqlite3_create_function_v2(db, "like", argc, SQLITE_UTF8 | SQLITE_DETERMINISTIC, nullptr, LikeFunction,
                                nullptr, nullptr, nullptr);
 }
+
+ScopedLikeFold::ScopedLikeFold(LikeFold fold) : saved_(gLikeFold) { gLikeFold = fold; }
+ScopedLikeFold::~ScopedLikeFold() { gLikeFold = saved_; }
+LikeFold CurrentLikeFold() { return gLikeFold; }
 
 }  // namespace orbisk

@@ -4,6 +4,8 @@
 #include "strutil/Translatable.h"
 #include <string>
 
+#include "data/SqlLike.h"
+
 namespace orbisk {
 
 // The controls of the search panel, as texts and ticks, read when a search starts.
@@ -46,7 +48,16 @@ struct SearchPanel {
   bool WithContactEmail_Chk = false;
 
   int OrderBy_Index = 0;  // 0 "None" .. 5 "Year Established"
+
+  // "Ignore accents": the statements stay as they are; only the engine's LIKE
+  // folds accents away for that search.
+  bool IgnoreAccents_Chk = false;
 };
+
+// How the LIKE conditions of a search from this panel compare text.
+inline LikeFold LikeFoldOf(const SearchPanel& p) {
+  return p.IgnoreAccents_Chk ? LikeFold::CaseAndAccents : LikeFold::Case;
+}
 
 // Messages of a panel that cannot be searched.
 inline constexpr const char* kEmployeesNeedNumber =

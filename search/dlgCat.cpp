@@ -147,10 +147,16 @@ void TComanyCat_Dlg::SubCat_DBGridCellClick() { UpdateSelection(); }
 void TComanyCat_Dlg::SubCatFilter_EdtChange() {
   const orbisk::Query& leaf = dm_.LeafCat_Q;
   const orbisk::Field* name = leaf.Active() ? leaf.FindField("SubCat_Text") : nullptr;
-  const std::string pattern = "%" + SubCatFilter_Edt->text().toStdString() + "%";
+  const orbisk::LikePattern pattern("%" + SubCatFilter_Edt->text().toStdString() + "%", filterFold_);
   const int rows = SubCat_DBGrid->model()->rowCount();
   for (int r = 0; r < rows; ++r)
-    SubCat_DBGrid->setRowHidden(r, name && !orbisk::SqlLike(pattern, name->TextAt(r)));
+    SubCat_DBGrid->setRowHidden(r, name && !pattern.Matches(name->TextAt(r)));
+}
+
+void TComanyCat_Dlg::SetFilterFold(orbisk::LikeFold fold) {
+  if (fold == filterFold_) return;
+  filterFold_ = fold;
+  SubCatFilter_EdtChange();
 }
 
 bool RunCategoryPicker(TComanyCat_Dlg& dlg, orbisk::TDM& dm, CategoryTarget& target) {

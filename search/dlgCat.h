@@ -6,6 +6,7 @@
 #include <string>
 
 #include "browse/uiDBGrid.h"
+#include "data/SqlLike.h"
 #include "data/uDM.h"
 
 class QLabel;
@@ -30,6 +31,10 @@ class TComanyCat_Dlg : public QDialog {
   // Shows only the sub-categories whose name holds the filter text, letter
   // case ignored as in the searches' LIKE (% and _ are wildcards there too).
   void SubCatFilter_EdtChange();
+  // Whether the filter ignores accents too, as the search panel asks; the
+  // shown rows follow at once.
+  void SetFilterFold(orbisk::LikeFold fold);
+  orbisk::LikeFold FilterFold() const { return filterFold_; }
 
   QLabel* MainCat_Lab;
   TDBGrid* MainCat_DBGrid;
@@ -47,6 +52,7 @@ class TComanyCat_Dlg : public QDialog {
  private:
   void ShowSelection();
   orbisk::TDM& dm_;
+  orbisk::LikeFold filterFold_ = orbisk::LikeFold::Case;
 };
 
 // What the search panel shows and stores of a category choice.

@@ -843,7 +843,15 @@
     </message>
     <message>
         <source>There is no list to export yet: run a search first.</source>
-        <translation>Il n'y a pas encore de liste à exporter : lancez d'abord une recherche.</translation>
+        <translation>Il n&apos;y a pas encore de liste à exporter : lancez d&apos;abord une recherche.</translation>
+    </message>
+    <message>
+        <source>Ignore accents (&amp;Quebec = Québec)</source>
+        <translation>Ignorer les accents (&amp;Quebec = Québec)</translation>
+    </message>
+    <message>
+        <source>Location, Company Name, Product/Service and the category filter find letters with or without accents: Montreal finds Montréal</source>
+        <translation>Lieu, Nom de l'entreprise, Produit/service et le filtre des catégories trouvent les lettres avec ou sans accents : Montreal trouve Montréal</translation>
     </message>
 </context>
 <context>

@@ -184,3 +184,28 @@ TEST(Cli, UsageErrorsAndMissingDirectory) {
   EXPECT_EQ(Cli("--version").out, "orbisk-cli 1.02\n");
   EXPECT_NE(Cli("--help").out.find("Usage:"), std::string::npos);
 }
+
+TEST_F(CliOnSmallDirectory, IgnoreAccentsChangesTheMatchNotTheStatement) {
+  auto names = [&](const std::string& args) {
+    CliRun r = Cli(Db() + "search company " + args + " --order-by name");
+    EXPECT_EQ(r.status, 0) << args << ": " << r.err;
+    std::string found;
+    for (const char* name : {"Société Générale Québec", "ÉTOILE Bakery", "Prairie Bank Ltd"})
+      if (r.out.find(name) != std::string::npos) found += std::string(found.empty() ? "" : "|") + name;
+    return found;
+  };
+  EXPECT_EQ(names("--location montreal"), "");
+  EXPECT_EQ(names("--location montreal --ignore-accents"), "Société Générale Québec");
+  EXPECT_EQ(names("--ignore-accents --name e"), "ÉTOILE Bakery");
+  EXPECT_EQ(names("--name e"), "");
+  EXPECT_EQ(names("--product 'logiciél' --ignore-accents"), "Société Générale Québec");
+  EXPECT_EQ(names("--location Winnipeg --ignore-accents"), "Prairie Bank Ltd");
+  // The statement is the one the search builds without the option.
+  CliRun plain = Cli("search company --location Montreal --name ecole --sql");
+  CliRun accents = Cli("search company --location Montreal --name ecole --ignore-accents --sql");
+  EXPECT_EQ(plain.status, 0);
+  EXPECT_EQ(accents.out, plain.out);
+  // It belongs to the search command only, and the help names it.
+  EXPECT_EQ(Cli(Db() + "categories --ignore-accents").status, 2);
+  EXPECT_NE(Cli("--help").out.find("--ignore-accents"), std::string::npos);
+}

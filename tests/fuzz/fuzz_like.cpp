@@ -6,7 +6,9 @@
 // Input: [flags][split][bytes...]; the pattern is cut from the front of the
 // bytes, the text is the rest. Flag bits 0-1 wrap the pattern as "%p%", "p%"
 // or leave it as it is; bit 2 plants the pattern's text in the text with its
-// letters' case flipped, so matches are found, not only misses.
+// letters' case flipped, so matches are found, not only misses; bit 3 asks
+// for accents ignored as well, and then the planted text also takes accents
+// (e as é, C as Ç, o as ô); the bits above say where the text is planted.
 #include <cctype>
 #include <clocale>
 #include <cstdint>
@@ -41,20 +43,26 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     case 1: pattern = std::string(inner) + "%"; break;
     default: pattern = std::string(inner); break;
   }
+  const LikeFold fold = (flags & 8) ? LikeFold::CaseAndAccents : LikeFold::Case;
   if (flags & 4) {
-    std::string planted(inner);
-    for (char& c : planted) {
+    std::string planted;
+    for (char c : inner) {
+      if (fold == LikeFold::CaseAndAccents && (c == 'e' || c == 'C' || c == 'o')) {
+        planted += c == 'e' ? "\xC3\x89" : c == 'C' ? "\xC3\xA7" : "\xC3\x94";  // É, ç, Ô
+        continue;
+      }
       if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 32);
       else if (c >= 'A' && c <= 'Z') c = static_cast<char>(c + 32);
+      planted += c;
     }
-    text.insert((flags >> 3) % (text.size() + 1), planted);
+    text.insert((flags >> 4) % (text.size() + 1), planted);
   }
-  const LikePattern ready(pattern);
+  const LikePattern ready(pattern, fold);
   const bool fast = ready.Matches(text);
-  const bool general = SqlLike(pattern, text);
+  const bool general = SqlLike(pattern, text, 0, fold);
   if (fast != general) {
-    std::fprintf(stderr, "pattern [%s] text [%s]: byte search %d, general matcher %d\n", pattern.c_str(),
-                 text.c_str(), fast, general);
+    std::fprintf(stderr, "pattern [%s] text [%s] fold %d: byte search %d, general matcher %d\n", pattern.c_str(),
+                 text.c_str(), static_cast<int>(fold), fast, general);
     std::abort();
   }
   return 0;

@@ -49,6 +49,14 @@ printf '\000\003kim\342\204\252IM \304\260stanbul' >"$seeds/like/folds-into-asci
 printf '\000\006qu\303\251becQU\303\211BEC city' >"$seeds/like/accented"
 printf '\002\005a_c%%dabxcdd' >"$seeds/like/general"
 printf '\000\002a\301\201xxA' >"$seeds/like/overlong"
+# The same with accents ignored (flag bit 3): plain words against accented
+# texts, texts written decomposed, letters without a decomposition.
+printf '\010\010montrealMONTR\303\211AL, Qu\303\251bec' >"$seeds/like/accents-contains"
+printf '\011\001e\303\211toile' >"$seeds/like/accents-initial"
+printf '\010\004coteCo\314\202te-Saint-Luc' >"$seeds/like/accents-decomposed"
+printf '\010\002oe\305\222uvre \303\230ster STRA\303\237E' >"$seeds/like/accents-identity"
+printf '\014\005ecoleL\351cole \303' >"$seeds/like/accents-planted-stray"
+printf '\012\005\303\251_c%%d\303\211bxcdd' >"$seeds/like/accents-general"
 # A Turkish locale for the second LIKE run, made here when the system has none.
 tr_env=(LC_ALL=tr_TR.UTF-8 ORBISK_FUZZ_LOCALE_TR=1)
 if ! locale -a 2>/dev/null | grep -qiE '^tr_TR\.utf-?8$'; then

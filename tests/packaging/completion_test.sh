@@ -33,6 +33,7 @@ check "orbisk-cli search company --year = " ""
 check "orbisk-cli search company --area-code = 204 --with-u" --with-url
 check "orbisk-cli search company --location Ontario --to" --top
 check "orbisk-cli search company --top a" all
+check "orbisk-cli search company --location Montreal --ig" --ignore-accents
 check "orbisk-cli search company --column Company_N" Company_Name
 check "orbisk-cli categories " ""
 [[ $failures -eq 0 ]] && echo "all completions as expected"
