@@ -3,6 +3,7 @@
 #include "app/HelpTools.h"
 #include "app/uiShell.h"
 
+#include <QCoreApplication>
 #include <QFrame>
 #include <QGridLayout>
 #include <QHBoxLayout>
@@ -31,7 +32,7 @@ QString AboutMemoryText(const QString& figure) {
       break;
     }
   }
-  return text + QStringLiteral(" KB");
+  return text + QCoreApplication::translate("TAbout_Frm", " KB");
 }
 
 
@@ -84,7 +85,7 @@ QLabel* Named(QLabel* l, const char* name) {
 
 TAbout_Frm::TAbout_Frm(QWidget* parent) : QDialog(parent) {
   setObjectName(QStringLiteral("About_Frm"));
-  setWindowTitle(QStringLiteral("About Orbisk "));
+  setWindowTitle(tr("About Orbisk "));
   setWindowFlags(Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint | Qt::WindowTitleHint | Qt::WindowCloseButtonHint |
                  Qt::CustomizeWindowHint);
   setFont(QFont(QStringLiteral("Verdana")));
@@ -105,10 +106,10 @@ TAbout_Frm::TAbout_Frm(QWidget* parent) : QDialog(parent) {
   QPalette green = SoftName_Lab->palette();
   green.setColor(QPalette::WindowText, CurrentSchemeColours().brandOnInfo);
   SoftName_Lab->setPalette(green);
-  Version_Lab = Named(new QLabel(QStringLiteral("Version  1.0"), this), "Version_Lab");
-  URL_Lab = LinkLabel(QString::fromLatin1(orbisk::kHomePage), QStringLiteral("Home Page"), "URL_Lab", this);
+  Version_Lab = Named(new QLabel(tr("Version  1.0"), this), "Version_Lab");
+  URL_Lab = LinkLabel(QString::fromLatin1(orbisk::kHomePage), tr("Home Page"), "URL_Lab", this);
   Support_Lab =
-      LinkLabel(QString::fromLatin1(orbisk::kSupportMail), QStringLiteral("Online Support"), "Support_Lab", this);
+      LinkLabel(QString::fromLatin1(orbisk::kSupportMail), tr("Online Support"), "Support_Lab", this);
   Bevel = new QFrame(this);
   Bevel->setObjectName(QStringLiteral("Bevel"));
   Bevel->setFrameShape(QFrame::HLine);
@@ -122,7 +123,7 @@ TAbout_Frm::TAbout_Frm(QWidget* parent) : QDialog(parent) {
   AvailabeMem_Lab = Named(new QLabel(this), "AvailabeMem_Lab");
   AvailabeMem_Lab->setTextFormat(Qt::PlainText);
   AvailabeMem_Lab->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
-  OK_Btn = new QPushButton(QStringLiteral("OK"), this);
+  OK_Btn = new QPushButton(tr("OK"), this);
   OK_Btn->setObjectName(QStringLiteral("OK_Btn"));
   OK_Btn->setDefault(true);
 
@@ -138,9 +139,9 @@ TAbout_Frm::TAbout_Frm(QWidget* parent) : QDialog(parent) {
   info->addWidget(WindowsVersion_Lab);
   auto* memory = new QGridLayout;
   memory->setHorizontalSpacing(12);
-  memory->addWidget(new QLabel(QStringLiteral("Memory Available to Windows:"), this), 0, 0);
+  memory->addWidget(new QLabel(tr("Memory Available to Windows:"), this), 0, 0);
   memory->addWidget(TotalMem_Lab, 0, 1);
-  memory->addWidget(new QLabel(QStringLiteral("Free Memory to Windows:"), this), 1, 0);
+  memory->addWidget(new QLabel(tr("Free Memory to Windows:"), this), 1, 0);
   memory->addWidget(AvailabeMem_Lab, 1, 1);
   info->addLayout(memory);
   info->addStretch();

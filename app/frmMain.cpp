@@ -128,7 +128,7 @@ TMain_Frm::TMain_Frm(QWidget* parent) : QMainWindow(parent) {
   StatusText_Lab->setObjectName(QStringLiteral("StatusText_Lab"));
   StatusText_Lab->setTextFormat(Qt::PlainText);  // it shows names from the directory
   StatusBar->addWidget(StatusText_Lab, 1);
-  SetStatusText(QStringLiteral("Ready"));
+  SetStatusText(tr("Ready"));
 
   SetTabOrder();
   SetAccessibleNames();
@@ -164,16 +164,16 @@ void TMain_Frm::CreateActions() {
   };
   SelectCat_A = make(QStringLiteral("..."), &TMain_Frm::SelectCat_AExecute);
   SelectCat_A->setToolTip(tr("Choose Category"));
-  QueryCompany_A = make(QStringLiteral("Query Company"), &TMain_Frm::QueryCompany_AExecute);
-  QueryContact_A = make(QStringLiteral("Query Contact"), &TMain_Frm::QueryContact_AExecute);
-  ExportExcel_A = make(QStringLiteral("Export to Excel"), &TMain_Frm::ExportExcel_AExecute);
+  QueryCompany_A = make(tr("Query Company"), &TMain_Frm::QueryCompany_AExecute);
+  QueryContact_A = make(tr("Query Contact"), &TMain_Frm::QueryContact_AExecute);
+  ExportExcel_A = make(tr("Export to Excel"), &TMain_Frm::ExportExcel_AExecute);
   ExportExcel_A->setEnabled(false);
   GoToWeb_A = make(QString(), &TMain_Frm::GoToWeb_AExecute);
   QueryVisible_A = make(QString(), &TMain_Frm::QueryVisible_AExecute);
-  QueryVisible_A->setToolTip(QStringLiteral("Hide/Show Search Panel"));
+  QueryVisible_A->setToolTip(tr("Hide/Show Search Panel"));
   ShowMap_A = make(QStringLiteral("..."), &TMain_Frm::ShowMap_AExecute);
-  About_A = make(QStringLiteral("About..."), &TMain_Frm::About_AExecute);
-  Export_A = make(QStringLiteral("&Export"), &TMain_Frm::Export_AExecute);
+  About_A = make(tr("About..."), &TMain_Frm::About_AExecute);
+  Export_A = make(tr("&Export"), &TMain_Frm::Export_AExecute);
 }
 
 void TMain_Frm::CreateBanner() {
@@ -191,7 +191,7 @@ void TMain_Frm::CreateBanner() {
 
   Logo_Img = new TClickLabel(Title_Pnl);
   Logo_Img->setCursor(Qt::PointingHandCursor);
-  Logo_Img->setToolTip(QStringLiteral("Product Home Page"));
+  Logo_Img->setToolTip(tr("Product Home Page"));
   if (QFile::exists(QStringLiteral(":/images/logo.png"))) {
     QPixmap logo(QStringLiteral(":/images/logo.png"));
     // No taller than the caption's line, so the banner takes no more height than its caption.
@@ -213,7 +213,7 @@ void TMain_Frm::CreateBanner() {
   else
     QueryVisible_Btn->setArrowType(Qt::UpArrow);
   QueryVisible_Btn->setCursor(Qt::PointingHandCursor);
-  QueryVisible_Btn->setToolTip(QStringLiteral("Hide/Show Search Panel"));
+  QueryVisible_Btn->setToolTip(tr("Hide/Show Search Panel"));
   QueryVisible_Btn->setFocusPolicy(Qt::TabFocus);
   connect(QueryVisible_Btn, &QToolButton::clicked, QueryVisible_A, &QAction::trigger);
   row->addWidget(QueryVisible_Btn, 0, Qt::AlignVCenter);
@@ -228,7 +228,7 @@ void TMain_Frm::CreateSearchPanel() {
   panelRow->setContentsMargins(6, 2, gap, 1);
   panelRow->setSpacing(gap);
 
-  QueryCondition_Grp = new QGroupBox(QStringLiteral("Search Condition"), Query_Pnl);
+  QueryCondition_Grp = new QGroupBox(tr("Search Condition"), Query_Pnl);
   auto* g = new QGridLayout(QueryCondition_Grp);
   // Compact rows: the panel and eight result rows fit a 768-line laptop screen at 125 %.
   g->setContentsMargins(4, 2, 4, 2);
@@ -239,15 +239,15 @@ void TMain_Frm::CreateSearchPanel() {
   auto edit = [box] { return new QLineEdit(box); };
 
   int r = 0;
-  Top_Chk = check(QStringLiteral("Only Show &Top"));
+  Top_Chk = check(tr("Only Show &Top"));
   Top_Chk->setChecked(true);
   Top_Cbo = DropDownList(box,
-                         {"All", "1", "5", "10", "20", "50", "80", "100", "200", "400", "800", "1000", "1500", "2000",
+                         {tr("All"), "1", "5", "10", "20", "50", "80", "100", "200", "400", "800", "1000", "1500", "2000",
                           "4000", "6000", "8000", "10000", "20000", "40000"},
                          QStringLiteral("100"));
   g->addWidget(Top_Chk, r, 0);
   g->addWidget(Top_Cbo, r, 2);
-  g->addWidget(new QLabel(QStringLiteral("Records"), box), r, 3);
+  g->addWidget(new QLabel(tr("Records"), box), r, 3);
   // The row holds no other condition: the tick box costs the panel no height.
   // Its letter is one no other control of the window uses, and the proper
   // name keeps it in every language.
@@ -259,7 +259,7 @@ void TMain_Frm::CreateSearchPanel() {
   g->addWidget(IgnoreAccents_Chk, r, 4, 1, 4);
 
   ++r;
-  Category_Chk = check(QStringLiteral("Cate&gory"));
+  Category_Chk = check(tr("Cate&gory"));
   C_Cat_Edt = OperatorBox(box, QStringLiteral("="));
   Category_Edt = edit();
   Category_Edt->setReadOnly(true);
@@ -272,7 +272,7 @@ void TMain_Frm::CreateSearchPanel() {
   g->addWidget(SelectCat_Btn, r, 7);
 
   ++r;
-  Location_Chk = check(QStringLiteral("&Location"));
+  Location_Chk = check(tr("&Location"));
   C_Location_Edt = OperatorBox(box, QStringLiteral("LIKE"));
   Location_Cbo = new QComboBox(box);
   Location_Cbo->setEditable(true);
@@ -290,17 +290,17 @@ void TMain_Frm::CreateSearchPanel() {
   g->addWidget(Location_Cbo, r, 2, 1, 2);
 
   ++r;
-  TelAreaCode_Chk = check(QStringLiteral("Tel Area Co&de"));
+  TelAreaCode_Chk = check(tr("Tel Area Co&de"));
   C_TelAreaCode_Cbo = DropDownList(box, kOperators, QStringLiteral("="));
   TelAreaCode_Cbo = DropDownList(box,
                                  {"204", "250", "289", "306", "403", "416", "418", "450", "506", "514", "519", "604",
                                   "613", "647", "705", "709", "778", "780", "807", "819", "867", "902", "905"},
                                  QStringLiteral("204"));
-  Map_Btn = new QPushButton(QStringLiteral("Map..."), box);
-  Map_Btn->setToolTip(QStringLiteral("Canada Map"));
+  Map_Btn = new QPushButton(tr("Map..."), box);
+  Map_Btn->setToolTip(tr("Canada Map"));
   Map_Btn->setFixedWidth(Map_Btn->fontMetrics().horizontalAdvance(Map_Btn->text()) + 16);
   connect(Map_Btn, &QPushButton::clicked, ShowMap_A, &QAction::trigger);
-  PostalCode_Chk = check(QStringLiteral("&Postal Code"));
+  PostalCode_Chk = check(tr("&Postal Code"));
   C_PostCode_Cbo = DropDownList(box, kOperators, QStringLiteral("="));
   PostCode_Edt = edit();
   g->addWidget(TelAreaCode_Chk, r, 0);
@@ -312,28 +312,28 @@ void TMain_Frm::CreateSearchPanel() {
   g->addWidget(PostCode_Edt, r, 6, 1, 2);
 
   ++r;
-  CompanyName_Chk = check(QStringLiteral("Company &Name"));
+  CompanyName_Chk = check(tr("Company &Name"));
   C_CompanName_Edt = OperatorBox(box, QStringLiteral("LIKE"));
   CompanyName_Edt = edit();
   g->addWidget(CompanyName_Chk, r, 0);
   g->addWidget(C_CompanName_Edt, r, 1);
   g->addWidget(CompanyName_Edt, r, 2, 1, 3);
-  g->addWidget(new QLabel(QStringLiteral("(Key word or Initial)"), box), r, 5, 1, 3);
+  g->addWidget(new QLabel(tr("(Key word or Initial)"), box), r, 5, 1, 3);
 
   ++r;
-  PSL_Chk = check(QStringLiteral("P&roduct/Service"));
+  PSL_Chk = check(tr("P&roduct/Service"));
   C_PSL_Edt = OperatorBox(box, QStringLiteral("LIKE"));
   PSL_Edt = edit();
   g->addWidget(PSL_Chk, r, 0);
   g->addWidget(C_PSL_Edt, r, 1);
   g->addWidget(PSL_Edt, r, 2, 1, 3);
-  g->addWidget(new QLabel(QStringLiteral("(Key word)"), box), r, 5, 1, 3);
+  g->addWidget(new QLabel(tr("(Key word)"), box), r, 5, 1, 3);
 
   ++r;
-  NumberofEmployees_Chk = check(QStringLiteral("Number of E&mployees"));
+  NumberofEmployees_Chk = check(tr("Number of E&mployees"));
   C_NumberOfEmployees_Cbo = DropDownList(box, kOperators, QStringLiteral(">"));
   NumberofEmployees_Edt = edit();
-  YearEstablished_Chk = check(QStringLiteral("&Year Established"));
+  YearEstablished_Chk = check(tr("&Year Established"));
   C_YearEstablished_Cbo = DropDownList(box, kOperators, QStringLiteral(">"));
   YearEstablished_Edt = edit();
   g->addWidget(NumberofEmployees_Chk, r, 0);
@@ -344,11 +344,11 @@ void TMain_Frm::CreateSearchPanel() {
   g->addWidget(YearEstablished_Edt, r, 6, 1, 2);
 
   ++r;
-  WithURL_Chk = check(QStringLiteral("With Website &URL"));
-  auto* orderLab = new QLabel(QStringLiteral("&Order By"), box);
+  WithURL_Chk = check(tr("With Website &URL"));
+  auto* orderLab = new QLabel(tr("&Order By"), box);
   OrderBy_Cbo = DropDownList(
-      box, {"None", "Company Name", "Telephone", "Email", "Number of Employees", "Year Established"},
-      QStringLiteral("None"));
+      box, {tr("None"), tr("Company Name"), tr("Telephone"), tr("Email"), tr("Number of Employees"), tr("Year Established")},
+      tr("None"));
   orderLab->setObjectName(QStringLiteral("OrderBy_Lab"));
   orderLab->setBuddy(OrderBy_Cbo);
   // "Order By" stands over its list, right of the last two tick boxes.
@@ -356,9 +356,9 @@ void TMain_Frm::CreateSearchPanel() {
   g->addWidget(orderLab, r, 5, 1, 3, Qt::AlignLeft | Qt::AlignBottom);
 
   ++r;
-  WithEmail_Chk = check(QStringLiteral("&With Company Email"));
-  WithContactEmail_Chk = check(QStringLiteral("With Contact Ema&il"));
-  WithContactEmail_Chk->setToolTip(QStringLiteral("Only for Contact Query"));
+  WithEmail_Chk = check(tr("&With Company Email"));
+  WithContactEmail_Chk = check(tr("With Contact Ema&il"));
+  WithContactEmail_Chk->setToolTip(tr("Only for Contact Query"));
   g->addWidget(WithEmail_Chk, r, 0, 1, 3);
   g->addWidget(WithContactEmail_Chk, r, 4);
   g->addWidget(OrderBy_Cbo, r, 5, 1, 3);
@@ -391,27 +391,27 @@ void TMain_Frm::CreateCommandColumn(QWidget* parent) {
   column->setContentsMargins(0, 8, 0, 0);
   auto button = [&](const QString& caption, QAction* action) {
     auto* b = new QPushButton(caption, parent);
-    b->setMinimumWidth(b->fontMetrics().horizontalAdvance(QStringLiteral("Search Company")) + 16);
+    b->setMinimumWidth(b->fontMetrics().horizontalAdvance(QString(tr("&Search Company")).remove(QLatin1Char('&'))) + 16);
     b->setMinimumHeight(b->sizeHint().height() + 2);
     connect(b, &QPushButton::clicked, action, &QAction::trigger);
     connect(action, &QAction::enabledChanged, b, &QPushButton::setEnabled);
     column->addWidget(b);
     return b;
   };
-  QueryCompany_Btn = button(QStringLiteral("&Search Company"), QueryCompany_A);
+  QueryCompany_Btn = button(tr("&Search Company"), QueryCompany_A);
   QueryCompany_Btn->setCursor(Qt::PointingHandCursor);
-  QueryContact_Btn = button(QStringLiteral("Search &Contact"), QueryContact_A);
+  QueryContact_Btn = button(tr("Search &Contact"), QueryContact_A);
   QueryContact_Btn->setCursor(Qt::PointingHandCursor);
   column->addSpacing(10);
-  Export_Btn = button(QStringLiteral("&Export..."), Export_A);
-  About_Btn = button(QStringLiteral("&About..."), About_A);
+  Export_Btn = button(tr("&Export..."), Export_A);
+  About_Btn = button(tr("&About..."), About_A);
   column->addStretch(1);
 
-  Mailto_Lab = new TClickLabel(QStringLiteral("I want more..."), parent);
-  MakeLink(Mailto_Lab, QStringLiteral("Want more special business directories? "));
+  Mailto_Lab = new TClickLabel(tr("I want more..."), parent);
+  MakeLink(Mailto_Lab, tr("Want more special business directories? "));
   connect(Mailto_Lab, &TClickLabel::clicked, this, [this] { RunGuarded(this, OpenProductsPage); });
   GotoWeb_Lab = new TClickLabel(QStringLiteral("www.orbisk.ca"), parent);
-  MakeLink(GotoWeb_Lab, QStringLiteral("Business Database Provider"));
+  MakeLink(GotoWeb_Lab, tr("Business Database Provider"));
   connect(GotoWeb_Lab, &TClickLabel::clicked, GoToWeb_A, &QAction::trigger);
   column->addWidget(Mailto_Lab, 0, Qt::AlignHCenter);
   column->addWidget(GotoWeb_Lab, 0, Qt::AlignHCenter);
@@ -434,8 +434,8 @@ void TMain_Frm::CreateResultPages() {
   auto* pnlLayout = new QVBoxLayout(Contact_Pnl);
   pnlLayout->setContentsMargins(0, 0, 0, 0);
   contactLayout->addWidget(Contact_Pnl);
-  Result_PC->addTab(CompanyList_TS, QStringLiteral("Company List"));
-  Result_PC->addTab(ContactList_TS, QStringLiteral("Contact List"));
+  Result_PC->addTab(CompanyList_TS, tr("Company List"));
+  Result_PC->addTab(ContactList_TS, tr("Contact List"));
   Result_PC->setCurrentWidget(CompanyList_TS);
 }
 

@@ -7,6 +7,8 @@
 
 #include "app/ProgramArguments.h"
 #include "app/frmMain.h"
+#include "app/uiLanguage.h"
+#include "browse/uiLocalText.h"
 #include "browse/dlgCompany.h"
 #include "browse/dlgContact.h"
 #include "data/ProgramFiles.h"
@@ -38,6 +40,10 @@ int main(int argc, char* argv[]) {
     return 2;
   }
   QApplication::setApplicationName(QStringLiteral("Orbisk"));
+  // Every window takes its texts when it is made: the language comes first.
+  const bool french = PreferredInterfaceLanguage() == InterfaceLanguage::French;
+  if (!InstallTranslations(french ? QStringLiteral("fr") : QStringLiteral("en")))
+    std::fputs("orbisk: the French translation cannot be loaded; the windows stay in English.\n", stderr);
 
   // Workbooks shown in the spreadsheet program by earlier runs, once surely closed.
   orbisk::RemoveStaleExcelFolders();

@@ -27,7 +27,7 @@ class ExportProgressDialog {
  public:
   ExportProgressDialog(QWidget* parent, int total) : total_(total) {
     if (total_ < 2000) return;  // short exports finish before anyone would look
-    dialog_ = std::make_unique<QProgressDialog>(QStringLiteral("Exporting..."), QStringLiteral("Cancel"), 0, total_,
+    dialog_ = std::make_unique<QProgressDialog>(QCoreApplication::translate("TMain_Frm", "Exporting..."), QCoreApplication::translate("TMain_Frm", "Cancel"), 0, total_,
                                                 parent);
     dialog_->setObjectName(QStringLiteral("ExportProgress_Dlg"));
     dialog_->setWindowTitle(QApplication::applicationName());
@@ -41,7 +41,7 @@ class ExportProgressDialog {
     return [this](long long rows) {
       if (!dialog_) return;
       if (!dialog_->wasCanceled()) {
-        dialog_->setLabelText(QStringLiteral("Exported %1 of %2 rows...").arg(rows).arg(total_));
+        dialog_->setLabelText(QCoreApplication::translate("TMain_Frm", "Exported %1 of %2 rows...").arg(rows).arg(total_));
         dialog_->setValue(static_cast<int>(std::min<long long>(rows, total_)));
       }
       if (dialog_->wasCanceled()) throw orbisk::ExportCancelled();
@@ -111,7 +111,11 @@ void TMain_Frm::Export_AExecute() {
     if (!outcome.done) return;  // the workbook writer has said why
     // Rows an Access table refused are always told, even when the file opens next.
     if (!ExportType_Dlg->OpenAfterSave() || outcome.rowsRefused > 0)
-      ShowMessage(this, QString::fromStdString(orbisk::ExportSuccessText(outcome)));
+      ShowMessage(this, outcome.rowsRefused > 0
+                            ? tr("Exported %1 rows; %2 rows could not be written.")
+                                  .arg(outcome.rowsWritten)
+                                  .arg(outcome.rowsRefused)
+                            : tr("Exported Successfully!"));
     // The file as written: a name with blanks or without a folder is not a web address.
     if (ExportType_Dlg->OpenAfterSave()) ShellOpenWrittenFile(QString::fromStdString(outcome.fileName));
   });

@@ -17,6 +17,7 @@
 #include "app/uiShell.h"
 #include "browse/ResultColumns.h"
 #include "browse/uiDBGrid.h"
+#include "browse/uiLocalText.h"
 #include "about/HelpAbout.h"
 #include "browse/dlgCompany.h"
 #include "browse/dlgContact.h"
@@ -46,7 +47,7 @@ std::vector<GridColumn> GridColumns(const std::vector<orbisk::ResultColumn>& col
   for (const orbisk::ResultColumn& c : columns) {
     GridColumn g;
     g.field = c.field;
-    g.title = QString::fromStdString(c.title);
+    g.title = LocalText("ResultColumns", c.title);
     g.alignment = c.centred ? Qt::AlignHCenter : Qt::AlignLeft;
     g.link = c.link;
     g.linkColor = QColor(51, 51, 255);
@@ -89,8 +90,7 @@ void TMain_Frm::BindDataModule(orbisk::TDM* dm) {
   if (dm_) throw std::logic_error("The data module is already bound.");
   dm_ = dm;
   dm_->ShowCurrentRecord = [this](Query& q) { ShowCurrentRecord(q); };
-  StatusBar->setToolTip(
-      PlainToolTip(QStringLiteral("Directory: ") + QString::fromStdString(dm_->ADOConnection.DataSource())));
+  StatusBar->setToolTip(PlainToolTip(tr("Directory: ") + QString::fromStdString(dm_->ADOConnection.DataSource())));
   dm_->ADOConnection.SetProgress(
       [this](long long done, long long total, const std::string&) { return ShowLoadProgress(done, total); });
   dm_->ADOConnection.SetStatementProgress([this](double seconds) { return ShowSearchProgress(seconds); });
@@ -118,8 +118,8 @@ void TMain_Frm::BindDataModule(orbisk::TDM* dm) {
           [this] { RunGuarded(this, [this] { Company_DBGridDblClick(); }); });
   connect(Contact_DBGrid, &TDBGrid::gridDoubleClicked, this,
           [this] { RunGuarded(this, [this] { Contact_DBGridDblClick(); }); });
-  Company_DBGrid->setDetailsCaption(QStringLiteral("Company &details"));
-  Contact_DBGrid->setDetailsCaption(QStringLiteral("C&ontact"));
+  Company_DBGrid->setDetailsCaption(tr("Company &details"));
+  Contact_DBGrid->setDetailsCaption(tr("C&ontact"));
   connect(Company_DBGrid, &TDBGrid::detailsRequested, this, &TMain_Frm::OpenCompanyDetails);
   connect(Contact_DBGrid, &TDBGrid::detailsRequested, this, &TMain_Frm::OpenContactWindow);
   for (TDBGrid* grid : {Company_DBGrid, Contact_DBGrid}) {
@@ -184,7 +184,7 @@ void TMain_Frm::RunSearch(Query& q, TDBGrid* grid, QWidget* page, bool contact) 
       SearchSuspension suspended(q, grid, contact);
       q.Close();
     }
-    ShowMessage(this, QString::fromStdString(problem));
+    ShowMessage(this, LocalText(orbisk::kMessageContext, problem));
     return;
   }
   {
@@ -227,7 +227,7 @@ bool TMain_Frm::ShowLoadProgress(long long done, long long total) {
   // A large Access directory takes a while to load at the first search.
   if (!loadProgress_) {
     if (done >= total) return true;
-    loadProgress_ = new QProgressDialog(QStringLiteral("Loading the directory..."), QStringLiteral("Cancel"), 0, 1000,
+    loadProgress_ = new QProgressDialog(tr("Loading the directory..."), tr("Cancel"), 0, 1000,
                                         this);
     loadProgress_->setObjectName(QStringLiteral("LoadProgress_Dlg"));
     loadProgress_->setWindowTitle(QApplication::applicationName());
@@ -273,14 +273,14 @@ QString TMain_Frm::StatusText() const { return StatusText_Lab->text(); }
 
 void TMain_Frm::ShowCurrentRecord(Query& q) {
   if (!q.Active() || q.IsEmpty()) return;
-  SetStatusText(QStringLiteral("Current Record: ") + QString::number(q.RecNo()) + QLatin1Char('/') +
+  SetStatusText(tr("Current Record: ") + QString::number(q.RecNo()) + QLatin1Char('/') +
                 QString::number(q.RecordCount()) + QStringLiteral("  ") + FieldText(q, "Company_Name") +
                 QStringLiteral(" @ ") + FieldText(q, "Location_Address"));
 }
 
 void TMain_Frm::ShowRecordCount(Query& q) {
   if (!q.Active()) return;
-  SetStatusText(QStringLiteral("Records Count: ") + QString::number(q.RecordCount()));
+  SetStatusText(tr("Records Count: ") + QString::number(q.RecordCount()));
 }
 
 void TMain_Frm::Company_DBGridCellClick() { ShowCurrentRecord(dm_->Company_Q); }

@@ -10,6 +10,7 @@
 
 #include "app/HelpTools.h"
 #include "app/uiLanguage.h"
+#include "browse/uiLocalText.h"
 #include "data/Connection.h"
 #include "data/ProgramFiles.h"
 #include "export/ExportProgress.h"
@@ -111,8 +112,8 @@ void RunGuarded(QWidget* parent, const std::function<void()>& work) {
   } catch (const std::bad_alloc&) {
     ShowError(parent, QStringLiteral("Not enough memory to finish this work. Close other programs or search for fewer rows."));
   } catch (const std::exception& e) {
-    ShowError(parent, QString::fromUtf8(e.what()));
+    ShowError(parent, LocalText(e));
   } catch (...) {
-    ShowError(parent, QStringLiteral("Unknown error."));
+    ShowError(parent, QCoreApplication::translate("Message", "Unknown error."));
   }
 }

@@ -1,5 +1,6 @@
 #pragma once
 // The label-and-value text of one query row, as the details and contact windows show it.
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -12,6 +13,10 @@ namespace orbisk {
 // the field name, its underscores turned into blanks when asked. Each line is
 // trimmed of blanks and control characters at both ends, so an empty value
 // leaves "label :". Nothing at the end of the data (closed or empty query).
-void FillFieldMemo(const Query& query, std::vector<std::string>& lines, int minTag, bool replaceUnderscores);
+// `labelOf`, when given, turns each label into the one shown (the windows'
+// own language).
+using LabelText = std::function<std::string(const std::string& label)>;
+void FillFieldMemo(const Query& query, std::vector<std::string>& lines, int minTag, bool replaceUnderscores,
+                   const LabelText& labelOf = {});
 
 }  // namespace orbisk

@@ -14,6 +14,7 @@ TCompany_Dlg* Company_Dlg = nullptr;
 #include "browse/FillFieldMemo.h"
 #include "browse/dlgContact.h"
 #include "app/uiShell.h"
+#include "browse/uiLocalText.h"
 #include "browse/uiWindowKit.h"
 
 using orbisk::Query;
@@ -61,19 +62,20 @@ struct UnfedPage {
   const char* page;
   const char* field;
 };
-constexpr UnfedPage kUnfedPages[] = {{"Actively Pursuing", "ActivelyPursuing_TS", "Actively_Pursuing"},
-                                     {"Export Experience", "ExportExperience_TS", "Export_Experience"},
-                                     {"Market Interests", "MarketInterests_TS", "Market_Interests"}};
+constexpr UnfedPage kUnfedPages[] = {
+    {QT_TRANSLATE_NOOP("TCompany_Dlg", "Actively Pursuing"), "ActivelyPursuing_TS", "Actively_Pursuing"},
+    {QT_TRANSLATE_NOOP("TCompany_Dlg", "Export Experience"), "ExportExperience_TS", "Export_Experience"},
+    {QT_TRANSLATE_NOOP("TCompany_Dlg", "Market Interests"), "MarketInterests_TS", "Market_Interests"}};
 
 }  // namespace
 
 TCompany_Dlg::TCompany_Dlg(orbisk::TDM& dm, QWidget* parent) : QDialog(parent), dm_(dm) {
   setObjectName(QStringLiteral("Company_Dlg"));
-  setWindowTitle(QStringLiteral("Company Information"));
+  setWindowTitle(tr("Company Information"));
   auto* layout = new QVBoxLayout(this);
   layout->setContentsMargins(0, 0, 0, 0);
   layout->setSpacing(0);
-  Title_Pnl = MakeTitlePanel(QStringLiteral("Company Information"), this);
+  Title_Pnl = MakeTitlePanel(tr("Company Information"), this);
   layout->addWidget(Title_Pnl);
 
   CompanyInfo_PC = new QTabWidget(this);
@@ -82,38 +84,38 @@ TCompany_Dlg::TCompany_Dlg(orbisk::TDM& dm, QWidget* parent) : QDialog(parent), 
   layout->addWidget(CompanyInfo_PC);
 
   Company_Memo = MakeMemo(this, "Company_Memo");
-  Details_TS = AddPage(CompanyInfo_PC, QStringLiteral("Details"), "Details_TS", Company_Memo);
+  Details_TS = AddPage(CompanyInfo_PC, tr("Details"), "Details_TS", Company_Memo);
   Company_Description_DBMemo = MakeMemo(this, "Company_Description_DBMemo");
   Description_TS =
-      AddPage(CompanyInfo_PC, QStringLiteral("Description"), "Description_TS", Company_Description_DBMemo);
+      AddPage(CompanyInfo_PC, tr("Description"), "Description_TS", Company_Description_DBMemo);
 
   // The detail tables declare wide columns; the grids use widths that fit the window.
-  GridColumn email{"Email", QStringLiteral("Email"), Qt::AlignLeft, true, QColor(0, 0, 255), 22};
+  GridColumn email{"Email", tr("Email"), Qt::AlignLeft, true, QColor(0, 0, 255), 22};
   Contact_DBGrid = MakeDetailGrid(&dm_.CompanyContact_Q,
-                                  {{"Name", QStringLiteral("Name"), Qt::AlignLeft, false, {}, 16},
-                                   {"Title", QStringLiteral("Title"), Qt::AlignLeft, false, {}, 14},
-                                   {"Area", QStringLiteral("Area"), Qt::AlignLeft, false, {}, 12},
+                                  {{"Name", tr("Name"), Qt::AlignLeft, false, {}, 16},
+                                   {"Title", tr("Title"), Qt::AlignLeft, false, {}, 14},
+                                   {"Area", tr("Area"), Qt::AlignLeft, false, {}, 12},
                                    email,
-                                   {"Telephone", QStringLiteral("Telephone"), Qt::AlignLeft, false, {}, 14},
-                                   {"Fax", QStringLiteral("Fax"), Qt::AlignLeft, false, {}, 14}},
+                                   {"Telephone", tr("Telephone"), Qt::AlignLeft, false, {}, 14},
+                                   {"Fax", tr("Fax"), Qt::AlignLeft, false, {}, 14}},
                                   "Contact_DBGrid");
   QFont linkFont(QStringLiteral("Verdana"));
   Contact_DBGrid->queryModel()->setFont(linkFont);
-  Contact_TS = AddPage(CompanyInfo_PC, QStringLiteral("Contact"), "Contact_TS", Contact_DBGrid);
+  Contact_TS = AddPage(CompanyInfo_PC, tr("Contact"), "Contact_TS", Contact_DBGrid);
   connect(Contact_DBGrid, &TDBGrid::gridDoubleClicked, this, [this] { Contact_DBGridDblClick(); });
 
   PSL_DBGrid = MakeDetailGrid(&dm_.PSL_Q,
-                              {{"Type", QStringLiteral("Type"), Qt::AlignLeft, false, {}, 12},
-                               {"Name", QStringLiteral("Name"), Qt::AlignLeft, false, {}, 40},
-                               {"IsExporting", QStringLiteral("Exporting"), Qt::AlignLeft, false, {}, 9}},
+                              {{"Type", tr("Type"), Qt::AlignLeft, false, {}, 12},
+                               {"Name", tr("Name"), Qt::AlignLeft, false, {}, 40},
+                               {"IsExporting", tr("Exporting"), Qt::AlignLeft, false, {}, 9}},
                               "PSL_DBGrid");
-  PSL_TS = AddPage(CompanyInfo_PC, QStringLiteral("Product/Service"), "PSL_TS", PSL_DBGrid);
+  PSL_TS = AddPage(CompanyInfo_PC, tr("Product/Service"), "PSL_TS", PSL_DBGrid);
 
   for (const UnfedPage& p : kUnfedPages) {
     // Bound to the details query, which has none of these fields: the grid stays empty.
-    auto* grid = MakeDetailGrid(&dm_.OneCompany_Q, {{p.field, QString::fromLatin1(p.field)}}, p.field);
-    grid->setAccessibleName(QString::fromLatin1(p.caption));
-    AddPage(CompanyInfo_PC, QString::fromLatin1(p.caption), p.page, grid);
+    auto* grid = MakeDetailGrid(&dm_.OneCompany_Q, {{p.field, tr(p.caption)}}, p.field);
+    grid->setAccessibleName(tr(p.caption));
+    AddPage(CompanyInfo_PC, tr(p.caption), p.page, grid);
   }
 
   CompanyInfo_PC->setAccessibleName(tr("Company Information"));
@@ -151,7 +153,7 @@ void TCompany_Dlg::OpenCompanyDetails() {
     one.SetParam("Company_ID", orbisk::Value(dm_.Company_Q.FieldByName("Company_ID").AsInteger()));
     one.Open();
     std::vector<std::string> lines;
-    orbisk::FillFieldMemo(one, lines, 0, true);
+    orbisk::FillFieldMemo(one, lines, 0, true, LocalFieldLabel);
     Company_Memo->setPlainText(MemoText(lines));
     dm_.ReopenCompanyDetails();
   } catch (...) {

@@ -7,6 +7,7 @@ TContact_Dlg* Contact_Dlg = nullptr;
 #include <QVBoxLayout>
 
 #include "browse/FillFieldMemo.h"
+#include "browse/uiLocalText.h"
 #include "browse/uiWindowKit.h"
 
 QString MemoText(const std::vector<std::string>& lines) {
@@ -19,12 +20,12 @@ QString MemoText(const std::vector<std::string>& lines) {
 
 TContact_Dlg::TContact_Dlg(orbisk::TDM& dm, QWidget* parent) : QDialog(parent), dm_(dm) {
   setObjectName(QStringLiteral("Contact_Dlg"));
-  setWindowTitle(QStringLiteral("Contact"));
+  setWindowTitle(tr("Contact"));
   setFont(QFont(QStringLiteral("Verdana")));
   auto* layout = new QVBoxLayout(this);
   layout->setContentsMargins(0, 0, 0, 0);
   layout->setSpacing(0);
-  Title_Pnl = MakeTitlePanel(QStringLiteral("Contact"), this);
+  Title_Pnl = MakeTitlePanel(tr("Contact"), this);
   layout->addWidget(Title_Pnl);
   Contact_Memo = new QPlainTextEdit(this);
   Contact_Memo->setObjectName(QStringLiteral("Contact_Memo"));
@@ -42,7 +43,7 @@ void TContact_Dlg::OpenContactWindow() {
   const orbisk::Field* name = q.Active() ? q.FindField("Name") : nullptr;
   Title_Pnl->setText(name ? QString::fromStdString(name->AsString()) : QString());
   std::vector<std::string> lines;
-  orbisk::FillFieldMemo(q, lines, 0, false);
+  orbisk::FillFieldMemo(q, lines, 0, false, LocalFieldLabel);
   Contact_Memo->setPlainText(MemoText(lines));
   CentreOnScreen(this);
   ExecModal(*this);

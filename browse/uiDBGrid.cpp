@@ -298,9 +298,9 @@ std::unique_ptr<QMenu> TDBGrid::ContextMenuAt(QPoint viewportPos) {
     connect(a, &QAction::triggered, this, run);
     return a;
   };
-  add(QStringLiteral("&Copy"), "Copy", anything, [this] { CopySelection(false); })
+  add(tr("&Copy"), "Copy", anything, [this] { CopySelection(false); })
       ->setShortcut(QKeySequence::Copy);
-  add(QStringLiteral("Copy with &titles"), "CopyWithTitles", anything, [this] { CopySelection(true); });
+  add(tr("Copy with &titles"), "CopyWithTitles", anything, [this] { CopySelection(true); });
   menu->addSeparator();
   if (!detailsCaption_.isEmpty())
     add(detailsCaption_, "Details", onRow && at.isValid(), [this] { emit detailsRequested(); });
@@ -308,14 +308,14 @@ std::unique_ptr<QMenu> TDBGrid::ContextMenuAt(QPoint viewportPos) {
     const std::string& field = model_->column(at.column()).field;
     const QString text = model_->data(at, Qt::DisplayRole).toString();
     if (field == "Email" && !text.isEmpty())
-      add(QStringLiteral("Send &e-mail"), "SendEmail", true,
+      add(tr("Send &e-mail"), "SendEmail", true,
           [this, text] { emit linkRequested(QStringLiteral("mailto:") + text); });
     else if (field == "Website_URL" && !text.isEmpty())
-      add(QStringLiteral("Open &web page"), "OpenWebPage", true, [this, text] { emit linkRequested(text); });
+      add(tr("Open &web page"), "OpenWebPage", true, [this, text] { emit linkRequested(text); });
   }
   if (exportOffered_) {
     menu->addSeparator();
-    add(QStringLiteral("&Export..."), "Export", q->Active(), [this] { emit exportRequested(); });
+    add(tr("&Export..."), "Export", q->Active(), [this] { emit exportRequested(); });
   }
   return menu;
 }

@@ -10,13 +10,14 @@
 #include <stdexcept>
 
 #include "data/ExportTarget.h"
+#include "data/Message.h"
 
 namespace orbisk {
 
 namespace {
 
-[[noreturn]] void Fail(const std::string& what, const std::string& path, int err) {
-  throw std::runtime_error(what + " '" + path + "': " + std::strerror(err));
+[[noreturn]] void Fail(const char* text, const std::string& path, int err) {
+  throw Failure(text, {path, std::strerror(err)});
 }
 
 // The file-creation mask, read without changing it (umask() would change it
@@ -44,7 +45,7 @@ void SyncFolder(const std::string& folder, const std::string& target) {
   const int rc = ::fsync(fd);
   const int err = errno;
   ::close(fd);
-  if (rc != 0 && err != EINVAL && err != EROFS) Fail("Cannot write", target, err);
+  if (rc != 0 && err != EINVAL && err != EROFS) Fail(msg::kCannotWrite, target, err);
 }
 
 std::string FolderOf(const std::string& path) {
@@ -59,14 +60,14 @@ AtomicFile::AtomicFile(std::string target, TargetCheck check) : target_(std::mov
   auto slash = final_.rfind('/');
   std::string dir = slash == std::string::npos ? "." : slash == 0 ? "/" : final_.substr(0, slash);
   std::string base = slash == std::string::npos ? final_ : final_.substr(slash + 1);
-  if (base.empty()) throw std::runtime_error(NoFileNameMessage(target_));
+  if (base.empty()) throw Failure(msg::kNoFileName, {target_});
   struct stat st;
   if (::stat(final_.c_str(), &st) == 0 && S_ISDIR(st.st_mode))
-    throw std::runtime_error("'" + target_ + "' is a folder.");
+    throw Failure(msg::kIsAFolder, {target_});
   // A short name of fixed length: any name the file system takes can be a target.
   std::string templ = dir + "/" + std::string(kTempNamePrefix) + "XXXXXX";
   int fd = ::mkstemp(templ.data());
-  if (fd < 0) Fail("Cannot create", target_, errno);
+  if (fd < 0) Fail(msg::kCannotCreate, target_, errno);
   temp_ = templ;
   // Keep the permissions a new file would get (mkstemp makes 0600), or those of the file replaced.
   mode_t mode = 0666 & ~ProcessUmask();
@@ -80,7 +81,7 @@ AtomicFile::AtomicFile(std::string target, TargetCheck check) : target_(std::mov
       ::close(fd);
       ::unlink(temp_.c_str());
       temp_.clear();
-      Fail("Cannot create", target_, err);
+      Fail(msg::kCannotCreate, target_, err);
     }
   }
   f_ = ::fdopen(fd, "wb");
@@ -88,7 +89,7 @@ AtomicFile::AtomicFile(std::string target, TargetCheck check) : target_(std::mov
     int err = errno;
     ::close(fd);
     ::unlink(temp_.c_str());
-    Fail("Cannot create", target_, err);
+    Fail(msg::kCannotCreate, target_, err);
   }
 }
 
@@ -102,17 +103,17 @@ AtomicFile::~AtomicFile() {
 void AtomicFile::Write(std::string_view bytes) {
   if (!f_) throw std::runtime_error("Cannot write '" + target_ + "': the file is closed.");
   if (!bytes.empty() && std::fwrite(bytes.data(), 1, bytes.size(), f_) != bytes.size())
-    Fail("Cannot write", target_, errno);
+    Fail(msg::kCannotWrite, target_, errno);
 }
 
 void AtomicFile::Commit() {
   if (!f_) throw std::runtime_error("Cannot write '" + target_ + "': the file is closed.");
-  if (std::fflush(f_) != 0) Fail("Cannot write", target_, errno);
-  if (::fsync(::fileno(f_)) != 0 && errno != EINVAL) Fail("Cannot write", target_, errno);
+  if (std::fflush(f_) != 0) Fail(msg::kCannotWrite, target_, errno);
+  if (::fsync(::fileno(f_)) != 0 && errno != EINVAL) Fail(msg::kCannotWrite, target_, errno);
   FILE* f = f_;
   f_ = nullptr;
-  if (std::fclose(f) != 0) Fail("Cannot write", target_, errno);
-  if (::rename(temp_.c_str(), final_.c_str()) != 0) Fail("Cannot replace", target_, errno);
+  if (std::fclose(f) != 0) Fail(msg::kCannotWrite, target_, errno);
+  if (::rename(temp_.c_str(), final_.c_str()) != 0) Fail(msg::kCannotReplace, target_, errno);
   committed_ = true;
   SyncFolder(FolderOf(final_), target_);
 }

@@ -188,7 +188,7 @@ bool CreateCacheImportFile(const std::string& folder, ImportFile& file) {
 
 void CreateTempImportFile(ImportFile& file) {
   if (!file.Create(TempFolder() + "/orbisk-import-XXXXXX"))
-    throw ImportFailed(std::string("No temporary file can be made for its copy: ") + std::strerror(errno) + ".");
+    throw ImportFailed(Message{msg::kNoTemporaryCopy, {std::strerror(errno)}});
 }
 
 // After an import into the cache folder failed: true when the folder's file
@@ -411,14 +411,14 @@ void Connection::EnsureOpen() {
   if (fd < 0) {
     const int error = errno;
     if (IsRegularFile(path))  // there, but not for us to read
-      throw std::runtime_error("Unrecognized database format '" + given + "'.\nIt cannot be read: " +
-                               std::strerror(error) + ".");
+      throw Failure({Message{msg::kUnrecognizedFormat, {given}}, Message{msg::kCannotBeRead, {std::strerror(error)}}});
     const std::string what = WhatIsNotAFile(path);
-    throw std::runtime_error("Could not find file '" + given + "'." + (what.empty() ? "" : "\n" + what));
+    if (what.empty()) throw Failure(msg::kFileNotFound, {given});
+    throw Failure({Message{msg::kFileNotFound, {given}}, Message{kVerbatim, {what}}});
   }
   FdCloser closer{fd};
   const DatabaseFormat format = FormatOfOpenFile(fd);
-  if (format == DatabaseFormat::Unknown) throw std::runtime_error("Unrecognized database format '" + given + "'.");
+  if (format == DatabaseFormat::Unknown) throw Failure(msg::kUnrecognizedFormat, {given});
   const EngineBounds bounds = Bounds();
   if (format == DatabaseFormat::Sqlite && !KeepsLogOrJournal(fd, path)) {
     // Ours, made under the current collation: its indexes can be trusted as they are.
@@ -438,13 +438,15 @@ void Connection::EnsureOpen() {
   try {
     OpenImported(fd, path);
   } catch (const ImportFailed& e) {
-    throw std::runtime_error("Unrecognized database format '" + given + "'.\n" + WithUserPath(e.what(), given));
+    Message why = e.message;
+    for (std::string& value : why.args) value = WithUserPath(value, given);
+    throw Failure({Message{msg::kUnrecognizedFormat, {given}}, why});
   }
 }
 
 void Connection::OpenImported(int fd, const std::string& path) {
   const auto before = IdentityOf(fd, CanonicalPath(path));
-  if (!before) throw ImportFailed(std::string("It cannot be examined: ") + std::strerror(errno) + ".");
+  if (!before) throw ImportFailed(Message{msg::kCannotBeExamined, {std::strerror(errno)}});
   const std::string key = IdentityKey(*before);
   const std::string folder = DirectoryCacheFolder();
   const std::string name = CacheEntryName(*before);
@@ -479,7 +481,7 @@ void Connection::OpenImported(int fd, const std::string& path) {
     RunImporter(importer, fd, temp.path, key, limits, progress_);
   }
   sqlite3* db = OpenImportedCopy(temp.path, key);
-  if (!db) throw ImportFailed("Its imported copy is incomplete.");
+  if (!db) throw ImportFailed(Message{msg::kCopyIncomplete, {}});
   // A file that changed while it was read is used as read, but not kept.
   const auto after = IdentityOf(fd, before->path);
   const auto atPath = IdentityOf(before->path);

@@ -40,7 +40,7 @@ constexpr auto kProgressEvery = std::chrono::milliseconds(50);
 struct Pipe {
   int fd[2] = {-1, -1};
   Pipe() {
-    if (::pipe2(fd, O_CLOEXEC) != 0) throw ImportFailed(std::string("The reader cannot be started: ") + std::strerror(errno) + ".");
+    if (::pipe2(fd, O_CLOEXEC) != 0) throw ImportFailed(Message{msg::kReaderCannotStart, {std::strerror(errno)}});
   }
   ~Pipe() {
     CloseRead();
@@ -164,7 +164,7 @@ void RunImporter(const std::string& importer, int sourceFd, const std::string& o
   const int rc = ::posix_spawn(&pid, importer.c_str(), &actions, &attr, argv.data(), environ);
   posix_spawn_file_actions_destroy(&actions);
   posix_spawnattr_destroy(&attr);
-  if (rc != 0) throw ImportFailed("The reader " + importer + " cannot be started: " + std::strerror(rc) + ".");
+  if (rc != 0) throw ImportFailed(Message{msg::kNamedReaderCannotStart, {importer, std::strerror(rc)}});
   Child child(pid);
   report.CloseWrite();
   errors.CloseWrite();
@@ -235,31 +235,31 @@ void RunImporter(const std::string& importer, int sourceFd, const std::string& o
     if (Clock::now() - lastReport >= kProgressEvery) tell();
   }
 
-  if (timedOut) throw ImportFailed("Reading it took longer than " + std::to_string(limits.seconds) + " seconds.");
+  const Message tookTooLong{msg::kReadingTookTooLong, {std::to_string(limits.seconds)}};
+  if (timedOut) throw ImportFailed(tookTooLong);
   const int status = child.Status();
   if (WIFEXITED(status) && WEXITSTATUS(status) == 0) {
     done = total = std::max(done, total);
     tell();
     return;
   }
-  const std::string memoryText = "Reading it needed more than " + std::to_string(limits.memoryMb) + " MB of memory.";
+  const Message memoryText{msg::kReadingNeededMemory, {std::to_string(limits.memoryMb)}};
   if (WIFEXITED(status) && WEXITSTATUS(status) == kExitOutOfMemory) throw ImportFailed(memoryText);
   if (WIFEXITED(status) && !errorText.empty()) throw ImportFailed(errorText);
   if (WIFSIGNALED(status) && WTERMSIG(status) == SIGXCPU)
-    throw ImportFailed("Reading it took longer than " + std::to_string(limits.seconds) + " seconds.");
+    throw ImportFailed(tookTooLong);
   // The sandbox ends the reader itself only when it could not report a denied call.
-  if (WIFSIGNALED(status) && WTERMSIG(status) == SIGSYS)
-    throw ImportFailed("The reader tried to reach another file, which it may not do.");
+  if (WIFSIGNALED(status) && WTERMSIG(status) == SIGSYS) throw ImportFailed(Message{msg::kReaderReachedFile, {}});
   // A failed allocation inside libmdb ends the importer by an abort (GLib) or
   // a fault; either way it came close to its limit, or said so.
   if (child.MaxRssKb() * 4 >= limits.memoryMb * 1024 * 3 || Contains(stderrTail, "failed to allocate") ||
       Contains(stderrTail, "out of memory") || Contains(stderrTail, "std::bad_alloc"))
     throw ImportFailed(memoryText);
   if (WIFSIGNALED(status) && WTERMSIG(status) == SIGXFSZ)
-    throw ImportFailed("Its imported copy would be larger than " + std::to_string(limits.outputMb) + " MB.");
+    throw ImportFailed(Message{msg::kCopyTooLarge, {std::to_string(limits.outputMb)}});
   if (WIFSIGNALED(status))
-    throw ImportFailed("The reader ended unexpectedly (signal " + std::to_string(WTERMSIG(status)) + ").");
-  throw ImportFailed("The reader ended without saying why (status " + std::to_string(WEXITSTATUS(status)) + ").");
+    throw ImportFailed(Message{msg::kReaderEndedBySignal, {std::to_string(WTERMSIG(status))}});
+  throw ImportFailed(Message{msg::kReaderEndedUnexplained, {std::to_string(WEXITSTATUS(status))}});
 }
 
 }  // namespace orbisk

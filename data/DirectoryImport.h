@@ -7,13 +7,16 @@
 #include <string>
 
 #include "data/Connection.h"
+#include "data/Message.h"
 
 namespace orbisk {
 
 // The importer crashed, was stopped by a limit or found the file unreadable;
 // the text says why in plain words.
 struct ImportFailed : std::runtime_error {
-  using std::runtime_error::runtime_error;
+  explicit ImportFailed(Message m) : std::runtime_error(EnglishText(m)), message(std::move(m)) {}
+  explicit ImportFailed(const std::string& text) : ImportFailed(Message{kVerbatim, {text}}) {}
+  Message message;
 };
 
 // Bounds no sound file comes near, scaled with the file's size: a sound

@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "data/DirectoryCache.h"
+#include "data/Message.h"
 
 namespace orbisk {
 
@@ -51,11 +52,11 @@ bool InsideCache(const std::string& finalFile) {
   return !folder.empty() && folder.compare(0, cacheFolder.size(), cacheFolder) == 0;
 }
 
-[[noreturn]] void Refuse(const std::string& message) { throw std::runtime_error(message); }
+[[noreturn]] void Refuse(const char* text, const std::string& target) { throw Failure(text, {target}); }
 
 }  // namespace
 
-std::string NoFileNameMessage(const std::string& target) { return "Cannot write '" + target + "': no file name."; }
+std::string NoFileNameMessage(const std::string& target) { return EnglishText(Message{msg::kNoFileName, {target}}); }
 
 std::string FinalFile(const std::string& path) {
   std::string p = path;
@@ -69,7 +70,7 @@ std::string FinalFile(const std::string& path) {
     if (link.empty()) return p;
     p = link[0] == '/' ? link : FolderOf(p) + "/" + link;
   }
-  throw std::runtime_error("Cannot write '" + path + "': " + std::strerror(ELOOP));
+  throw Failure(msg::kCannotWrite, {path, std::strerror(ELOOP)});
 }
 
 ProtectedFile::ProtectedFile(const std::string& path) {
@@ -94,26 +95,25 @@ ProtectedFile::~ProtectedFile() {
 }
 
 std::string CheckExportTarget(const std::string& target) {
-  if (target.empty() || target.back() == '/') Refuse(NoFileNameMessage(target));
+  if (target.empty() || target.back() == '/') Refuse(msg::kNoFileName, target);
   const std::string finalFile = FinalFile(target);
-  const std::string refused = "Cannot export to '" + target + "': it is the directory Orbisk is searching.";
   struct stat st;
   const bool exists = ::stat(finalFile.c_str(), &st) == 0;
   if (exists) {
     for (const auto& [dev, ino] : Protected())
-      if (dev == st.st_dev && ino == st.st_ino) Refuse(refused);
+      if (dev == st.st_dev && ino == st.st_ino) Refuse(msg::kIsTheDirectory, target);
   }
-  if (InsideCache(finalFile)) Refuse(refused);
+  if (InsideCache(finalFile)) Refuse(msg::kIsTheDirectory, target);
   if (!exists) return finalFile;
-  if (S_ISDIR(st.st_mode)) Refuse("'" + target + "' is a folder.");
-  if (S_ISCHR(st.st_mode) || S_ISBLK(st.st_mode)) Refuse("'" + target + "' is a device.");
-  if (S_ISFIFO(st.st_mode)) Refuse("'" + target + "' is a FIFO.");
-  if (!S_ISREG(st.st_mode)) Refuse("'" + target + "' is not a regular file.");
+  if (S_ISDIR(st.st_mode)) Refuse(msg::kIsAFolder, target);
+  if (S_ISCHR(st.st_mode) || S_ISBLK(st.st_mode)) Refuse(msg::kIsADevice, target);
+  if (S_ISFIFO(st.st_mode)) Refuse(msg::kIsAFifo, target);
+  if (!S_ISREG(st.st_mode)) Refuse(msg::kNotARegularFile, target);
   // access() asks for the real user; root may write anything, so for root a
   // file that nobody may write counts as read-only too.
-  if (::access(finalFile.c_str(), W_OK) != 0) Refuse("Cannot write '" + target + "': " + std::strerror(errno) + ".");
+  if (::access(finalFile.c_str(), W_OK) != 0) throw Failure(msg::kCannotWriteReason, {target, std::strerror(errno)});
   if (::getuid() == 0 && (st.st_mode & (S_IWUSR | S_IWGRP | S_IWOTH)) == 0)
-    Refuse("Cannot write '" + target + "': " + std::strerror(EACCES) + ".");
+    throw Failure(msg::kCannotWriteReason, {target, std::strerror(EACCES)});
   return finalFile;
 }
 

@@ -1,6 +1,7 @@
 #include "export/ExportDispatch.h"
 
 #include "data/Connection.h"
+#include "data/Message.h"
 #include "data/ExportTarget.h"
 #include "data/ProgramFiles.h"
 #include "export/TemplateProccessor.h"
@@ -20,7 +21,7 @@ ExportOutcome RunExport(Query& source, const ExportRequest& request, const Excel
   // has a chooser of its own for a missing name.
   const std::string& name = request.fileName;
   const bool chooserAsks = request.type == etExcel && name.empty() && excelUi.askFileName;
-  if (!chooserAsks && (name.empty() || name.back() == '/')) throw std::runtime_error(NoFileNameMessage(name));
+  if (!chooserAsks && (name.empty() || name.back() == '/')) throw Failure(msg::kNoFileName, {name});
 
   ExportOutcome outcome;
   outcome.fileName = request.fileName;
@@ -47,7 +48,7 @@ ExportOutcome RunExport(Query& source, const ExportRequest& request, const Excel
     case etColumn:
       outcome.fileName = ExportColumnToText(source, request.columnField, request.fileName, 0, "", "", progress);
       break;
-    default: throw std::runtime_error("Unknown export type.");
+    default: throw Failure(msg::kUnknownExportType);
   }
   return outcome;
 }

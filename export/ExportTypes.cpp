@@ -1,5 +1,7 @@
 #include "export/ExportTypes.h"
 
+#include "strutil/Translatable.h"
+
 namespace orbisk {
 
 const ExportTypeInfo& ExportTypeInfoOf(int type) {
@@ -11,7 +13,7 @@ const ExportTypeInfo& ExportTypeInfoOf(int type) {
       {"CSV(*.csv)", "CSV (*.csv)", "*.csv", "csv"},
       {"XML(*.xml)", "XML(*.xml)", "*.xml", "xml"},
       {"HTML(*.htm)", "HTML(*.htm)", "*.htm", "htm"},
-      {"Current Column(*.txt)", "Current Column(*.txt)", "*.txt", "txt"},
+      {ORBISK_TR_NOOP("ExportTypes", "Current Column(*.txt)"), ORBISK_TR_NOOP("ExportTypes", "Current Column(*.txt)"), "*.txt", "txt"},
   };
   if (type < 0 || type >= kExportTypeCount) type = etHtml;
   return types[type];
@@ -19,7 +21,7 @@ const ExportTypeInfo& ExportTypeInfoOf(int type) {
 
 std::string ExportChooserFilter(int type) {
   const ExportTypeInfo& t = ExportTypeInfoOf(type);
-  return std::string(t.description) + "|" + t.pattern + "|Any File|*.*";
+  return std::string(t.description) + "|" + t.pattern + "|" + kAnyFile + "|*.*";
 }
 
 }  // namespace orbisk

@@ -3,6 +3,8 @@
 // items and of the file chooser.
 #include <string>
 
+#include "strutil/Translatable.h"
+
 namespace orbisk {
 
 enum ExportType { etAccess = 0, etExcel = 1, etCsv = 2, etXml = 3, etHtml = 4, etColumn = 5 };
@@ -18,5 +20,6 @@ struct ExportTypeInfo {
 const ExportTypeInfo& ExportTypeInfoOf(int type);
 // The chooser's filter: description, "|", pattern, "|Any File|*.*".
 std::string ExportChooserFilter(int type);
+inline constexpr const char* kAnyFile = ORBISK_TR_NOOP("ExportTypes", "Any File");
 
 }  // namespace orbisk

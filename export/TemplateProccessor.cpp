@@ -10,6 +10,7 @@
 #include <cstring>
 #include <stdexcept>
 
+#include "data/Message.h"
 #include "data/ProgramFiles.h"
 #include "data/Query.h"
 #include "export/TextFile.h"
@@ -46,7 +47,7 @@ bool TryStrToInt(std::string_view s, int& value) {
 std::string CheckedBlockName(const std::string& name) {
   int unused = 0;
   if (!name.empty() && !TryStrToInt(name, unused))
-    throw std::runtime_error("'" + name + "' is not a valid integer value");
+    throw Failure(ORBISK_TR_NOOP("Message", "'%1' is not a valid integer value"), {name});
   return name.substr(0, kMaxBlockName);
 }
 
@@ -90,7 +91,7 @@ TTextTemplate ParseDetailTemplate(std::string_view text) {
   TMasterRecord& master = t.Masters[0].Master;
   master.Pieces.resize(1);
   ScanBlocks(
-      text, kDetailBegin, kDetailEnd, "Not Find Detail Block!",
+      text, kDetailBegin, kDetailEnd, ORBISK_TR_NOOP("Message", "Not Find Detail Block!"),
       [&](std::string_view lead) { master.Pieces = ParseTextPieces(lead); },
       [&](std::string_view block) -> TTextPieceArray& {
         bool repeat = false;  // detail blocks always repeat
@@ -107,7 +108,7 @@ TTextTemplate ParseMasterTemplate(std::string_view text) {
   TTextTemplate t;
   t.Kind = tkMaster;
   ScanBlocks(
-      text, kMasterBegin, kMasterEnd, "Not Find Master Block!",
+      text, kMasterBegin, kMasterEnd, ORBISK_TR_NOOP("Message", "Not Find Master Block!"),
       [&](std::string_view lead) { t.Head = ParseTextPieces(lead); },
       [&](std::string_view block) -> TTextPieceArray& {
         bool repeat = false;
@@ -143,7 +144,7 @@ std::string JoinLinesCrLf(std::string_view text) {
 // FIFO would block the export, a device never end.
 std::string ReadWholeFile(const std::string& path) {
   const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NOCTTY | O_NONBLOCK);
-  if (fd < 0) throw std::runtime_error("Cannot read '" + path + "': " + std::strerror(errno));
+  if (fd < 0) throw Failure(msg::kCannotRead, {path, std::strerror(errno)});
   struct stat st;
   if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
     ::close(fd);
@@ -164,7 +165,7 @@ std::string ReadWholeFile(const std::string& path) {
       if (errno == EINTR) continue;
       const int err = errno;
       ::close(fd);
-      throw std::runtime_error("Cannot read '" + path + "': " + std::strerror(err));
+      throw Failure(msg::kCannotRead, {path, std::strerror(err)});
     }
     data.append(buf, static_cast<size_t>(n));
     if (static_cast<long long>(data.size()) > kMaxTemplateBytes) {  // grew while read
@@ -403,9 +404,9 @@ std::string ParseToken(std::string_view token, bool& reserved) {
 
 std::string ParseBlockHead(std::string_view block, bool& repeat) {
   const size_t arrow = FindForward(block, "-->", block.size(), 3, 1);
-  if (arrow == 0) throw std::runtime_error("Template token is not end with -->");
+  if (arrow == 0) throw std::runtime_error(ORBISK_TR_NOOP("Message", "Template token is not end with -->"));
   size_t h = arrow - 1;
-  if (h > kMaxHead) throw std::runtime_error("Template token head is too long");
+  if (h > kMaxHead) throw std::runtime_error(ORBISK_TR_NOOP("Message", "Template token head is too long"));
   const size_t r = FindForwardNoCase(block, " Repeat", h, 7, 1);
   repeat = r != 0;
   if (repeat) h = r - 1;
@@ -500,7 +501,7 @@ void WriteTemplateFile(Query& dataSet, const std::string& templateFile, const st
                        TStringList* params, const RenderOptions& options, const std::string& codeset) {
   TTextTemplate tmpl;
   if (!LoadTemplate(tmpl, templateFile, tkDetail))
-    throw std::runtime_error("Template file not found: " + templateFile);
+    throw Failure(msg::kTemplateNotFound, {templateFile});
   TextFileWriter file(outputFile, codeset);
   RenderOptions streaming = options;
   streaming.Output = [&file](std::string_view piece) { file.Write(piece); };

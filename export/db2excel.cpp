@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "data/AtomicFile.h"
+#include "data/Message.h"
 #include "export/db2txt.h"
 #include "export/ZipCheck.h"
 
@@ -25,7 +26,7 @@ constexpr size_t kMaxCellChars = 32767;
 constexpr long long kExactIntegerLimit = 1LL << 53;
 
 [[noreturn]] void Fail(const std::string& target, lxw_error e) {
-  throw std::runtime_error("Cannot write '" + target + "': " + lxw_strerror(e));
+  throw Failure(msg::kCannotWrite, {target, lxw_strerror(e)});
 }
 
 void Check(lxw_error e) {

@@ -17,6 +17,7 @@ TExportType_Dlg* ExportType_Dlg = nullptr;
 #include <QToolButton>
 #include <QVBoxLayout>
 
+#include "browse/uiLocalText.h"
 #include "browse/uiWindowKit.h"
 #include "export/ExportTypes.h"
 #include "strutil/TextUtil.h"
@@ -33,22 +34,22 @@ QString QtFileFilter(const QString& windowsFilter) {
 }
 
 TExportType_Dlg::TExportType_Dlg(QWidget* parent) : QDialog(parent) {
-  setWindowTitle(QStringLiteral("Select Export Type"));
+  setWindowTitle(tr("Select Export Type"));
   setFont(QFont(QStringLiteral("Verdana")));
 
-  ExportType_Grp = new QGroupBox(QStringLiteral("Export Type"), this);
+  ExportType_Grp = new QGroupBox(tr("Export Type"), this);
   ExportType_Buttons = new QButtonGroup(this);
   auto* radios = new QGridLayout(ExportType_Grp);
   for (int t = 0; t < orbisk::kExportTypeCount; ++t) {
-    auto* r = new QRadioButton(QString::fromUtf8(orbisk::ExportTypeInfoOf(t).radioItem), ExportType_Grp);
+    auto* r = new QRadioButton(LocalText("ExportTypes", orbisk::ExportTypeInfoOf(t).radioItem), ExportType_Grp);
     ExportType_Buttons->addButton(r, t);
     r->installEventFilter(this);
     radios->addWidget(r, t % 3, t / 3);
   }
   ExportType_Buttons->button(orbisk::etHtml)->setChecked(true);
 
-  Label1 = new QLabel(QStringLiteral("Output File Name"), this);
-  OpenAfterSave_Chk = new QCheckBox(QStringLiteral("Open it after saving"), this);
+  Label1 = new QLabel(tr("Output File Name"), this);
+  OpenAfterSave_Chk = new QCheckBox(tr("Open it after saving"), this);
   OutputFile_Edt = new QLineEdit(this);
   OutputFile_Edt->setMinimumWidth(360);
   OuputFileOpen_Btn = new QToolButton(this);
@@ -57,8 +58,8 @@ TExportType_Dlg::TExportType_Dlg(QWidget* parent) : QDialog(parent) {
   OuputFileOpen_Btn->setAccessibleName(tr("Choose the output file"));
   OutputFile_Edt->setAccessibleName(tr("Output File Name"));
   Label1->setBuddy(OutputFile_Edt);
-  OK_Btn = new QPushButton(QStringLiteral("&OK"), this);
-  Cancel_Btn = new QPushButton(QStringLiteral("&Cancel"), this);
+  OK_Btn = new QPushButton(tr("&OK"), this);
+  Cancel_Btn = new QPushButton(tr("&Cancel"), this);
   // Neither button is the default or the cancel button: Enter and Escape do
   // not close the dialog.
   for (QPushButton* b : {OK_Btn, Cancel_Btn}) {
@@ -71,7 +72,7 @@ TExportType_Dlg::TExportType_Dlg(QWidget* parent) : QDialog(parent) {
   // The list shows each type's description alone, "Excel(*.xls)", as the radio
   // items do; the patterns behind it still filter.
   OpenDialog->setOption(QFileDialog::HideNameFilterDetails);
-  OpenDialog->setWindowTitle(QStringLiteral("Output File Name"));
+  OpenDialog->setWindowTitle(tr("Output File Name"));
 
   auto* nameLine = new QHBoxLayout;
   nameLine->addWidget(Label1);
@@ -113,7 +114,10 @@ QString TExportType_Dlg::OutputFileName() const { return OutputFile_Edt->text();
 
 void TExportType_Dlg::ExportType_GrpClick() {
   const int type = SelectedExportType();
-  OpenDialog->setNameFilter(QtFileFilter(QString::fromUtf8(orbisk::ExportChooserFilter(type))));
+  const orbisk::ExportTypeInfo& info = orbisk::ExportTypeInfoOf(type);
+  OpenDialog->setNameFilter(QtFileFilter(LocalText("ExportTypes", info.description) + QLatin1Char('|') +
+                                         QString::fromLatin1(info.pattern) + QLatin1Char('|') +
+                                         LocalText("ExportTypes", orbisk::kAnyFile) + QStringLiteral("|*.*")));
   OpenDialog->setDefaultSuffix(QString::fromLatin1(orbisk::ExportTypeInfoOf(type).extension));
   // The typed path stays as it is: a type change never rewrites the file name.
   OutputFile_EdtChange();

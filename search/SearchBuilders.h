@@ -1,6 +1,7 @@
 #pragma once
 // The search panel of the main window turned into SQL. The panel's state is
 // copied into a plain struct so that the statements are pure functions of it.
+#include "strutil/Translatable.h"
 #include <string>
 
 #include "data/SqlLike.h"
@@ -59,8 +60,9 @@ inline LikeFold LikeFoldOf(const SearchPanel& p) {
 }
 
 // Messages of a panel that cannot be searched.
-inline constexpr const char* kEmployeesNeedNumber = "\"Number of Employees\" needs a whole number.";
-inline constexpr const char* kYearNeedsNumber = "\"Year Established\" needs a whole number.";
+inline constexpr const char* kEmployeesNeedNumber =
+    ORBISK_TR_NOOP("Message", "\"Number of Employees\" needs a whole number.");
+inline constexpr const char* kYearNeedsNumber = ORBISK_TR_NOOP("Message", "\"Year Established\" needs a whole number.");
 
 // Empty when the panel can be searched; otherwise the message naming the row.
 // Only the numeric rows are checked: a ticked row with a value must hold a

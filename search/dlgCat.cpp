@@ -13,6 +13,7 @@ TComanyCat_Dlg* ComanyCat_Dlg = nullptr;
 #include <QScrollBar>
 
 #include "app/uiShell.h"
+#include "browse/uiLocalText.h"
 #include "browse/uiWindowKit.h"
 #include "data/SqlLike.h"
 #include "search/CategoryCondition.h"
@@ -29,43 +30,43 @@ std::string CurrentText(const orbisk::Query& q, const char* field) {
 
 TComanyCat_Dlg::TComanyCat_Dlg(orbisk::TDM& dm, QWidget* parent) : QDialog(parent), dm_(dm) {
   setObjectName(QStringLiteral("ComanyCat_Dlg"));
-  setWindowTitle(QStringLiteral("Company Category "));
+  setWindowTitle(tr("Company Category "));
   setSizeGripEnabled(true);
 
-  MainCat_Lab = new QLabel(QStringLiteral("Main Categary"), this);
+  MainCat_Lab = new QLabel(tr("Main Categary"), this);
   MainCat_DBGrid = new TDBGrid(&dm_.MainCat_Q,
-                               {{"RecNo", QStringLiteral("RecNo"), Qt::AlignHCenter, false, {}, 5},
-                                {"Cat_Name", QStringLiteral("Categary Name"), Qt::AlignLeft, false, {}, 26}},
+                               {{"RecNo", tr("RecNo"), Qt::AlignHCenter, false, {}, 5},
+                                {"Cat_Name", tr("Categary Name"), Qt::AlignLeft, false, {}, 26}},
                                this);
   MainCat_DBGrid->setObjectName(QStringLiteral("MainCat_DBGrid"));
   MainCat_DBGrid->setSelectionBehavior(QAbstractItemView::SelectRows);
   MainCat_DBGrid->setColumnResizing(false);
 
-  SubCat_Lab = new QLabel(QStringLiteral("Sub Categaries"), this);
+  SubCat_Lab = new QLabel(tr("Sub Categaries"), this);
   // The designed "SectorName" column (a field the leaf query never returns) is left out.
-  std::vector<GridColumn> sub = {{"RecNo", QStringLiteral("RecNo"), Qt::AlignHCenter, false, {}, 5},
-                                 {"SubCat_Text", QStringLiteral("Sub Categary Name"), Qt::AlignLeft, false, {}, 46, true},
-                                 {"SubCat_Level", QStringLiteral("Sub Level"), Qt::AlignHCenter, false, {}, 6},
-                                 {"MainCat_Text", QStringLiteral("MainCat")}};
+  std::vector<GridColumn> sub = {{"RecNo", tr("RecNo"), Qt::AlignHCenter, false, {}, 5},
+                                 {"SubCat_Text", tr("Sub Categary Name"), Qt::AlignLeft, false, {}, 46, true},
+                                 {"SubCat_Level", tr("Sub Level"), Qt::AlignHCenter, false, {}, 6},
+                                 {"MainCat_Text", tr("MainCat")}};
   for (int i = 1; i <= 6; ++i)
-    sub.push_back({"Cat" + std::to_string(i) + "_Text", QStringLiteral("Cat%1").arg(i)});
+    sub.push_back({"Cat" + std::to_string(i) + "_Text", tr("Cat%1").arg(i)});
   SubCat_DBGrid = new TDBGrid(&dm_.LeafCat_Q, std::move(sub), this);
   SubCat_DBGrid->setObjectName(QStringLiteral("SubCat_DBGrid"));
   SubCat_DBGrid->setSelectionBehavior(QAbstractItemView::SelectRows);
   SubCat_DBGrid->setColumnResizing(true);
   SubCatFilter_Edt = new QLineEdit(this);
   SubCatFilter_Edt->setObjectName(QStringLiteral("SubCatFilter_Edt"));
-  SubCatFilter_Edt->setPlaceholderText(QStringLiteral("Filter sub-categories"));
+  SubCatFilter_Edt->setPlaceholderText(tr("Filter sub-categories"));
   SubCatFilter_Edt->setClearButtonEnabled(true);
-  SubCatFilter_Edt->setToolTip(QStringLiteral("Shows the sub-categories whose name holds this text"));
+  SubCatFilter_Edt->setToolTip(tr("Shows the sub-categories whose name holds this text"));
   connect(SubCatFilter_Edt, &QLineEdit::textChanged, this, [this] { SubCatFilter_EdtChange(); });
   // A new main category brings new rows: the filter applies to them too.
   connect(SubCat_DBGrid->model(), &QAbstractItemModel::modelReset, this, [this] { SubCatFilter_EdtChange(); });
 
-  OK_Btn = new QPushButton(QStringLiteral("&OK"), this);
+  OK_Btn = new QPushButton(tr("&OK"), this);
   OK_Btn->setObjectName(QStringLiteral("OK_Btn"));
   OK_Btn->setDefault(true);
-  Cancel_Btn = new QPushButton(QStringLiteral("Cancel"), this);
+  Cancel_Btn = new QPushButton(tr("Cancel"), this);
   Cancel_Btn->setObjectName(QStringLiteral("Cancel_Btn"));
   connect(OK_Btn, &QPushButton::clicked, this, &QDialog::accept);
   connect(Cancel_Btn, &QPushButton::clicked, this, &QDialog::reject);
@@ -172,7 +173,7 @@ void TComanyCat_Dlg::showEvent(QShowEvent* e) {
 
 void TComanyCat_Dlg::ShowSelection() {
   const QString text = QString::fromStdString(SelText);
-  Selection_Lab->setText(QStringLiteral("Selected: ") + (text.isEmpty() ? QStringLiteral("(none)") : text));
+  Selection_Lab->setText(tr("Selected: ") + (text.isEmpty() ? tr("(none)") : text));
   Selection_Lab->setToolTip(PlainToolTip(text));
 }
 
@@ -197,7 +198,7 @@ void TComanyCat_Dlg::MainCat_DBGridCellClick() {
   try {
     dm_.OpenLeafCategories(CurrentText(dm_.MainCat_Q, "Cat_Code"));
   } catch (const std::exception& e) {
-    ShowMessage(this, QString::fromStdString(e.what()));
+    ShowMessage(this, LocalText(e));
     return;
   }
   UpdateSelection();

@@ -62,7 +62,7 @@ TMap_Frm::TMap_Frm(const QString& programFolder, QWidget* owner)
     : QWidget(owner, Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint | Qt::WindowTitleHint |
                          Qt::WindowCloseButtonHint | Qt::CustomizeWindowHint) {
   setObjectName(QStringLiteral("Map_Frm"));
-  setWindowTitle(QStringLiteral("Canada Map"));
+  setWindowTitle(tr("Canada Map"));
   Map_Img = new QLabel(this);
   Map_Img->setObjectName(QStringLiteral("Map_Img"));
   Map_Img->move(0, 0);
@@ -179,8 +179,8 @@ MapChoice TMap_Frm::ChoiceAt(QPoint p) const {
 
 QString TMap_Frm::ChoiceHint(const MapChoice& c) {
   switch (c.kind) {
-    case MapChoice::Kind::Location: return QStringLiteral("Puts \"%1\" into Location").arg(c.value);
-    case MapChoice::Kind::TelAreaCode: return QStringLiteral("Puts \"%1\" into Tel Area Code").arg(c.value);
+    case MapChoice::Kind::Location: return tr("Puts \"%1\" into Location").arg(c.value);
+    case MapChoice::Kind::TelAreaCode: return tr("Puts \"%1\" into Tel Area Code").arg(c.value);
     case MapChoice::Kind::None: break;
   }
   return {};

@@ -20,6 +20,7 @@
 #include <cmath>
 
 #include "browse/uiDBGrid.h"
+#include "browse/uiLocalText.h"
 #include "export/ExportTypes.h"
 #include "search/frmMap.h"
 #include "tests/ui/support/MainWindowFixture.h"
@@ -50,6 +51,13 @@ QChar Mnemonic(const QString& caption) {
   return at >= 0 && at + 1 < caption.size() ? caption[at + 1].toUpper() : QChar();
 }
 
+// The interface in a language for as long as it lives; English again after.
+struct Language {
+  explicit Language(const QString& language) { ok = InstallTranslations(language); }
+  ~Language() { InstallTranslations(QStringLiteral("en")); }
+  bool ok = false;
+};
+
 void Activate(QWidget& w) {
   w.activateWindow();
   QApplication::setActiveWindow(&w);
@@ -63,6 +71,7 @@ class FitTest : public QObject {
  private slots:
   void fitsEachLaptopScreen_data();
   void fitsEachLaptopScreen();
+  void wideScreenKeepsDesignedWidth_data();
   void wideScreenKeepsDesignedWidth();
   void altLettersTickRows();
   void tabReachesToggleAndLinks();
@@ -78,9 +87,13 @@ void FitTest::fitsEachLaptopScreen_data() {
   QTest::addColumn<int>("height");
   QTest::addColumn<double>("scale");
   QTest::addColumn<int>("leastRows");
-  QTest::newRow("1366x768") << 1366 << 768 << 1.0 << 15;
-  QTest::newRow("1366x768 at 125%") << 1366 << 768 << 1.25 << 8;
-  QTest::newRow("1024x768") << 1024 << 768 << 1.0 << 15;
+  QTest::addColumn<QString>("language");
+  for (const QString language : {QStringLiteral("en"), QStringLiteral("fr")}) {
+    const QByteArray in = " in " + language.toLatin1();
+    QTest::newRow("1366x768" + in) << 1366 << 768 << 1.0 << 15 << language;
+    QTest::newRow("1366x768 at 125%" + in) << 1366 << 768 << 1.25 << 8 << language;
+    QTest::newRow("1024x768" + in) << 1024 << 768 << 1.0 << 15 << language;
+  }
 }
 
 void FitTest::fitsEachLaptopScreen() {
@@ -88,8 +101,13 @@ void FitTest::fitsEachLaptopScreen() {
   QFETCH(int, height);
   QFETCH(double, scale);
   QFETCH(int, leastRows);
+  QFETCH(QString, language);
+  const Language shown(language);
+  QVERIFY(shown.ok);
   const Screen screen{width, height, scale, leastRows};
   MainWindowFixture f;
+  // The language really changed the captions (the French are longer).
+  QCOMPARE(f.frm->QueryCondition_Grp->title() == QStringLiteral("Search Condition"), language == QStringLiteral("en"));
   TMain_Frm& w = *f.frm;
   const QRect available = AvailableLogical(screen);
   const QMargins frame = FrameLogical(screen);
@@ -141,9 +159,17 @@ void FitTest::fitsEachLaptopScreen() {
   QVERIFY2(rows >= screen.leastRows, qPrintable(QString::number(rows) + " rows in " + QString::number(grid->viewport()->height())));
 }
 
+void FitTest::wideScreenKeepsDesignedWidth_data() {
+  QTest::addColumn<QString>("language");
+  QTest::newRow("en") << QStringLiteral("en");
+  QTest::newRow("fr") << QStringLiteral("fr");
+}
+
 void FitTest::wideScreenKeepsDesignedWidth() {
   // Where the screen is wide enough, the space right of the command column
   // equals the gap between the search group and the column.
+  QFETCH(QString, language);
+  const Language shown(language);
   MainWindowFixture f;
   TMain_Frm& w = *f.frm;
   const QRect placed = w.FittedGeometry(QRect(0, 0, 1920, 1050), QMargins(1, 20, 1, 5));
