@@ -245,7 +245,7 @@ bool TMain_Frm::ShowLoadProgress(long long done, long long total) {
 bool TMain_Frm::ShowSearchProgress(double seconds) {
   if (!searching_ || seconds * 1000 < ProgressShowDelay(1000)) return true;
   if (!loadProgress_) {
-    loadProgress_ = new QProgressDialog(QStringLiteral("Searching the directory..."), QStringLiteral("Cancel"), 0, 0, this);
+    loadProgress_ = new QProgressDialog(tr("Searching the directory..."), tr("Cancel"), 0, 0, this);
     loadProgress_->setObjectName(QStringLiteral("LoadProgress_Dlg"));
     loadProgress_->setWindowTitle(QApplication::applicationName());
     loadProgress_->setWindowModality(Qt::ApplicationModal);

@@ -110,7 +110,8 @@ void RunGuarded(QWidget* parent, const std::function<void()>& work) {
   } catch (const orbisk::ExportCancelled&) {
     // The user stopped an export: nothing was written, nothing to report.
   } catch (const std::bad_alloc&) {
-    ShowError(parent, QStringLiteral("Not enough memory to finish this work. Close other programs or search for fewer rows."));
+    ShowError(parent, QCoreApplication::translate(
+        "Message", "Not enough memory to finish this work. Close other programs or search for fewer rows."));
   } catch (const std::exception& e) {
     ShowError(parent, LocalText(e));
   } catch (...) {

@@ -325,6 +325,22 @@
         <source>Template token head is too long</source>
         <translation>L&apos;en-tête d&apos;une balise du modèle est trop long</translation>
     </message>
+    <message>
+        <source>Not enough memory to finish this work. Close other programs or search for fewer rows.</source>
+        <translation>Pas assez de mémoire pour terminer ce travail. Fermez d&apos;autres programmes ou cherchez moins de lignes.</translation>
+    </message>
+    <message>
+        <source>The reader ended unexpectedly (signal %1).</source>
+        <translation>Le lecteur s&apos;est arrêté de façon inattendue (signal %1).</translation>
+    </message>
+    <message>
+        <source>The reader tried to reach another file, which it may not do.</source>
+        <translation>Le lecteur a tenté d&apos;atteindre un autre fichier, ce qui lui est interdit.</translation>
+    </message>
+    <message>
+        <source>Its imported copy would be larger than %1 MB.</source>
+        <translation>Sa copie importée dépasserait %1 Mo.</translation>
+    </message>
 </context>
 <context>
     <name>ResultColumns</name>
@@ -427,6 +443,10 @@
         <source>Free Memory to Windows:</source>
         <translation>Mémoire libre du système :</translation>
     </message>
+    <message>
+        <source>Product Picture</source>
+        <translation>Image du produit</translation>
+    </message>
 </context>
 <context>
     <name>TComanyCat_Dlg</name>
@@ -489,6 +509,10 @@
     <message>
         <source>(none)</source>
         <translation>(aucune)</translation>
+    </message>
+    <message>
+        <source>Sub-category filter</source>
+        <translation>Filtre des sous-catégories</translation>
     </message>
 </context>
 <context>
@@ -557,12 +581,24 @@
         <source>Product/Service</source>
         <translation>Produit/service</translation>
     </message>
+    <message>
+        <source>Contacts</source>
+        <translation>Personnes-ressources</translation>
+    </message>
+    <message>
+        <source>Products and Services</source>
+        <translation>Produits et services</translation>
+    </message>
 </context>
 <context>
     <name>TContact_Dlg</name>
     <message>
         <source>Contact</source>
         <translation>Personne-ressource</translation>
+    </message>
+    <message>
+        <source>Contact Details</source>
+        <translation>Détails de la personne-ressource</translation>
     </message>
 </context>
 <context>
@@ -851,7 +887,115 @@
     </message>
     <message>
         <source>Location, Company Name, Product/Service and the category filter find letters with or without accents: Montreal finds Montréal</source>
-        <translation>Lieu, Nom de l'entreprise, Produit/service et le filtre des catégories trouvent les lettres avec ou sans accents : Montreal trouve Montréal</translation>
+        <translation>Lieu, Nom de l&apos;entreprise, Produit/service et le filtre des catégories trouvent les lettres avec ou sans accents : Montreal trouve Montréal</translation>
+    </message>
+    <message>
+        <source>Choose Category</source>
+        <translation>Choisir la catégorie</translation>
+    </message>
+    <message>
+        <source>Use Only Show Top</source>
+        <translation>Utiliser N&apos;afficher que les premiers</translation>
+    </message>
+    <message>
+        <source>Only Show Top</source>
+        <translation>N&apos;afficher que les premiers</translation>
+    </message>
+    <message>
+        <source>Use Category</source>
+        <translation>Utiliser Catégorie</translation>
+    </message>
+    <message>
+        <source>Category operator</source>
+        <translation>Opérateur de Catégorie</translation>
+    </message>
+    <message>
+        <source>Category</source>
+        <translation>Catégorie</translation>
+    </message>
+    <message>
+        <source>Use Location</source>
+        <translation>Utiliser Lieu</translation>
+    </message>
+    <message>
+        <source>Location operator</source>
+        <translation>Opérateur de Lieu</translation>
+    </message>
+    <message>
+        <source>Location</source>
+        <translation>Lieu</translation>
+    </message>
+    <message>
+        <source>Use Tel Area Code</source>
+        <translation>Utiliser Indicatif régional</translation>
+    </message>
+    <message>
+        <source>Tel Area Code operator</source>
+        <translation>Opérateur d&apos;Indicatif régional</translation>
+    </message>
+    <message>
+        <source>Tel Area Code</source>
+        <translation>Indicatif régional</translation>
+    </message>
+    <message>
+        <source>Use Postal Code</source>
+        <translation>Utiliser Code postal</translation>
+    </message>
+    <message>
+        <source>Postal Code operator</source>
+        <translation>Opérateur de Code postal</translation>
+    </message>
+    <message>
+        <source>Postal Code</source>
+        <translation>Code postal</translation>
+    </message>
+    <message>
+        <source>Use Company Name</source>
+        <translation>Utiliser Nom de l&apos;entreprise</translation>
+    </message>
+    <message>
+        <source>Company Name operator</source>
+        <translation>Opérateur de Nom de l&apos;entreprise</translation>
+    </message>
+    <message>
+        <source>Use Product/Service</source>
+        <translation>Utiliser Produit/service</translation>
+    </message>
+    <message>
+        <source>Product/Service operator</source>
+        <translation>Opérateur de Produit/service</translation>
+    </message>
+    <message>
+        <source>Product/Service</source>
+        <translation>Produit/service</translation>
+    </message>
+    <message>
+        <source>Use Number of Employees</source>
+        <translation>Utiliser Nombre d&apos;employés</translation>
+    </message>
+    <message>
+        <source>Number of Employees operator</source>
+        <translation>Opérateur de Nombre d&apos;employés</translation>
+    </message>
+    <message>
+        <source>Use Year Established</source>
+        <translation>Utiliser Année de fondation</translation>
+    </message>
+    <message>
+        <source>Year Established operator</source>
+        <translation>Opérateur d&apos;Année de fondation</translation>
+    </message>
+    <message>
+        <source>Order By</source>
+        <translation>Ordre de tri</translation>
+    </message>
+    <message>
+        <source>Result Pages</source>
+        <translation>Pages de résultats</translation>
+    </message>
+    <message>
+        <source>Searching the directory...</source>
+        <translation>Recherche dans le répertoire...</translation>
     </message>
 </context>
 <context>
