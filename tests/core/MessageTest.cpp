@@ -57,7 +57,7 @@ TEST(Message, AFailureSaysItsLinesInEnglishOnePerLine) {
   const Failure f({Message{msg::kUnrecognizedFormat, {"/x/corpdir.mdb"}}, Message{msg::kCannotBeRead, {"Permission denied"}}});
   EXPECT_STREQ(f.what(), "Unrecognized database format '/x/corpdir.mdb'.\nIt cannot be read: Permission denied.");
   ASSERT_EQ(f.Lines().size(), 2u);
-  EXPECT_EQ(f.Lines()[1].text, msg::kCannotBeRead);
+  EXPECT_STREQ(f.Lines()[1].text, msg::kCannotBeRead);
   // An import failure built from plain words keeps them as one verbatim line.
   const ImportFailed plain("Its list of tables cannot be read.");
   EXPECT_STREQ(plain.what(), "Its list of tables cannot be read.");
@@ -71,7 +71,7 @@ TEST(Message, DirectoryErrorsCarryTheirIdentityAndTheFileNamed) {
   const std::string missing = tmp.Path() + "missing.mdb";
   Failure f = FailureOf([&] { OpenDirectory(missing); });
   ASSERT_EQ(f.Lines().size(), 1u);
-  EXPECT_EQ(f.Lines()[0].text, msg::kFileNotFound);
+  EXPECT_STREQ(f.Lines()[0].text, msg::kFileNotFound);
   EXPECT_EQ(f.Lines()[0].args, std::vector<std::string>{missing});
   EXPECT_EQ(std::string(f.what()), "Could not find file '" + missing + "'.");
 
@@ -79,7 +79,7 @@ TEST(Message, DirectoryErrorsCarryTheirIdentityAndTheFileNamed) {
   std::ofstream(junk) << "no database at all";
   f = FailureOf([&] { OpenDirectory(junk); });
   ASSERT_EQ(f.Lines().size(), 1u);
-  EXPECT_EQ(f.Lines()[0].text, msg::kUnrecognizedFormat);
+  EXPECT_STREQ(f.Lines()[0].text, msg::kUnrecognizedFormat);
   EXPECT_EQ(std::string(f.what()), "Unrecognized database format '" + junk + "'.");
 
   // A damaged Access file: the format line, then the reason as a line of its own.
@@ -90,7 +90,7 @@ TEST(Message, DirectoryErrorsCarryTheirIdentityAndTheFileNamed) {
   std::ofstream(damaged, std::ios::binary) << head;
   f = FailureOf([&] { OpenDirectory(damaged); });
   ASSERT_EQ(f.Lines().size(), 2u) << f.what();
-  EXPECT_EQ(f.Lines()[0].text, msg::kUnrecognizedFormat);
+  EXPECT_STREQ(f.Lines()[0].text, msg::kUnrecognizedFormat);
   EXPECT_EQ(std::string(f.what()).rfind("Unrecognized database format '" + damaged + "'.\n", 0), 0u);
   EXPECT_EQ(std::string(f.what()).substr(std::string(f.what()).find('\n') + 1), EnglishText(f.Lines()[1]));
 }
@@ -109,7 +109,7 @@ TEST(Message, ExportGuardsAndWritersNameTheTargetAndKeepTheirEnglish) {
                         Case{"/dev/null", msg::kIsADevice, "'/dev/null' is a device."}}) {
     Failure f = FailureOf([&] { CheckExportTarget(c.target); });
     ASSERT_EQ(f.Lines().size(), 1u);
-    EXPECT_EQ(f.Lines()[0].text, c.text) << c.target;
+    EXPECT_STREQ(f.Lines()[0].text, c.text) << c.target;
     EXPECT_EQ(f.Lines()[0].args.at(0), c.target);
     EXPECT_EQ(std::string(f.what()), c.english);
   }
@@ -117,7 +117,7 @@ TEST(Message, ExportGuardsAndWritersNameTheTargetAndKeepTheirEnglish) {
   const std::string nowhere = tmp.Path() + "missing/list.csv";
   Failure f = FailureOf([&] { AtomicFile file(nowhere); });
   ASSERT_EQ(f.Lines().size(), 1u);
-  EXPECT_EQ(f.Lines()[0].text, msg::kCannotCreate);
+  EXPECT_STREQ(f.Lines()[0].text, msg::kCannotCreate);
   ASSERT_EQ(f.Lines()[0].args.size(), 2u);
   EXPECT_EQ(std::string(f.what()), "Cannot create '" + nowhere + "': " + f.Lines()[0].args[1]);
 }
