@@ -78,8 +78,8 @@ status=0
 # Longer inputs find nothing new in the byte search; templates need room for the shipped ones.
 declare -A max_len=([bytesearch]=512 [template]=4096 [collation]=256 [accessrow]=12500 [like]=256
                      [jetcatalog]=600000)
-# A whole file a run: fewer runs.
-declare -A runs_for=([jetcatalog]=$(( runs / 40 )))
+# A whole file a run, or a page and its row checks: fewer runs.
+declare -A runs_for=([jetcatalog]=$(( runs / 40 )) [accessrow]=$(( runs / 10 )))
 # Each run: its name, the target, then the environment it runs in.
 runs_of=("bytesearch bytesearch" "template template" "collation collation" "accessrow accessrow"
          "like like LC_ALL=C.UTF-8"
