@@ -37,7 +37,10 @@ echo "fresh Debian 12 ready after $((SECONDS - t0)) s; running scripts/run.sh th
 # stopped by its process group. run.sh ends by exec'ing the program, so the
 # process started here becomes the program.
 t1=$SECONDS
-setsid chroot "$R" /bin/bash -c 'cd /root/orbisk && exec env QT_QPA_PLATFORM=offscreen scripts/run.sh' \
+# A fresh machine's environment, not this one's (no compiler launchers, no
+# build settings of the host leak in).
+setsid chroot "$R" /usr/bin/env -i PATH=/usr/local/sbin:/usr/local/bin:/usr/sbin:/usr/bin:/sbin:/bin \
+  HOME=/root LANG=C.UTF-8 /bin/bash -c 'cd /root/orbisk && exec env QT_QPA_PLATFORM=offscreen scripts/run.sh' \
   >"$log" 2>&1 </dev/null &
 pid=$!
 
