@@ -148,7 +148,9 @@ TEST(IgnoreAccents, ByteSearchAgreesOnManyMadeUpTexts) {
     matchedWithAccents += accents;
     // Ignoring accents only ever finds more, as long as no mark stands apart
     // (a mark is a character of its own to the case fold, nothing to this one).
-    if (!mark && caseOnly) EXPECT_TRUE(accents) << pattern << " / " << text;
+    if (!mark && caseOnly) {
+      EXPECT_TRUE(accents) << pattern << " / " << text;
+    }
   }
   EXPECT_GT(matchedWithAccents, 1000);  // the pieces meet often enough to test matches too
 }

@@ -27,17 +27,13 @@ using orbisk::testing::ScopedCache;
 using orbisk::testing::TempFolder;
 namespace fs = std::filesystem;
 
+using orbisk::testing::Bytes;
+using orbisk::testing::Write;
+
 namespace {
 
 const std::string kAccess = std::string(ORBISK_TEST_DATA) + "/access/";
 
-std::string Bytes(const std::string& path) {
-  std::ifstream in(path, std::ios::binary);
-  std::ostringstream s;
-  s << in.rdbuf();
-  return s.str();
-}
-void Write(const std::string& path, const std::string& bytes) { std::ofstream(path, std::ios::binary) << bytes; }
 
 // A SQLite directory without our marker: imported into the cache like an Access file.
 std::string ForeignDirectory(const std::string& folder, const std::string& firstName) {

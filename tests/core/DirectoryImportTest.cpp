@@ -28,17 +28,13 @@ using orbisk::testing::ScopedCache;
 using orbisk::testing::TempFolder;
 namespace fs = std::filesystem;
 
+using orbisk::testing::Bytes;
+using orbisk::testing::Write;
+
 namespace {
 
 const std::string kAccess = std::string(ORBISK_TEST_DATA) + "/access/";
 
-std::string Bytes(const std::string& path) {
-  std::ifstream in(path, std::ios::binary);
-  std::ostringstream s;
-  s << in.rdbuf();
-  return s.str();
-}
-void Write(const std::string& path, const std::string& bytes) { std::ofstream(path, std::ios::binary) << bytes; }
 
 std::vector<std::string> Files(const std::string& folder) {
   std::vector<std::string> names;
@@ -119,7 +115,7 @@ TEST(DirectoryImport, WhatIsNoRegularFileFailsAtOnceWithoutBeingRead) {
   TempFolder tmp;
   const std::string fifo = tmp.Path() + "corpdir.mdb";
   ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
-  ::symlink(fifo.c_str(), (tmp.Path() + "link.mdb").c_str());
+  ASSERT_EQ(::symlink(fifo.c_str(), (tmp.Path() + "link.mdb").c_str()), 0);
   // A second line says what the name is when it is no file.
   const std::pair<std::string, std::string> cases[] = {{fifo, "\nIt is a FIFO, not a file."},
                                                        {tmp.Path() + "link.mdb", "\nIt is a FIFO, not a file."},

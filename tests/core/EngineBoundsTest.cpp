@@ -24,6 +24,9 @@ using orbisk::testing::TempFolder;
 using orbisk::testing::WriteSmallDirectory;
 namespace fs = std::filesystem;
 
+using orbisk::testing::Bytes;
+using orbisk::testing::Write;
+
 namespace {
 
 constexpr const char* kEndless = "WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM n) ";
@@ -65,12 +68,6 @@ std::string OpenError(Connection& c, Query& q, double* seconds = nullptr) {
   return what;
 }
 
-std::string Bytes(const std::string& path) {
-  std::ifstream in(path, std::ios::binary);
-  std::ostringstream s;
-  s << in.rdbuf();
-  return s.str();
-}
 
 }  // namespace
 

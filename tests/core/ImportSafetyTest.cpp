@@ -25,18 +25,14 @@ using orbisk::testing::ScopedCache;
 using orbisk::testing::TempFolder;
 namespace fs = std::filesystem;
 
+using orbisk::testing::Bytes;
+using orbisk::testing::Write;
+
 namespace {
 
 const std::string kAccess = std::string(ORBISK_TEST_DATA) + "/access/";
 const std::string kImporter = std::string(ORBISK_BUILD_DIR) + "/bin/orbisk-import";
 
-std::string Bytes(const std::string& path) {
-  std::ifstream in(path, std::ios::binary);
-  std::ostringstream s;
-  s << in.rdbuf();
-  return s.str();
-}
-void Write(const std::string& path, const std::string& bytes) { std::ofstream(path, std::ios::binary) << bytes; }
 
 std::string Script(const TempFolder& tmp, const std::string& name, const std::string& body) {
   const std::string path = tmp.Path() + name;

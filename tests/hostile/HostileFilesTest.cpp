@@ -22,17 +22,14 @@
 using orbisk::testing::TempFolder;
 namespace fs = std::filesystem;
 
+using orbisk::testing::Bytes;
+using orbisk::testing::Write;
+
 namespace {
 
 const std::string kFiles = std::string(ORBISK_HOSTILE_FILES) + "/";
 const std::string kCli = ORBISK_CLI;
 
-std::string Bytes(const std::string& path) {
-  std::ifstream in(path, std::ios::binary);
-  std::ostringstream s;
-  s << in.rdbuf();
-  return s.str();
-}
 
 struct Outcome {
   int exit = -1;
