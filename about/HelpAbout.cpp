@@ -1,7 +1,8 @@
 #include "about/HelpAbout.h"
 
-#include "app/HelpTools.h"
-#include "app/uiShell.h"
+#include "about/HelpTools.h"
+#include "browse/ShellTarget.h"
+#include "ui/uiShell.h"
 
 #include <QCoreApplication>
 #include <QFrame>
@@ -12,9 +13,9 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
-#include "app/uiShell.h"
-#include "browse/uiSchemeColours.h"
-#include "browse/uiWindowKit.h"
+#include "ui/uiShell.h"
+#include "ui/uiSchemeColours.h"
+#include "ui/uiWindowKit.h"
 
 
 

@@ -1,6 +1,6 @@
 #pragma once
 // The About window.
-#include "browse/uiWindowKit.h"
+#include "ui/uiWindowKit.h"
 #include <QDialog>
 #include <QLabel>
 

@@ -25,9 +25,9 @@
 #include <QVBoxLayout>
 #include <QWheelEvent>
 
-#include "app/HelpTools.h"
-#include "browse/uiSchemeColours.h"
-#include "app/uiShell.h"
+#include "browse/ShellTarget.h"
+#include "ui/uiSchemeColours.h"
+#include "ui/uiShell.h"
 #include "data/ProgramFiles.h"
 
 // The pictures are compiled into the static window library; a static library's

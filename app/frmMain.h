@@ -2,7 +2,7 @@
 // The main window: title banner, search panel, command column, the two result
 // pages and the status bar. The searches' SQL comes from search/SearchBuilders;
 // this window only reads its controls into a SearchPanel and runs the queries.
-#include "browse/uiWindowKit.h"
+#include "ui/uiWindowKit.h"
 #include <QLabel>
 #include <QMainWindow>
 #include <string>

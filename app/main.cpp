@@ -7,8 +7,8 @@
 
 #include "app/ProgramArguments.h"
 #include "app/frmMain.h"
-#include "app/uiLanguage.h"
-#include "browse/uiLocalText.h"
+#include "ui/uiLanguage.h"
+#include "ui/uiLocalText.h"
 #include "browse/dlgCompany.h"
 #include "browse/dlgContact.h"
 #include "data/ProgramFiles.h"

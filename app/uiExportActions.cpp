@@ -9,9 +9,9 @@
 #include <memory>
 
 #include "app/frmMain.h"
-#include "app/uiShell.h"
-#include "browse/uiDBGrid.h"
-#include "browse/uiWindowKit.h"
+#include "ui/uiShell.h"
+#include "ui/uiDBGrid.h"
+#include "ui/uiWindowKit.h"
 #include "data/uDM.h"
 #include "export/ExportDispatch.h"
 #include "export/dlgSelectExportType.h"

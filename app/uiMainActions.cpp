@@ -14,10 +14,10 @@
 #include <stdexcept>
 
 #include "app/frmMain.h"
-#include "app/uiShell.h"
+#include "ui/uiShell.h"
 #include "browse/ResultColumns.h"
-#include "browse/uiDBGrid.h"
-#include "browse/uiLocalText.h"
+#include "ui/uiDBGrid.h"
+#include "ui/uiLocalText.h"
 #include "about/HelpAbout.h"
 #include "browse/dlgCompany.h"
 #include "browse/dlgContact.h"

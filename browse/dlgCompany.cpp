@@ -13,9 +13,9 @@ TCompany_Dlg* Company_Dlg = nullptr;
 
 #include "browse/FillFieldMemo.h"
 #include "browse/dlgContact.h"
-#include "app/uiShell.h"
-#include "browse/uiLocalText.h"
-#include "browse/uiWindowKit.h"
+#include "ui/uiShell.h"
+#include "ui/uiLocalText.h"
+#include "ui/uiWindowKit.h"
 
 using orbisk::Query;
 using orbisk::QueryEvent;

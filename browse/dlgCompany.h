@@ -3,7 +3,7 @@
 // its contacts and its products and services, on tabs.
 #include <QDialog>
 
-#include "browse/uiDBGrid.h"
+#include "ui/uiDBGrid.h"
 #include "data/uDM.h"
 
 class QLabel;

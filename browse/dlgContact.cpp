@@ -7,8 +7,8 @@ TContact_Dlg* Contact_Dlg = nullptr;
 #include <QVBoxLayout>
 
 #include "browse/FillFieldMemo.h"
-#include "browse/uiLocalText.h"
-#include "browse/uiWindowKit.h"
+#include "ui/uiLocalText.h"
+#include "ui/uiWindowKit.h"
 
 QString MemoText(const std::vector<std::string>& lines) {
   QStringList out;

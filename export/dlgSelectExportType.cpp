@@ -17,8 +17,8 @@ TExportType_Dlg* ExportType_Dlg = nullptr;
 #include <QToolButton>
 #include <QVBoxLayout>
 
-#include "browse/uiLocalText.h"
-#include "browse/uiWindowKit.h"
+#include "ui/uiLocalText.h"
+#include "ui/uiWindowKit.h"
 #include "export/ExportTypes.h"
 #include "strutil/TextUtil.h"
 

@@ -12,9 +12,9 @@ TComanyCat_Dlg* ComanyCat_Dlg = nullptr;
 #include <QPushButton>
 #include <QScrollBar>
 
-#include "app/uiShell.h"
-#include "browse/uiLocalText.h"
-#include "browse/uiWindowKit.h"
+#include "ui/uiShell.h"
+#include "ui/uiLocalText.h"
+#include "ui/uiWindowKit.h"
 #include "data/SqlLike.h"
 #include "search/CategoryCondition.h"
 

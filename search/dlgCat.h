@@ -5,7 +5,7 @@
 #include <QDialog>
 #include <string>
 
-#include "browse/uiDBGrid.h"
+#include "ui/uiDBGrid.h"
 #include "data/SqlLike.h"
 #include "data/uDM.h"
 

@@ -17,7 +17,7 @@
 #include <algorithm>
 #include <cmath>
 
-#include "browse/uiWindowKit.h"
+#include "ui/uiWindowKit.h"
 #include "data/ProgramFiles.h"
 
 namespace {

@@ -12,7 +12,7 @@ if(TARGET orbisk-cli AND TARGET orbisk-gensample)
 
   file(GLOB HOSTILE_TEST_SOURCES CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/hostile/*.cpp)
   add_executable(hostile_tests ${HOSTILE_TEST_SOURCES})
-  target_link_libraries(hostile_tests PRIVATE orbisk_core GTest::gtest GTest::gtest_main)
+  target_link_libraries(hostile_tests PRIVATE orbisk_cores GTest::gtest GTest::gtest_main)
   target_include_directories(hostile_tests PRIVATE ${CMAKE_CURRENT_SOURCE_DIR}/core)
   target_compile_definitions(hostile_tests PRIVATE
     ORBISK_CLI="$<TARGET_FILE:orbisk-cli>" ORBISK_IMPORTER="$<TARGET_FILE:orbisk-import>"

@@ -2,7 +2,7 @@
 # them (with what each must hold), then mdbtools and the npm package mdb-reader
 # read every one of them.
 add_executable(jet_samples ${CMAKE_CURRENT_SOURCE_DIR}/jet/WriteAccessSamples.cpp)
-target_link_libraries(jet_samples PRIVATE orbisk_core)
+target_link_libraries(jet_samples PRIVATE orbisk_cores)
 target_compile_definitions(jet_samples PRIVATE ORBISK_TEST_DATA="${ORBISK_TEST_DATA}")
 set(JET_SAMPLES ${CMAKE_BINARY_DIR}/jet-samples)
 add_test(NAME jet.write-samples COMMAND jet_samples ${JET_SAMPLES})

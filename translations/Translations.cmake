@@ -5,7 +5,7 @@
 # every text is translated.
 find_package(Qt6 REQUIRED COMPONENTS LinguistTools)
 set(ORBISK_TS_FILES ${CMAKE_SOURCE_DIR}/translations/orbisk_fr.ts)
-set(ORBISK_LUPDATE_FOLDERS app data search browse export strutil about import)
+set(ORBISK_LUPDATE_FOLDERS app ui data search browse export strutil about import)
 # The Qt-free core marks its shown texts with ORBISK_TR_NOOP(context, text).
 set(ORBISK_LUPDATE_OPTIONS -locations none -tr-function-alias QT_TRANSLATE_NOOP+=ORBISK_TR_NOOP)
 set(ORBISK_LUPDATE_SOURCES)

@@ -21,8 +21,8 @@
 
 #include "../BenchUtil.h"
 #include "app/frmMain.h"
-#include "app/uiShell.h"
-#include "browse/uiDBGrid.h"
+#include "ui/uiShell.h"
+#include "ui/uiDBGrid.h"
 #include "data/DirectoryCache.h"
 #include "data/JetSql.h"
 #include "data/Schema.h"

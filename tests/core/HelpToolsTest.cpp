@@ -9,7 +9,8 @@
 #include <cstring>
 #include <locale.h>
 
-#include "app/HelpTools.h"
+#include "about/HelpTools.h"
+#include "browse/ShellTarget.h"
 #include "TestDirectory.h"
 
 using namespace orbisk;

@@ -11,7 +11,7 @@
 #include <QPushButton>
 #include <QTest>
 
-#include "browse/uiDBGrid.h"
+#include "ui/uiDBGrid.h"
 #include "data/Connection.h"
 #include "data/Query.h"
 #include "tests/ui/support/MainWindowFixture.h"

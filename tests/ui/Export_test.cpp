@@ -23,8 +23,8 @@
 #include <QXmlStreamReader>
 #include <functional>
 
-#include "app/uiShell.h"
-#include "browse/uiDBGrid.h"
+#include "ui/uiShell.h"
+#include "ui/uiDBGrid.h"
 #include "data/uDM.h"
 #include "export/ExportTypes.h"
 #include "export/dlgSelectExportType.h"

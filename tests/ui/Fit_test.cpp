@@ -19,8 +19,8 @@
 #include <QToolButton>
 #include <cmath>
 
-#include "browse/uiDBGrid.h"
-#include "browse/uiLocalText.h"
+#include "ui/uiDBGrid.h"
+#include "ui/uiLocalText.h"
 #include "export/ExportTypes.h"
 #include "search/frmMap.h"
 #include "tests/ui/support/MainWindowFixture.h"
@@ -88,7 +88,7 @@ void FitTest::fitsEachLaptopScreen_data() {
   QTest::addColumn<double>("scale");
   QTest::addColumn<int>("leastRows");
   QTest::addColumn<QString>("language");
-  for (const QString language : {QStringLiteral("en"), QStringLiteral("fr")}) {
+  for (const QString& language : {QStringLiteral("en"), QStringLiteral("fr")}) {
     const QByteArray in = " in " + language.toLatin1();
     QTest::newRow("1366x768" + in) << 1366 << 768 << 1.0 << 15 << language;
     QTest::newRow("1366x768 at 125%" + in) << 1366 << 768 << 1.25 << 8 << language;

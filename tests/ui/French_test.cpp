@@ -34,11 +34,11 @@
 #include <fstream>
 #include <functional>
 
-#include "app/uiLanguage.h"
-#include "app/uiShell.h"
-#include "browse/uiDBGrid.h"
-#include "browse/uiLocalText.h"
-#include "browse/uiWindowKit.h"
+#include "ui/uiLanguage.h"
+#include "ui/uiShell.h"
+#include "ui/uiDBGrid.h"
+#include "ui/uiLocalText.h"
+#include "ui/uiWindowKit.h"
 #include "export/ExportTypes.h"
 #include "search/frmMap.h"
 #include "tests/ui/support/MainWindowFixture.h"

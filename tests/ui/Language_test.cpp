@@ -6,7 +6,7 @@
 #include <QLineEdit>
 #include <QTest>
 
-#include "app/uiLanguage.h"
+#include "ui/uiLanguage.h"
 #include "tests/ui/support/MainWindowFixture.h"
 
 class LanguageTest : public QObject {

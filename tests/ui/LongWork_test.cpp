@@ -13,9 +13,9 @@
 #include <filesystem>
 #include <fstream>
 
-#include "app/uiShell.h"
-#include "browse/uiDBGrid.h"
-#include "browse/uiWindowKit.h"
+#include "ui/uiShell.h"
+#include "ui/uiDBGrid.h"
+#include "ui/uiWindowKit.h"
 #include "export/ExportTypes.h"
 #include "tests/ui/support/MainWindowFixture.h"
 

@@ -17,7 +17,7 @@
 #include <QStyle>
 #include <QWheelEvent>
 
-#include "browse/uiDBGrid.h"
+#include "ui/uiDBGrid.h"
 #include "data/ProgramFiles.h"
 #include "data/TextCollation.h"
 #include "export/db2csv.h"

@@ -5,7 +5,7 @@
 #include <QPushButton>
 #include <QTest>
 
-#include "browse/uiDBGrid.h"
+#include "ui/uiDBGrid.h"
 #include "tests/ui/support/MainWindowFixture.h"
 
 namespace {
@@ -16,7 +16,7 @@ struct OpenPicker {
     dm.LeafCat_Q.Open();
     dlg.setResult(-1);
     dlg.show();
-    QTest::qWaitForWindowExposed(&dlg);
+    QVERIFY(QTest::qWaitForWindowExposed(&dlg));
   }
   ~OpenPicker() { dlg.hide(); }
   void Focus(QWidget* w) {

@@ -11,9 +11,9 @@
 #include <QTimer>
 #include <filesystem>
 
-#include "app/uiShell.h"
-#include "browse/uiDBGrid.h"
-#include "browse/uiWindowKit.h"
+#include "ui/uiShell.h"
+#include "ui/uiDBGrid.h"
+#include "ui/uiWindowKit.h"
 #include "tests/ui/support/MainWindowFixture.h"
 
 namespace {
@@ -94,7 +94,7 @@ void PlainTextTest::categoryShowsAsStored() {
   ModalSeam() = [&](QDialog& d) {
     auto& dlg = static_cast<TComanyCat_Dlg&>(d);
     dlg.show();
-    QTest::qWaitForWindowExposed(&dlg);
+    if (!QTest::qWaitForWindowExposed(&dlg)) qWarning("the picker was not exposed");
     ClickCell(dlg.MainCat_DBGrid, 0, 1);
     selection = ShownLabel(dlg.Selection_Lab) + QLatin1Char('|') + Shown(dlg.Selection_Lab->toolTip());
     dlg.hide();

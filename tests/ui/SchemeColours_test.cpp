@@ -9,8 +9,8 @@
 #include <QStyleFactory>
 #include <QTest>
 
-#include "browse/uiDBGrid.h"
-#include "browse/uiSchemeColours.h"
+#include "ui/uiDBGrid.h"
+#include "ui/uiSchemeColours.h"
 #include "tests/ui/support/MainWindowFixture.h"
 
 Q_DECLARE_METATYPE(QPalette)

@@ -9,8 +9,8 @@
 
 #include <sqlite3.h>
 
-#include "app/uiShell.h"
-#include "browse/uiDBGrid.h"
+#include "ui/uiShell.h"
+#include "ui/uiDBGrid.h"
 #include "tests/ui/support/MainWindowFixture.h"
 
 namespace {

@@ -5,8 +5,8 @@
 #include <QWindow>
 
 #include "about/HelpAbout.h"
-#include "browse/uiDBGrid.h"
-#include "browse/uiWindowKit.h"
+#include "ui/uiDBGrid.h"
+#include "ui/uiWindowKit.h"
 #include "search/frmMap.h"
 #include "tests/ui/support/MainWindowFixture.h"
 

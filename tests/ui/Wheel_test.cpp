@@ -8,7 +8,7 @@
 #include <QTest>
 #include <QWheelEvent>
 
-#include "browse/uiDBGrid.h"
+#include "ui/uiDBGrid.h"
 #include "tests/ui/support/MainWindowFixture.h"
 
 namespace {

@@ -19,8 +19,8 @@
 #include "about/HelpAbout.h"
 #include "browse/dlgCompany.h"
 #include "browse/dlgContact.h"
-#include "app/uiShell.h"
-#include "browse/uiWindowKit.h"
+#include "ui/uiShell.h"
+#include "ui/uiWindowKit.h"
 #include "search/dlgCat.h"
 #include "search/frmMap.h"
 

@@ -7,9 +7,9 @@
 #include <vector>
 #include <filesystem>
 
-#include "app/uiShell.h"
-#include "browse/uiDBGrid.h"
-#include "browse/uiWindowKit.h"
+#include "ui/uiShell.h"
+#include "ui/uiDBGrid.h"
+#include "ui/uiWindowKit.h"
 #include "search/frmMap.h"
 
 MainWindowFixture::MainWindowFixture(bool withDirectory, std::function<std::string(const std::string&)> chooseFile) {

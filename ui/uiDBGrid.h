@@ -10,7 +10,7 @@
 #include <string>
 #include <vector>
 
-#include "browse/uiSchemeColours.h"
+#include "ui/uiSchemeColours.h"
 #include "data/Query.h"
 
 struct GridColumn {

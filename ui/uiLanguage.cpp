@@ -1,8 +1,8 @@
-#include "app/uiLanguage.h"
+#include "ui/uiLanguage.h"
 
 #include <QLocale>
 
-#include "app/HelpTools.h"
+#include "browse/ShellTarget.h"
 
 InterfaceLanguage PreferredInterfaceLanguage(const QStringList& uiLanguages) {
   for (const QString& name : uiLanguages) {

@@ -1,4 +1,4 @@
-#include "app/uiShell.h"
+#include "ui/uiShell.h"
 
 #include <QApplication>
 #include <QDesktopServices>
@@ -8,9 +8,9 @@
 #include <new>
 #include <filesystem>
 
-#include "app/HelpTools.h"
-#include "app/uiLanguage.h"
-#include "browse/uiLocalText.h"
+#include "browse/ShellTarget.h"
+#include "ui/uiLanguage.h"
+#include "ui/uiLocalText.h"
 #include "data/Connection.h"
 #include "data/ProgramFiles.h"
 #include "export/ExportProgress.h"

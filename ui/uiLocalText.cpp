@@ -1,4 +1,4 @@
-#include "browse/uiLocalText.h"
+#include "ui/uiLocalText.h"
 
 #include <QCoreApplication>
 #include <QLibraryInfo>

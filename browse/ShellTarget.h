@@ -1,7 +1,6 @@
 #pragma once
-// System-information texts and the rules for what may be handed to the
-// desktop's opener. No Qt here; the windows call these.
-#include <cstdint>
+// What may be handed to the desktop's opener: web addresses, mail links,
+// the program's own pages and files it wrote; never a program. No Qt here.
 #include <string>
 #include <string_view>
 
@@ -13,33 +12,6 @@ inline constexpr const char* kProductsPage = "https://www.orbisk.ca/products.htm
 inline constexpr const char* kSupportMail = "support@orbisk.ca";
 inline constexpr const char* kHelpPage = "Help/orbisk_help.htm";
 inline constexpr const char* kHelpPageFrench = "Help/orbisk_help_fr.htm";
-
-// The old version record: major, minor, build, platform id, service-pack text.
-struct VersionRecord {
-  uint32_t majorVersion = 0;
-  uint32_t minorVersion = 0;
-  uint32_t buildNumber = 0;
-  uint32_t platformId = 0;
-  std::string csdVersion;  // service-pack text; read up to its first NUL
-};
-
-// The version text of a version record ("Windows XP (Build 2600)").
-std::string GetWindowsVersionText(const VersionRecord& v);
-// The text for this system: PRETTY_NAME of os-release, " (Build ", kernel release, ")".
-std::string SystemVersionText();
-// The same from given os-release contents and kernel release (what SystemVersionText reads).
-std::string SystemVersionText(std::string_view osRelease, std::string_view kernelRelease);
-
-// A number with exactly two decimals, grouped by threes with `thousands` and
-// `decimal` as separators ("262,144.00").
-std::string FormatNumber2(double value, std::string_view thousands, std::string_view decimal);
-// The same with the separators of the user's locale.
-std::string FormatNumber2(double value);
-// Physical memory in kilobytes, formatted ("%n"), from /proc/meminfo.
-std::string GetTotalMemoryText();
-std::string GetFreeMemoryText();
-// The kilobytes of one /proc/meminfo line ("MemTotal"); -1 when absent.
-long long MemInfoKilobytes(std::string_view meminfo, std::string_view key);
 
 // What ShellOpen hands to the desktop's opener.
 struct ShellTarget {

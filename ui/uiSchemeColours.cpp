@@ -1,4 +1,4 @@
-#include "browse/uiSchemeColours.h"
+#include "ui/uiSchemeColours.h"
 
 #include <QApplication>
 #include <QWidget>

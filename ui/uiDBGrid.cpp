@@ -1,4 +1,4 @@
-#include "browse/uiDBGrid.h"
+#include "ui/uiDBGrid.h"
 
 #include <QApplication>
 #include <QClipboard>
@@ -8,8 +8,8 @@
 #include <set>
 
 #include "browse/GridText.h"
-#include "browse/uiWindowKit.h"
-#include "browse/uiSchemeColours.h"
+#include "ui/uiWindowKit.h"
+#include "ui/uiSchemeColours.h"
 #include "data/QuerySort.h"
 #include <QStyle>
 #include <QStyledItemDelegate>

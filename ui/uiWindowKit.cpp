@@ -1,4 +1,4 @@
-#include "browse/uiWindowKit.h"
+#include "ui/uiWindowKit.h"
 
 #include <QAccessible>
 #include <QAccessibleWidget>
@@ -17,7 +17,7 @@
 #include <QScreen>
 #include <QTextDocument>
 
-#include "browse/uiSchemeColours.h"
+#include "ui/uiSchemeColours.h"
 
 std::function<int(QDialog&)>& ModalSeam() {
   static std::function<int(QDialog&)> runner;
