@@ -20,6 +20,7 @@ struct ProgressStep {
 using Progress = std::function<bool(const ProgressStep& step)>;
 
 struct Cancelled : std::runtime_error {
+  Cancelled() : std::runtime_error("The work was cancelled.") {}
   using std::runtime_error::runtime_error;
 };
 
