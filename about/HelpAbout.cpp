@@ -2,7 +2,6 @@
 
 #include "about/HelpTools.h"
 #include "browse/ShellTarget.h"
-#include "ui/uiShell.h"
 
 #include <QCoreApplication>
 #include <QFrame>
@@ -15,6 +14,7 @@
 
 #include "ui/uiShell.h"
 #include "ui/uiSchemeColours.h"
+#include "ui/uiLook.h"
 #include "ui/uiWindowKit.h"
 
 
@@ -54,11 +54,10 @@ QPixmap ProductPicture() {
   if (!picture.isNull()) return picture;
   // Without the resource: a plain picture of the same size.
   picture = QPixmap(160, 300);
-  picture.fill(QColor(74, 177, 5));
+  picture.fill(kBrandGreen);
   QPainter p(&picture);
   p.setPen(Qt::white);
-  QFont f(QStringLiteral("Verdana"));
-  f.setPointSize(18);
+  QFont f = VerdanaPoints(18);
   f.setBold(true);
   p.setFont(f);
   p.drawText(picture.rect(), Qt::AlignCenter, QStringLiteral("Orbisk"));
@@ -89,7 +88,7 @@ TAbout_Frm::TAbout_Frm(QWidget* parent) : QDialog(parent) {
   setWindowTitle(tr("About Orbisk "));
   setWindowFlags(Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint | Qt::WindowTitleHint | Qt::WindowCloseButtonHint |
                  Qt::CustomizeWindowHint);
-  setFont(QFont(QStringLiteral("Verdana")));
+  setFont(VerdanaFont());
   SetInfoBackground(this);
 
   Image = new TClickLabel(this);

@@ -27,6 +27,7 @@
 
 #include "browse/ShellTarget.h"
 #include "ui/uiSchemeColours.h"
+#include "ui/uiLook.h"
 #include "ui/uiShell.h"
 #include "data/ProgramFiles.h"
 
@@ -49,18 +50,6 @@ constexpr int kWaylandAllowance = 96;
 
 const QStringList kOperators = {"=", ">", ">=", "<", "<=", "<>"};
 
-QFont VerdanaFont(int pixels) {
-  static const bool substituted = [] {
-    // Linux has no Verdana; DejaVu Sans has the same wide, open shapes.
-    QFont::insertSubstitution(QStringLiteral("Verdana"), QStringLiteral("DejaVu Sans"));
-    return true;
-  }();
-  (void)substituted;
-  QFont f(QStringLiteral("Verdana"));
-  f.setPixelSize(pixels);
-  return f;
-}
-
 QComboBox* DropDownList(QWidget* parent, const QStringList& items, const QString& current) {
   auto* c = new QComboBox(parent);
   c->addItems(items);
@@ -77,7 +66,7 @@ QLineEdit* OperatorBox(QWidget* parent, const QString& op) {
 }
 
 QFont TitleFont() {
-  QFont f = VerdanaFont(30);
+  QFont f = VerdanaPixels(30);
   f.setBold(true);
   f.setItalic(true);
   return f;
@@ -99,7 +88,7 @@ void MakeLink(TClickLabel* label, const QString& hint) {
 TMain_Frm::TMain_Frm(QWidget* parent) : QMainWindow(parent) {
   InitResources();
   InstallAccessibleFactories();
-  setFont(VerdanaFont(15));
+  setFont(VerdanaPixels(15));
   CreateActions();
   auto* central = new QWidget(this);
   auto* layout = new QVBoxLayout(central);
@@ -144,6 +133,10 @@ TMain_Frm::TMain_Frm(QWidget* parent) : QMainWindow(parent) {
 
 TMain_Frm::~TMain_Frm() {
   qApp->removeEventFilter(this);
+  // The controls outlive this object's own part while the widget base deletes
+  // them; what they signal then (a closing list's choice) must not reach
+  // handlers of a window that is no longer whole.
+  for (QWidget* control : findChildren<QWidget*>()) control->blockSignals(true);
   if (Main_Frm == this) Main_Frm = nullptr;
 }
 
@@ -180,8 +173,8 @@ void TMain_Frm::CreateBanner() {
   Title_Pnl = new QFrame(this);
   Title_Pnl->setObjectName(QStringLiteral("Title_Pnl"));
   QPalette p = Title_Pnl->palette();
-  p.setColor(QPalette::Window, QColor(244, 242, 232));
-  p.setColor(QPalette::WindowText, QColor(74, 177, 5));
+  p.setColor(QPalette::Window, kBannerCream);
+  p.setColor(QPalette::WindowText, kBrandGreen);
   Title_Pnl->setPalette(p);
   Title_Pnl->setFrameShape(QFrame::NoFrame);
   auto* row = new QHBoxLayout(Title_Pnl);

@@ -9,6 +9,7 @@
 #include "app/frmMain.h"
 #include "ui/uiLanguage.h"
 #include "ui/uiLocalText.h"
+#include "ui/uiLook.h"
 #include "browse/dlgCompany.h"
 #include "browse/dlgContact.h"
 #include "data/ProgramFiles.h"
@@ -40,6 +41,7 @@ int main(int argc, char* argv[]) {
     return 2;
   }
   QApplication::setApplicationName(QStringLiteral("Orbisk"));
+  InstallFontSubstitutes();
   // Every window takes its texts when it is made: the language comes first.
   const bool french = PreferredInterfaceLanguage() == InterfaceLanguage::French;
   if (!InstallTranslations(french ? QStringLiteral("fr") : QStringLiteral("en")))

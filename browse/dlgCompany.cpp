@@ -16,6 +16,7 @@ TCompany_Dlg* Company_Dlg = nullptr;
 #include "ui/uiShell.h"
 #include "ui/uiLocalText.h"
 #include "ui/uiWindowKit.h"
+#include "ui/uiLook.h"
 
 using orbisk::Query;
 using orbisk::QueryEvent;
@@ -80,7 +81,7 @@ TCompany_Dlg::TCompany_Dlg(orbisk::TDM& dm, QWidget* parent) : QDialog(parent), 
 
   CompanyInfo_PC = new QTabWidget(this);
   CompanyInfo_PC->setObjectName(QStringLiteral("CompanyInfo_PC"));
-  CompanyInfo_PC->setFont(QFont(QStringLiteral("Verdana")));
+  CompanyInfo_PC->setFont(VerdanaFont());
   layout->addWidget(CompanyInfo_PC);
 
   Company_Memo = MakeMemo(this, "Company_Memo");
@@ -99,8 +100,7 @@ TCompany_Dlg::TCompany_Dlg(orbisk::TDM& dm, QWidget* parent) : QDialog(parent), 
                                    {"Telephone", tr("Telephone"), Qt::AlignLeft, false, {}, 14},
                                    {"Fax", tr("Fax"), Qt::AlignLeft, false, {}, 14}},
                                   "Contact_DBGrid");
-  QFont linkFont(QStringLiteral("Verdana"));
-  Contact_DBGrid->queryModel()->setFont(linkFont);
+  Contact_DBGrid->queryModel()->setFont(VerdanaFont());
   Contact_TS = AddPage(CompanyInfo_PC, tr("Contact"), "Contact_TS", Contact_DBGrid);
   connect(Contact_DBGrid, &TDBGrid::gridDoubleClicked, this, [this] { Contact_DBGridDblClick(); });
 

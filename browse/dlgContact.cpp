@@ -9,6 +9,7 @@ TContact_Dlg* Contact_Dlg = nullptr;
 #include "browse/FillFieldMemo.h"
 #include "ui/uiLocalText.h"
 #include "ui/uiWindowKit.h"
+#include "ui/uiLook.h"
 
 QString MemoText(const std::vector<std::string>& lines) {
   QStringList out;
@@ -21,7 +22,7 @@ QString MemoText(const std::vector<std::string>& lines) {
 TContact_Dlg::TContact_Dlg(orbisk::TDM& dm, QWidget* parent) : QDialog(parent), dm_(dm) {
   setObjectName(QStringLiteral("Contact_Dlg"));
   setWindowTitle(tr("Contact"));
-  setFont(QFont(QStringLiteral("Verdana")));
+  setFont(VerdanaFont());
   auto* layout = new QVBoxLayout(this);
   layout->setContentsMargins(0, 0, 0, 0);
   layout->setSpacing(0);

@@ -9,7 +9,7 @@
 #include <cstring>
 #include <stdexcept>
 
-#include "data/ExportTarget.h"
+#include <climits>
 #include "data/Message.h"
 
 namespace orbisk {
@@ -48,15 +48,31 @@ void SyncFolder(const std::string& folder, const std::string& target) {
   if (rc != 0 && err != EINVAL && err != EROFS) Fail(msg::kCannotWrite, target, err);
 }
 
+}  // namespace
+
 std::string FolderOf(const std::string& path) {
   const auto slash = path.rfind('/');
   return slash == std::string::npos ? "." : slash == 0 ? "/" : path.substr(0, slash);
 }
 
-}  // namespace
+std::string FinalFile(const std::string& path) {
+  constexpr int kMaxLinks = 40;
+  std::string p = path;
+  for (int hops = 0; hops <= kMaxLinks; ++hops) {
+    struct stat st;
+    if (::lstat(p.c_str(), &st) != 0 || !S_ISLNK(st.st_mode)) return p;
+    std::string link(static_cast<size_t>(st.st_size > 0 ? st.st_size : PATH_MAX) + 1, '\0');
+    const ssize_t n = ::readlink(p.c_str(), link.data(), link.size());
+    if (n < 0) return p;
+    link.resize(static_cast<size_t>(n));
+    if (link.empty()) return p;
+    p = link[0] == '/' ? link : FolderOf(p) + "/" + link;
+  }
+  throw Failure(msg::kCannotWrite, {path, std::strerror(ELOOP)});
+}
 
 AtomicFile::AtomicFile(std::string target, TargetCheck check) : target_(std::move(target)) {
-  final_ = check == TargetCheck::Export ? CheckExportTarget(target_) : FinalFile(target_);
+  final_ = check ? check(target_) : FinalFile(target_);
   auto slash = final_.rfind('/');
   std::string dir = slash == std::string::npos ? "." : slash == 0 ? "/" : final_.substr(0, slash);
   std::string base = slash == std::string::npos ? final_ : final_.substr(slash + 1);

@@ -15,12 +15,23 @@ namespace orbisk {
 // Temporary files are named this and six characters more, whatever the target.
 inline constexpr std::string_view kTempNamePrefix = ".orbisk-";
 
-// Export: the target must pass CheckExportTarget (ExportTarget.h) first.
-enum class TargetCheck { None, Export };
+// The file a path finally names: symbolic links followed (a relative link from
+// the link's own folder), up to 40 of them. A path that names nothing, or a
+// dangling link's target, is returned as the file that would be created. A
+// relative path stays relative (to the current folder).
+std::string FinalFile(const std::string& path);
+
+// The folder part of a path ("." for a bare name, "/" for a file in the root).
+std::string FolderOf(const std::string& path);
+
+// What a writer may replace: a check that throws for a target it refuses and
+// returns the file to replace (the final file of the target). Without one,
+// FinalFile.
+using TargetCheck = std::string (*)(const std::string& target);
 
 class AtomicFile {
  public:
-  explicit AtomicFile(std::string target, TargetCheck check = TargetCheck::None);
+  explicit AtomicFile(std::string target, TargetCheck check = nullptr);
   ~AtomicFile();
   AtomicFile(const AtomicFile&) = delete;
   AtomicFile& operator=(const AtomicFile&) = delete;
@@ -43,6 +54,6 @@ class AtomicFile {
 
 // Writes a whole file at once through AtomicFile.
 void WriteFileAtomically(const std::string& path, std::string_view bytes,
-                         TargetCheck check = TargetCheck::None);
+                         TargetCheck check = nullptr);
 
 }  // namespace orbisk

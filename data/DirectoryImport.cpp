@@ -120,6 +120,9 @@ ImportLimits ImportLimitsFor(long long fileSize) {
   const long long mb = std::max(0LL, fileSize) / kMb;
   l.memoryMb = 768 + mb / 2;
   l.seconds = 5 + mb / 4;
+#if defined(__SANITIZE_ADDRESS__)
+  l.seconds *= 10;  // a sanitizer build's importer runs several times slower
+#endif
   l.outputMb = 1024 + 4 * mb;
   return l;
 }

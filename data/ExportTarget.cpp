@@ -11,6 +11,7 @@
 #include <utility>
 #include <vector>
 
+#include "data/AtomicFile.h"
 #include "data/DirectoryCache.h"
 #include "data/Message.h"
 
@@ -18,19 +19,10 @@ namespace orbisk {
 
 namespace {
 
-constexpr int kMaxLinks = 40;
-
 // Device and inode of the files no export may write. One thread exports.
 std::vector<std::pair<unsigned long long, unsigned long long>>& Protected() {
   static std::vector<std::pair<unsigned long long, unsigned long long>> files;
   return files;
-}
-
-std::string FolderOf(const std::string& path) {
-  const size_t slash = path.rfind('/');
-  if (slash == std::string::npos) return ".";
-  if (slash == 0) return "/";
-  return path.substr(0, slash);
 }
 
 // The canonical form of an existing folder, with a trailing '/'; empty when it
@@ -57,21 +49,6 @@ bool InsideCache(const std::string& finalFile) {
 }  // namespace
 
 std::string NoFileNameMessage(const std::string& target) { return EnglishText(Message{msg::kNoFileName, {target}}); }
-
-std::string FinalFile(const std::string& path) {
-  std::string p = path;
-  for (int hops = 0; hops <= kMaxLinks; ++hops) {
-    struct stat st;
-    if (::lstat(p.c_str(), &st) != 0 || !S_ISLNK(st.st_mode)) return p;
-    std::string link(static_cast<size_t>(st.st_size > 0 ? st.st_size : PATH_MAX) + 1, '\0');
-    const ssize_t n = ::readlink(p.c_str(), link.data(), link.size());
-    if (n < 0) return p;
-    link.resize(static_cast<size_t>(n));
-    if (link.empty()) return p;
-    p = link[0] == '/' ? link : FolderOf(p) + "/" + link;
-  }
-  throw Failure(msg::kCannotWrite, {path, std::strerror(ELOOP)});
-}
 
 ProtectedFile::ProtectedFile(const std::string& path) {
   struct stat st;

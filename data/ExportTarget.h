@@ -7,12 +7,6 @@
 
 namespace orbisk {
 
-// The file a path finally names: symbolic links followed (a relative link from
-// the link's own folder), up to 40 of them. A path that names nothing, or a
-// dangling link's target, is returned as the file that would be created. A
-// relative path stays relative (to the current folder).
-std::string FinalFile(const std::string& path);
-
 // While an object of this class lives, exports refuse the file it was given,
 // by device and inode (so also under another name, through a link or a
 // relative path). A path that names no file protects nothing.
@@ -38,7 +32,8 @@ class ProtectedFile {
 //   "'<path>' is not a regular file."
 //   "Cannot write '<path>': Permission denied."  (no write access for the real
 //                         user; for root, a file without any write bit)
-// Returns FinalFile(target), the file the export is to replace.
+// Returns FinalFile(target), the file the export is to replace. Exports hand
+// it to AtomicFile as the target's check.
 std::string CheckExportTarget(const std::string& target);
 
 // The message for a target without a file name.

@@ -9,6 +9,7 @@
 #include <cerrno>
 #include <cstring>
 
+#include "data/ExportTarget.h"
 #include "strutil/TextUtil.h"
 
 namespace orbisk {
@@ -164,6 +165,6 @@ void TextStreamWriter::WriteAll(std::string_view bytes) {
 }
 
 TextFileWriter::TextFileWriter(std::string path, const std::string& codeset)
-    : file_(std::move(path), TargetCheck::Export), encoder_(codeset) {}
+    : file_(std::move(path), CheckExportTarget), encoder_(codeset) {}
 
 }  // namespace orbisk

@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "data/AtomicFile.h"
+#include "data/ExportTarget.h"
 #include "data/Message.h"
 #include "export/db2txt.h"
 #include "export/ZipCheck.h"
@@ -92,7 +93,7 @@ void ShowNotice(const ExcelUi& ui) {
 // Writes the workbook to `target` through a temporary file beside it.
 // False (after the notice) when the workbook cannot be created.
 bool WriteWorkbook(Query& query, int lowTag, int highTag, const std::string& target, const ExcelUi& ui) {
-  AtomicFile file(target, TargetCheck::Export);
+  AtomicFile file(target, CheckExportTarget);
   // The library's own temporary files go beside the workbook, not into a
   // temporary folder that may be small or full.
   const auto slash = file.TempPath().rfind('/');

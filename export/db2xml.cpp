@@ -7,6 +7,7 @@
 #include <stdexcept>
 
 #include "data/AtomicFile.h"
+#include "data/ExportTarget.h"
 #include "strutil/TextUtil.h"
 
 namespace orbisk {
@@ -235,7 +236,7 @@ void SaveQueryAsXml(const Query& query, const std::string& fileName, const Expor
   std::vector<std::string> prefixes;
   for (const std::string& n : names) prefixes.push_back(" " + n + "='");
 
-  AtomicFile file(fileName, TargetCheck::Export);
+  AtomicFile file(fileName, CheckExportTarget);
   std::string out;
   out.reserve(1 << 17);
   AppendSchema(out, columns, names);

@@ -19,6 +19,7 @@ TExportType_Dlg* ExportType_Dlg = nullptr;
 
 #include "ui/uiLocalText.h"
 #include "ui/uiWindowKit.h"
+#include "ui/uiLook.h"
 #include "export/ExportTypes.h"
 #include "strutil/TextUtil.h"
 
@@ -35,7 +36,7 @@ QString QtFileFilter(const QString& windowsFilter) {
 
 TExportType_Dlg::TExportType_Dlg(QWidget* parent) : QDialog(parent) {
   setWindowTitle(tr("Select Export Type"));
-  setFont(QFont(QStringLiteral("Verdana")));
+  setFont(VerdanaFont());
 
   ExportType_Grp = new QGroupBox(tr("Export Type"), this);
   ExportType_Buttons = new QButtonGroup(this);

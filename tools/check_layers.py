@@ -4,7 +4,7 @@ build's layer table (layers.txt, written by cmake/Layers.cmake).
 
 A file may include headers of its own library and of the libraries its
 library names in USES; a header no library owns is an error, and so is a Qt
-header in a core library or program. Prints one line per fault and exits 1
+header in a core library or program, and a source file over 600 lines. Prints one line per fault and exits 1
 when there is any.
 
 Usage: check_layers.py LAYERS_TXT SOURCE_DIR
@@ -13,6 +13,7 @@ import os
 import re
 import sys
 
+MOST_LINES = 600
 INCLUDE = re.compile(r'^\s*#\s*include\s*([<"])([^">]+)[">]', re.M)
 
 
@@ -45,6 +46,9 @@ def check(targets, source_dir):
         for f in t['files']:
             with open(os.path.join(source_dir, f), encoding='utf-8') as fh:
                 text = fh.read()
+            lines = text.count('\n')
+            if lines > MOST_LINES:
+                faults.append(f'{f}: {lines} lines, more than {MOST_LINES}')
             for quote, inc in INCLUDE.findall(text):
                 if quote == '<':
                     if t['kind'] in ('core', 'program') and re.match(r'Q[A-Za-z]*$|Qt[A-Za-z]*/', inc):

@@ -8,6 +8,8 @@
 #include <QColor>
 #include <QPalette>
 
+#include "ui/uiLook.h"
+
 // Contrast of two colours as WCAG measures it: 1.0 (the same) to 21.0 (black on white).
 double ContrastRatio(const QColor& a, const QColor& b);
 // The least contrast every text keeps against its background.
@@ -39,10 +41,6 @@ SchemeColours SchemeColoursFor(const QPalette& palette);
 // The colours for the application's palette, kept until the palette changes.
 const SchemeColours& CurrentSchemeColours();
 
-// The designed colours the light scheme keeps.
-inline const QColor kGridLinkBlue(51, 51, 255);
-inline const QColor kPureBlue(0, 0, 255);
-inline const QColor kBrandGreen(74, 177, 5);
 
 class QWidget;
 // Gives a text box, grid or window the info background and a text colour that reads on it.

@@ -1,4 +1,5 @@
 #include "ui/uiWindowKit.h"
+#include "ui/uiLook.h"
 
 #include <QAccessible>
 #include <QAccessibleWidget>
@@ -55,9 +56,7 @@ QString PlainToolTip(const QString& text) {
 QLabel* MakeTitlePanel(const QString& caption, QWidget* parent) {
   auto* panel = new QLabel(caption, parent);
   panel->setObjectName(QStringLiteral("Title_Pnl"));
-  QFont f(QStringLiteral("Verdana"));
-  f.setPointSize(12);
-  panel->setFont(f);
+  panel->setFont(VerdanaPoints(12));
   QPalette p = panel->palette();
   p.setColor(QPalette::WindowText, CurrentSchemeColours().brand);
   panel->setPalette(p);
@@ -65,7 +64,7 @@ QLabel* MakeTitlePanel(const QString& caption, QWidget* parent) {
   panel->setTextFormat(Qt::PlainText);
   panel->setAlignment(Qt::AlignCenter);
   panel->setFrameShape(QFrame::NoFrame);
-  panel->setMinimumHeight(QFontMetrics(f).height() + 16);
+  panel->setMinimumHeight(QFontMetrics(panel->font()).height() + 16);
   return panel;
 }
 

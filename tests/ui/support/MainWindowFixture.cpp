@@ -10,9 +10,11 @@
 #include "ui/uiShell.h"
 #include "ui/uiDBGrid.h"
 #include "ui/uiWindowKit.h"
+#include "ui/uiLook.h"
 #include "search/frmMap.h"
 
 MainWindowFixture::MainWindowFixture(bool withDirectory, std::function<std::string(const std::string&)> chooseFile) {
+  InstallFontSubstitutes();  // as the program does at start-up
   if (withDirectory) orbisk::testing::WriteSmallDirectory(folder.Path());
   // The templates the program ships beside itself, in the folder's own database folder.
   std::filesystem::create_directories(folder.Path() + "Database");
