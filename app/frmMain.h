@@ -1,20 +1,18 @@
 #pragma once
 // The main window: title banner, search panel, command column, the two result
-// pages and the status bar. The searches' SQL comes from search/SearchBuilders;
-// this window only reads its controls into a SearchPanel and runs the queries.
-#include "ui/uiWindowKit.h"
+// pages and the status bar. The search panel answers what a search reads from
+// it; the searches' SQL comes from search/SearchBuilders; this window runs the
+// queries and shows their results.
 #include <QLabel>
 #include <QMainWindow>
-#include <string>
+#include <memory>
 
-#include "search/SearchBuilders.h"
+#include "app/uiWindowFit.h"
+#include "search/frmSearchPanel.h"
+#include "ui/uiWindowKit.h"
 
 class QAction;
-class QCheckBox;
-class QComboBox;
 class QFrame;
-class QGroupBox;
-class QLineEdit;
 class QProgressDialog;
 class QPushButton;
 class QSplitter;
@@ -37,31 +35,17 @@ class TMain_Frm : public QMainWindow {
 
   // Binds the result grids to the data module; called once it exists.
   void BindDataModule(orbisk::TDM* dm);
-  orbisk::TDM* DataModule() const { return dm_; }
 
   QString ProgramFolder;
-  QString CategoryCondition;
 
   // Status bar texts of the result grids.
   void ShowCurrentRecord(orbisk::Query& q);
   void ShowRecordCount(orbisk::Query& q);
   void SetStatusText(const QString& text);
 
-  // Where the window goes on a screen whose free area is `available`, the
-  // window manager adding `frame` around it: centred, as wide as its natural
-  // width or the screen, as high as the screen allows (at most 760 rows of
-  // pixels unless the window needs more), never below its least size.
-  QRect FittedGeometry(const QRect& available, const QMargins& frame) const;
   QString StatusText() const;
-
-  // The search panel as it stands, and the statements built from it.
-  orbisk::SearchPanel CurrentPanel() const;
-  std::string BuildConditions() const { return orbisk::BuildConditions(CurrentPanel()); }
-  std::string BuildTopClause() const { return orbisk::BuildTopClause(CurrentPanel()); }
-  std::string BuildCompanyOrderBy() const { return orbisk::BuildCompanyOrderBy(CurrentPanel()); }
-  std::string BuildContactOrderBy() const { return orbisk::BuildContactOrderBy(CurrentPanel()); }
-  std::string BuildCompanySQL() const { return orbisk::BuildCompanySQL(CurrentPanel()); }
-  std::string BuildContactSQL() const { return orbisk::BuildContactSQL(CurrentPanel()); }
+  // How the window fits the screen it opens on.
+  const TWindowFit& WindowFit() const { return *fit_; }
 
   // Action handlers.
   void QueryCompany_AExecute();
@@ -91,40 +75,7 @@ class TMain_Frm : public QMainWindow {
 
   // Search panel.
   QWidget* Query_Pnl = nullptr;
-  QGroupBox* QueryCondition_Grp = nullptr;
-  QCheckBox* Top_Chk = nullptr;
-  QComboBox* Top_Cbo = nullptr;
-  QCheckBox* Category_Chk = nullptr;
-  QLineEdit* C_Cat_Edt = nullptr;
-  QLineEdit* Category_Edt = nullptr;
-  QPushButton* SelectCat_Btn = nullptr;
-  QCheckBox* Location_Chk = nullptr;
-  QLineEdit* C_Location_Edt = nullptr;
-  QComboBox* Location_Cbo = nullptr;
-  QCheckBox* TelAreaCode_Chk = nullptr;
-  QComboBox* C_TelAreaCode_Cbo = nullptr;
-  QComboBox* TelAreaCode_Cbo = nullptr;
-  QPushButton* Map_Btn = nullptr;
-  QCheckBox* PostalCode_Chk = nullptr;
-  QComboBox* C_PostCode_Cbo = nullptr;
-  QLineEdit* PostCode_Edt = nullptr;
-  QCheckBox* CompanyName_Chk = nullptr;
-  QLineEdit* C_CompanName_Edt = nullptr;
-  QLineEdit* CompanyName_Edt = nullptr;
-  QCheckBox* PSL_Chk = nullptr;
-  QLineEdit* C_PSL_Edt = nullptr;
-  QLineEdit* PSL_Edt = nullptr;
-  QCheckBox* NumberofEmployees_Chk = nullptr;
-  QComboBox* C_NumberOfEmployees_Cbo = nullptr;
-  QLineEdit* NumberofEmployees_Edt = nullptr;
-  QCheckBox* YearEstablished_Chk = nullptr;
-  QComboBox* C_YearEstablished_Cbo = nullptr;
-  QLineEdit* YearEstablished_Edt = nullptr;
-  QCheckBox* WithURL_Chk = nullptr;
-  QCheckBox* WithEmail_Chk = nullptr;
-  QCheckBox* WithContactEmail_Chk = nullptr;
-  QComboBox* OrderBy_Cbo = nullptr;
-  QCheckBox* IgnoreAccents_Chk = nullptr;
+  TSearchPanel_Frm* QueryCondition_Grp = nullptr;  // "Search Condition": the conditions' rows
 
   // Command column.
   QPushButton* QueryCompany_Btn = nullptr;
@@ -157,7 +108,6 @@ class TMain_Frm : public QMainWindow {
 
  protected:
   bool event(QEvent* e) override;
-  bool eventFilter(QObject* watched, QEvent* event) override;
   void showEvent(QShowEvent* e) override;
 
  private:
@@ -169,9 +119,8 @@ class TMain_Frm : public QMainWindow {
   void CreateResultPages();
   void CreateActions();
   void SetTabOrder();
-  // Names a screen reader reads for every control: the row captions, never the values.
+  // Names a screen reader reads for the window's own controls.
   void SetAccessibleNames();
-  void ConnectAutoTicks();
   // The body both searches share: statement, reopen, status, page, with
   // every suspension undone whatever happens.
   void RunSearch(orbisk::Query& q, TDBGrid* grid, QWidget* page, bool contact);
@@ -182,19 +131,11 @@ class TMain_Frm : public QMainWindow {
   // A search running longer than a second shows the same dialog, whose
   // Cancel stops the statement (the search then ends quietly).
   bool ShowSearchProgress(double seconds);
-  bool ApplicationEventsMessage(QObject* watched, QEvent* event);
-  // Who takes the arrow key a wheel turn over `under` becomes; nullptr: nobody.
-  static QWidget* WheelReceiver(QWidget* under);
-  bool wheelStepping_ = false;  // an arrow key made from a wheel turn is being handled
 
   orbisk::TDM* dm_ = nullptr;
   QLabel* StatusText_Lab = nullptr;
   QProgressDialog* loadProgress_ = nullptr;
   bool searching_ = false;
   bool shownOnce_ = false;
-  bool frameFitted_ = false;
-  QMargins fittedFrame_;
+  std::unique_ptr<TWindowFit> fit_;
 };
-
-extern TMain_Frm* Main_Frm;
-extern orbisk::TDM* DM;

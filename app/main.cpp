@@ -7,16 +7,12 @@
 
 #include "app/ProgramArguments.h"
 #include "app/frmMain.h"
+#include "app/uiComposition.h"
+#include "data/ProgramFiles.h"
+#include "export/db2excel.h"
 #include "ui/uiLanguage.h"
 #include "ui/uiLocalText.h"
 #include "ui/uiLook.h"
-#include "browse/dlgCompany.h"
-#include "browse/dlgContact.h"
-#include "data/ProgramFiles.h"
-#include "data/uDM.h"
-#include "export/db2excel.h"
-#include "export/dlgSelectExportType.h"
-#include "search/dlgCat.h"
 
 namespace {
 
@@ -50,36 +46,14 @@ int main(int argc, char* argv[]) {
   // Workbooks shown in the spreadsheet program by earlier runs, once surely closed.
   orbisk::RemoveStaleExcelFolders();
 
-  // Created in this order and kept until the program ends. Start-up opens no
-  // database: the connection opens with the first query.
-  std::unique_ptr<orbisk::TDM> dm;  // outlives the windows whose grids watch its queries
-  TMain_Frm mainFrm;
-  Main_Frm = &mainFrm;
-  dm = std::make_unique<orbisk::TDM>();
-  DM = dm.get();
   // A file given is used as named (made absolute here, so the tool tip shows
   // where it is); else the user's own directory, else the one beside the program.
-  const std::string directory = args.file.empty()
-                                    ? orbisk::DefaultDirectoryFile(Main_Frm->ProgramFolder.toStdString())
-                                    : std::filesystem::absolute(args.file).string();
-  DM->DataModuleCreate(Main_Frm->ProgramFolder.toStdString(), directory);
-  Main_Frm->BindDataModule(DM);
-  TComanyCat_Dlg comanyCatDlg(*DM, Main_Frm);
-  ComanyCat_Dlg = &comanyCatDlg;
-  TCompany_Dlg companyDlg(*DM, Main_Frm);
-  Company_Dlg = &companyDlg;
-  TContact_Dlg contactDlg(*DM, Main_Frm);
-  Contact_Dlg = &contactDlg;
-  TExportType_Dlg exportTypeDlg(Main_Frm);
-  ExportType_Dlg = &exportTypeDlg;
-
-  Main_Frm->show();
-  const int rc = app.exec();
-  Main_Frm = nullptr;
-  ComanyCat_Dlg = nullptr;
-  Company_Dlg = nullptr;
-  Contact_Dlg = nullptr;
-  ExportType_Dlg = nullptr;
-  DM = nullptr;
-  return rc;
+  const std::string folder = orbisk::ProgramFolder();
+  const std::string directory = args.file.empty() ? orbisk::DefaultDirectoryFile(folder)
+                                                  : std::filesystem::absolute(args.file).string();
+  // Kept until the program ends. Start-up opens no database: the connection
+  // opens with the first query.
+  const std::unique_ptr<TOrbiskWindows> windows = ComposeWindows(folder, directory);
+  windows->Main_Frm->show();
+  return app.exec();
 }

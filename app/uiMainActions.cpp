@@ -3,11 +3,8 @@
 #include <QAccessible>
 #include <QAction>
 #include <QApplication>
-#include <QCheckBox>
-#include <QComboBox>
 #include <QHeaderView>
 #include <QLayout>
-#include <QLineEdit>
 #include <QProgressDialog>
 #include <QStatusBar>
 #include <QTabWidget>
@@ -129,41 +126,6 @@ void TMain_Frm::BindDataModule(orbisk::TDM* dm) {
   setTabOrder(Result_PC, Company_DBGrid);
 }
 
-orbisk::SearchPanel TMain_Frm::CurrentPanel() const {
-  orbisk::SearchPanel p;
-  auto text = [](const QString& s) { return s.toStdString(); };
-  p.Top_Chk = Top_Chk->isChecked();
-  p.Top_Text = text(Top_Cbo->currentText());
-  p.Top_Index = Top_Cbo->currentIndex();
-  p.Category_Chk = Category_Chk->isChecked();
-  p.CategoryCondition = text(CategoryCondition);
-  p.Location_Chk = Location_Chk->isChecked();
-  p.Location_Op = text(C_Location_Edt->text());
-  p.Location = text(Location_Cbo->currentText());
-  p.PostalCode_Chk = PostalCode_Chk->isChecked();
-  p.PostCode_Op = text(C_PostCode_Cbo->currentText());
-  p.PostCode = text(PostCode_Edt->text());
-  p.CompanyName_Chk = CompanyName_Chk->isChecked();
-  p.CompanyName = text(CompanyName_Edt->text());
-  p.PSL_Chk = PSL_Chk->isChecked();
-  p.PSL = text(PSL_Edt->text());
-  p.TelAreaCode_Chk = TelAreaCode_Chk->isChecked();
-  p.TelAreaCode_Op = text(C_TelAreaCode_Cbo->currentText());
-  p.TelAreaCode = text(TelAreaCode_Cbo->currentText());
-  p.NumberofEmployees_Chk = NumberofEmployees_Chk->isChecked();
-  p.NumberOfEmployees_Op = text(C_NumberOfEmployees_Cbo->currentText());
-  p.NumberofEmployees = text(NumberofEmployees_Edt->text());
-  p.YearEstablished_Chk = YearEstablished_Chk->isChecked();
-  p.YearEstablished_Op = text(C_YearEstablished_Cbo->currentText());
-  p.YearEstablished = text(YearEstablished_Edt->text());
-  p.WithURL_Chk = WithURL_Chk->isChecked();
-  p.WithEmail_Chk = WithEmail_Chk->isChecked();
-  p.WithContactEmail_Chk = WithContactEmail_Chk->isChecked();
-  p.OrderBy_Index = OrderBy_Cbo->currentIndex();
-  p.IgnoreAccents_Chk = IgnoreAccents_Chk->isChecked();
-  return p;
-}
-
 void TMain_Frm::QueryCompany_AExecute() {
   RunSearch(dm_->Company_Q, Company_DBGrid, CompanyList_TS, false);
 }
@@ -174,7 +136,7 @@ void TMain_Frm::QueryContact_AExecute() {
 
 void TMain_Frm::RunSearch(Query& q, TDBGrid* grid, QWidget* page, bool contact) {
   if (!dm_) throw std::logic_error("The data module is not ready.");
-  const orbisk::SearchPanel panel = CurrentPanel();
+  const orbisk::SearchPanel panel = QueryCondition_Grp->CurrentPanel();
   // A row that cannot be compared stops the search before any statement runs.
   // As with a search the engine refuses, that page's list goes: its rows
   // belong to conditions no longer on the panel.
@@ -320,14 +282,10 @@ void TMain_Frm::SelectCat_AExecute() {
   RunGuarded(this, [this] {
     if (!ComanyCat_Dlg || !dm_) return;
     LoadDirectory();
-    CategoryTarget target{Category_Edt->text(), Category_Edt->toolTip(), CategoryCondition, Category_Chk->isChecked()};
-    ComanyCat_Dlg->SetFilterFold(orbisk::LikeFoldOf(CurrentPanel()));
+    CategoryTarget target = QueryCondition_Grp->Category();
+    ComanyCat_Dlg->SetFilterFold(orbisk::LikeFoldOf(QueryCondition_Grp->CurrentPanel()));
     if (!RunCategoryPicker(*ComanyCat_Dlg, *dm_, target)) return;
-    Category_Edt->setText(target.text);
-    Category_Edt->setCursorPosition(0);  // a long path shows its main category
-    Category_Edt->setToolTip(PlainToolTip(target.hint));
-    CategoryCondition = target.condition;
-    Category_Chk->setChecked(target.ticked);
+    QueryCondition_Grp->SetCategory(target);
   });
 }
 
@@ -335,17 +293,7 @@ void TMain_Frm::ShowMap_AExecute() {
   RunGuarded(this, [this] {
     TMap_Frm* map = ShowMapWindow(this, ProgramFolder);
     // A click on the map fills its row of the search panel and ticks it.
-    map->OnChoose = [this](const MapChoice& c) {
-      if (c.kind == MapChoice::Kind::Location) {
-        Location_Cbo->setCurrentText(c.value);
-        Location_Chk->setChecked(true);
-      } else if (c.kind == MapChoice::Kind::TelAreaCode) {
-        const int at = TelAreaCode_Cbo->findText(c.value);
-        if (at < 0) return;
-        TelAreaCode_Cbo->setCurrentIndex(at);
-        TelAreaCode_Chk->setChecked(true);
-      }
-    };
+    map->OnChoose = [this](const MapChoice& c) { QueryCondition_Grp->ApplyMapChoice(c); };
   });
 }
 

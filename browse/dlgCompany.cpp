@@ -112,8 +112,10 @@ TCompany_Dlg::TCompany_Dlg(orbisk::TDM& dm, QWidget* parent) : QDialog(parent), 
   PSL_TS = AddPage(CompanyInfo_PC, tr("Product/Service"), "PSL_TS", PSL_DBGrid);
 
   for (const UnfedPage& p : kUnfedPages) {
-    // Bound to the details query, which has none of these fields: the grid stays empty.
-    auto* grid = MakeDetailGrid(&dm_.OneCompany_Q, {{p.field, tr(p.caption)}}, p.field);
+    // No query of the data module has these fields: the grids watch one that
+    // never opens, so a company's details cost them no work.
+    auto* grid = MakeDetailGrid(&unfed_, {{p.field, tr(p.caption)}}, p.field);
+    unfedGrids_.push_back(grid);
     grid->setAccessibleName(tr(p.caption));
     AddPage(CompanyInfo_PC, tr(p.caption), p.page, grid);
   }
@@ -129,7 +131,11 @@ TCompany_Dlg::TCompany_Dlg(orbisk::TDM& dm, QWidget* parent) : QDialog(parent), 
   FormCreate();
 }
 
-TCompany_Dlg::~TCompany_Dlg() { dm_.OneCompany_Q.RemoveObserver(descriptionLink_); }
+TCompany_Dlg::~TCompany_Dlg() {
+  dm_.OneCompany_Q.RemoveObserver(descriptionLink_);
+  // They watch unfed_, which goes before the window's children would.
+  for (TDBGrid* grid : unfedGrids_) delete grid;
+}
 
 void TCompany_Dlg::FormCreate() {
   for (int i = 4; i < CompanyInfo_PC->count(); ++i) CompanyInfo_PC->setTabVisible(i, false);
@@ -174,5 +180,5 @@ void TCompany_Dlg::Contact_DBGridDblClick() {
   const orbisk::Field* email = q.FindField("Email");
   const QString text = email ? QString::fromStdString(email->AsString()) : QString();
   if (text.isEmpty()) return;
-  ShellOpen(QStringLiteral("mailto:") + text, QString());
+  ShellOpen(QStringLiteral("mailto:") + text);
 }

@@ -2,6 +2,7 @@
 // The company details window: every field of one company, its description,
 // its contacts and its products and services, on tabs.
 #include <QDialog>
+#include <vector>
 
 #include "ui/uiDBGrid.h"
 #include "data/uDM.h"
@@ -39,6 +40,8 @@ class TCompany_Dlg : public QDialog {
   void ShowDescription();
   orbisk::TDM& dm_;
   int descriptionLink_ = 0;
+  orbisk::Query unfed_{"Unfed_Q"};  // the extra tabs' grids: never opened
+  std::vector<TDBGrid*> unfedGrids_;
 };
 
 // The one instance, created at start-up and kept until the program ends.

@@ -8,10 +8,12 @@
 #include <cstdio>
 #include <cstdlib>
 #include <iostream>
+#include <iterator>
 #include <new>
 #include <optional>
 #include <stdexcept>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "OrbiskVersion.h"
@@ -99,11 +101,11 @@ struct Options {
   std::vector<std::string> positional;
 };
 
-bool IsOperator(const std::string& op) {
-  for (const char* o : {"=", ">", ">=", "<", "<=", "<>"})
-    if (op == o) return true;
-  return false;
-}
+// The keys of --order-by, each with the sort it names.
+constexpr std::pair<const char*, OrderByChoice> kOrderKeys[] = {
+    {"none", OrderByChoice::None},           {"name", OrderByChoice::CompanyName},
+    {"telephone", OrderByChoice::Telephone}, {"email", OrderByChoice::Email},
+    {"employees", OrderByChoice::NumberOfEmployees}, {"year", OrderByChoice::YearEstablished}};
 
 Options Parse(int argc, char** argv) {
   Options o;
@@ -114,9 +116,10 @@ Options Parse(int argc, char** argv) {
     return args[++i];
   };
   auto op = [&](const std::string& opt) {
-    std::string v = next(opt);
-    if (!IsOperator(v)) throw UsageError("option " + opt + ": '" + v + "' is not one of = > >= < <= <>");
-    return v;
+    const std::string v = next(opt);
+    const std::optional<CompareOp> named = CompareOpFromText(v);
+    if (!named) throw UsageError("option " + opt + ": '" + v + "' is not one of = > >= < <= <>");
+    return *named;
   };
   for (; i < args.size(); ++i) {
     const std::string& a = args[i];
@@ -166,25 +169,20 @@ Options Parse(int argc, char** argv) {
     } else if (a == "--top") {
       std::string v = next(a);
       if (v == "all") {
-        o.panel.Top_Chk = true;
-        o.panel.Top_Index = 0;
-        o.panel.Top_Text = "All";
+        o.panel.Top.reset();
       } else {
         bool digits = !v.empty() && v.size() <= 9;
         for (char c : v) digits = digits && c >= '0' && c <= '9';
         if (!digits || std::stoi(v) <= 0) throw UsageError("--top takes a positive whole number or 'all'");
-        o.panel.Top_Chk = true;
-        o.panel.Top_Index = 1;
-        o.panel.Top_Text = std::to_string(std::stoi(v));
+        o.panel.Top = std::stoi(v);
       }
     } else if (a == "--order-by") {
-      static const char* const keys[] = {"none", "name", "telephone", "email", "employees", "year"};
-      std::string v = next(a);
-      int index = -1;
-      for (int k = 0; k < 6; ++k)
-        if (v == keys[k]) index = k;
-      if (index < 0) throw UsageError("--order-by takes none, name, telephone, email, employees or year");
-      o.panel.OrderBy_Index = index;
+      const std::string v = next(a);
+      const auto* key = std::find_if(std::begin(kOrderKeys), std::end(kOrderKeys),
+                                     [&](const auto& k) { return v == k.first; });
+      if (key == std::end(kOrderKeys))
+        throw UsageError("--order-by takes none, name, telephone, email, employees or year");
+      o.panel.OrderBy = key->second;
     } else if (a == "--sql") {
       o.sql = true;
     } else if (a == "--export") {

@@ -1,5 +1,7 @@
 #include "search/SearchBuilders.h"
 
+#include <stdexcept>
+
 #include "strutil/TextUtil.h"
 
 namespace orbisk {
@@ -32,18 +34,49 @@ bool NumericRowInvalid(bool ticked, const std::string& value) {
   return ticked && !value.empty() && !IsWholeNumber(TrimEngineBlanks(value));
 }
 
-const char* const kCompanyOrderColumns[] = {"", "Company_Name", "Telephone", "Email", "Number_of_Employees",
-                                            "Year_Established"};
-const char* const kContactOrderColumns[] = {"", "CI.Company_Name", "CC.Telephone", "CC.Email",
-                                            "CI.Number_of_Employees", "CI.Year_Established"};
-constexpr int kOrderChoices = 6;
+struct OrderColumns {
+  const char* company;
+  const char* contact;
+};
 
-std::string OrderBy(int index, const char* const columns[], const char* idColumn) {
-  if (index < 1 || index >= kOrderChoices) return {};
-  return std::string(" Order By ") + columns[index] + " , " + idColumn;
+// The company search sorts by the company's columns; the contact search by the
+// contact's own telephone and e-mail address, else by its company's columns.
+OrderColumns OrderColumnsOf(OrderByChoice choice) {
+  switch (choice) {
+    case OrderByChoice::None: return {nullptr, nullptr};
+    case OrderByChoice::CompanyName: return {"Company_Name", "CI.Company_Name"};
+    case OrderByChoice::Telephone: return {"Telephone", "CC.Telephone"};
+    case OrderByChoice::Email: return {"Email", "CC.Email"};
+    case OrderByChoice::NumberOfEmployees: return {"Number_of_Employees", "CI.Number_of_Employees"};
+    case OrderByChoice::YearEstablished: return {"Year_Established", "CI.Year_Established"};
+  }
+  throw std::invalid_argument("Unknown sort order.");
+}
+
+std::string OrderBy(const char* column, const char* idColumn) {
+  if (!column) return {};
+  return std::string(" Order By ") + column + " , " + idColumn;
 }
 
 }  // namespace
+
+const char* CompareOpText(CompareOp op) {
+  switch (op) {
+    case CompareOp::Equal: return "=";
+    case CompareOp::Greater: return ">";
+    case CompareOp::GreaterOrEqual: return ">=";
+    case CompareOp::Less: return "<";
+    case CompareOp::LessOrEqual: return "<=";
+    case CompareOp::NotEqual: return "<>";
+  }
+  throw std::invalid_argument("Unknown comparison operator.");
+}
+
+std::optional<CompareOp> CompareOpFromText(std::string_view text) {
+  for (CompareOp op : kCompareOps)
+    if (text == CompareOpText(op)) return op;
+  return std::nullopt;
+}
 
 std::string ValidatePanel(const SearchPanel& p) {
   if (NumericRowInvalid(p.NumberofEmployees_Chk, p.NumberofEmployees)) return kEmployeesNeedNumber;
@@ -54,9 +87,10 @@ std::string ValidatePanel(const SearchPanel& p) {
 std::string BuildConditions(const SearchPanel& p) {
   std::string s = " 1=1 ";
   if (p.Location_Chk && !p.Location.empty())
-    s += " and Location_Address " + p.Location_Op + "'%" + Literal(TrimBlanks(p.Location)) + "%'";
+    s += " and Location_Address LIKE'%" + Literal(TrimBlanks(p.Location)) + "%'";
   if (p.PostalCode_Chk && !p.PostCode.empty())
-    s += " and Location_Address_Postal " + p.PostCode_Op + "'" + Literal(TrimBlanks(p.PostCode)) + "'";
+    s += std::string(" and Location_Address_Postal ") + CompareOpText(p.PostCode_Op) + "'" +
+         Literal(TrimBlanks(p.PostCode)) + "'";
   if (p.CompanyName_Chk && !p.CompanyName.empty()) {
     std::string name = Literal(TrimBlanks(p.CompanyName));
     // One character searches by initial, more by key word anywhere in the name.
@@ -69,11 +103,12 @@ std::string BuildConditions(const SearchPanel& p) {
     s += " and Company_ID in (select Company_ID from Company_ProductServiceLicensing where Name Like '%" +
          Literal(TrimBlanks(p.PSL)) + "%')";
   if (p.TelAreaCode_Chk && !p.TelAreaCode.empty())
-    s += " and TelAreaCode " + p.TelAreaCode_Op + "'" + Literal(TrimBlanks(p.TelAreaCode)) + "'";
+    s += std::string(" and TelAreaCode ") + CompareOpText(p.TelAreaCode_Op) + "'" +
+         Literal(TrimBlanks(p.TelAreaCode)) + "'";
   if (p.NumberofEmployees_Chk && !p.NumberofEmployees.empty())
-    s += " and Number_of_Employees " + p.NumberOfEmployees_Op + p.NumberofEmployees;
+    s += std::string(" and Number_of_Employees ") + CompareOpText(p.NumberOfEmployees_Op) + p.NumberofEmployees;
   if (p.YearEstablished_Chk && !p.YearEstablished.empty())
-    s += " and Year_Established " + p.YearEstablished_Op + Trimmed(p.YearEstablished);
+    s += std::string(" and Year_Established ") + CompareOpText(p.YearEstablished_Op) + Trimmed(p.YearEstablished);
   if (p.WithURL_Chk) s += " and Website_URL is not null";
   if (p.WithEmail_Chk) s += " and Email is not null";
   if (p.Category_Chk && !p.CategoryCondition.empty()) s += " and " + p.CategoryCondition;
@@ -81,16 +116,17 @@ std::string BuildConditions(const SearchPanel& p) {
 }
 
 std::string BuildTopClause(const SearchPanel& p) {
-  if (p.Top_Chk && p.Top_Index > 0) return " top " + p.Top_Text + " ";
-  return {};
+  if (!p.Top) return {};
+  if (*p.Top < 1) throw std::invalid_argument("The row limit must be at least 1.");
+  return " top " + std::to_string(*p.Top) + " ";
 }
 
 std::string BuildCompanyOrderBy(const SearchPanel& p) {
-  return OrderBy(p.OrderBy_Index, kCompanyOrderColumns, "Company_ID");
+  return OrderBy(OrderColumnsOf(p.OrderBy).company, "Company_ID");
 }
 
 std::string BuildContactOrderBy(const SearchPanel& p) {
-  return OrderBy(p.OrderBy_Index, kContactOrderColumns, "CI.Company_ID");
+  return OrderBy(OrderColumnsOf(p.OrderBy).contact, "CI.Company_ID");
 }
 
 std::string BuildCompanySQL(const SearchPanel& p) {

@@ -690,6 +690,120 @@
         <translation>Page d&apos;accueil du produit</translation>
     </message>
     <message>
+        <source>&amp;Search Company</source>
+        <translation>Chercher &amp;entreprises</translation>
+    </message>
+    <message>
+        <source>Search &amp;Contact</source>
+        <translation>Chercher &amp;contacts</translation>
+    </message>
+    <message>
+        <source>&amp;Export...</source>
+        <translation>E&amp;xporter...</translation>
+    </message>
+    <message>
+        <source>&amp;About...</source>
+        <translation>À &amp;propos...</translation>
+    </message>
+    <message>
+        <source>I want more...</source>
+        <translation>J&apos;en veux plus...</translation>
+    </message>
+    <message>
+        <source>Want more special business directories? </source>
+        <translation>D&apos;autres répertoires d&apos;entreprises spécialisés? </translation>
+    </message>
+    <message>
+        <source>Business Database Provider</source>
+        <translation>Fournisseur de bases de données d&apos;entreprises</translation>
+    </message>
+    <message>
+        <source>Company List</source>
+        <translation>Entreprises</translation>
+    </message>
+    <message>
+        <source>Contact List</source>
+        <translation>Personnes-ressources</translation>
+    </message>
+    <message>
+        <source>Exporting...</source>
+        <translation>Exportation...</translation>
+    </message>
+    <message>
+        <source>Cancel</source>
+        <translation>Annuler</translation>
+    </message>
+    <message>
+        <source>Exported %1 of %2 rows...</source>
+        <translation>%1 lignes exportées sur %2...</translation>
+    </message>
+    <message>
+        <source>Exported %1 rows; %2 rows could not be written.</source>
+        <translation>%1 lignes exportées; %2 lignes n&apos;ont pas pu être écrites.</translation>
+    </message>
+    <message>
+        <source>Exported Successfully!</source>
+        <translation>Exportation réussie!</translation>
+    </message>
+    <message>
+        <source>Directory: </source>
+        <translation>Répertoire : </translation>
+    </message>
+    <message>
+        <source>Company &amp;details</source>
+        <translation>&amp;Détails de l&apos;entreprise</translation>
+    </message>
+    <message>
+        <source>C&amp;ontact</source>
+        <translation>&amp;Personne-ressource</translation>
+    </message>
+    <message>
+        <source>Loading the directory...</source>
+        <translation>Chargement du répertoire...</translation>
+    </message>
+    <message>
+        <source>Current Record: </source>
+        <translation>Fiche courante : </translation>
+    </message>
+    <message>
+        <source>Records Count: </source>
+        <translation>Nombre de fiches : </translation>
+    </message>
+    <message>
+        <source>There is no list to export yet: run a search first.</source>
+        <translation>Il n&apos;y a pas encore de liste à exporter : lancez d&apos;abord une recherche.</translation>
+    </message>
+    <message>
+        <source>Choose Category</source>
+        <translation>Choisir la catégorie</translation>
+    </message>
+    <message>
+        <source>Result Pages</source>
+        <translation>Pages de résultats</translation>
+    </message>
+    <message>
+        <source>Searching the directory...</source>
+        <translation>Recherche dans le répertoire...</translation>
+    </message>
+</context>
+<context>
+    <name>TMap_Frm</name>
+    <message>
+        <source>Canada Map</source>
+        <translation>Carte du Canada</translation>
+    </message>
+    <message>
+        <source>Puts &quot;%1&quot; into Location</source>
+        <translation>Met « %1 » dans Lieu</translation>
+    </message>
+    <message>
+        <source>Puts &quot;%1&quot; into Tel Area Code</source>
+        <translation>Met « %1 » dans Indicatif régional</translation>
+    </message>
+</context>
+<context>
+    <name>TSearchPanel_Frm</name>
+    <message>
         <source>Search Condition</source>
         <translation>Critères de recherche</translation>
     </message>
@@ -704,6 +818,14 @@
     <message>
         <source>Records</source>
         <translation>fiches</translation>
+    </message>
+    <message>
+        <source>Ignore accents (&amp;Quebec = Québec)</source>
+        <translation>Ignorer les accents (&amp;Quebec = Québec)</translation>
+    </message>
+    <message>
+        <source>Location, Company Name, Product/Service and the category filter find letters with or without accents: Montreal finds Montréal</source>
+        <translation>Lieu, Nom de l&apos;entreprise, Produit/service et le filtre des catégories trouvent les lettres avec ou sans accents : Montreal trouve Montréal</translation>
     </message>
     <message>
         <source>Cate&amp;gory</source>
@@ -798,102 +920,6 @@
         <translation>Seulement pour la recherche de personnes-ressources</translation>
     </message>
     <message>
-        <source>&amp;Search Company</source>
-        <translation>Chercher &amp;entreprises</translation>
-    </message>
-    <message>
-        <source>Search &amp;Contact</source>
-        <translation>Chercher &amp;contacts</translation>
-    </message>
-    <message>
-        <source>&amp;Export...</source>
-        <translation>E&amp;xporter...</translation>
-    </message>
-    <message>
-        <source>&amp;About...</source>
-        <translation>À &amp;propos...</translation>
-    </message>
-    <message>
-        <source>I want more...</source>
-        <translation>J&apos;en veux plus...</translation>
-    </message>
-    <message>
-        <source>Want more special business directories? </source>
-        <translation>D&apos;autres répertoires d&apos;entreprises spécialisés? </translation>
-    </message>
-    <message>
-        <source>Business Database Provider</source>
-        <translation>Fournisseur de bases de données d&apos;entreprises</translation>
-    </message>
-    <message>
-        <source>Company List</source>
-        <translation>Entreprises</translation>
-    </message>
-    <message>
-        <source>Contact List</source>
-        <translation>Personnes-ressources</translation>
-    </message>
-    <message>
-        <source>Exporting...</source>
-        <translation>Exportation...</translation>
-    </message>
-    <message>
-        <source>Cancel</source>
-        <translation>Annuler</translation>
-    </message>
-    <message>
-        <source>Exported %1 of %2 rows...</source>
-        <translation>%1 lignes exportées sur %2...</translation>
-    </message>
-    <message>
-        <source>Exported %1 rows; %2 rows could not be written.</source>
-        <translation>%1 lignes exportées; %2 lignes n&apos;ont pas pu être écrites.</translation>
-    </message>
-    <message>
-        <source>Exported Successfully!</source>
-        <translation>Exportation réussie!</translation>
-    </message>
-    <message>
-        <source>Directory: </source>
-        <translation>Répertoire : </translation>
-    </message>
-    <message>
-        <source>Company &amp;details</source>
-        <translation>&amp;Détails de l&apos;entreprise</translation>
-    </message>
-    <message>
-        <source>C&amp;ontact</source>
-        <translation>&amp;Personne-ressource</translation>
-    </message>
-    <message>
-        <source>Loading the directory...</source>
-        <translation>Chargement du répertoire...</translation>
-    </message>
-    <message>
-        <source>Current Record: </source>
-        <translation>Fiche courante : </translation>
-    </message>
-    <message>
-        <source>Records Count: </source>
-        <translation>Nombre de fiches : </translation>
-    </message>
-    <message>
-        <source>There is no list to export yet: run a search first.</source>
-        <translation>Il n&apos;y a pas encore de liste à exporter : lancez d&apos;abord une recherche.</translation>
-    </message>
-    <message>
-        <source>Ignore accents (&amp;Quebec = Québec)</source>
-        <translation>Ignorer les accents (&amp;Quebec = Québec)</translation>
-    </message>
-    <message>
-        <source>Location, Company Name, Product/Service and the category filter find letters with or without accents: Montreal finds Montréal</source>
-        <translation>Lieu, Nom de l&apos;entreprise, Produit/service et le filtre des catégories trouvent les lettres avec ou sans accents : Montreal trouve Montréal</translation>
-    </message>
-    <message>
-        <source>Choose Category</source>
-        <translation>Choisir la catégorie</translation>
-    </message>
-    <message>
         <source>Use Only Show Top</source>
         <translation>Utiliser N&apos;afficher que les premiers</translation>
     </message>
@@ -912,6 +938,10 @@
     <message>
         <source>Category</source>
         <translation>Catégorie</translation>
+    </message>
+    <message>
+        <source>Choose Category</source>
+        <translation>Choisir la catégorie</translation>
     </message>
     <message>
         <source>Use Location</source>
@@ -988,29 +1018,6 @@
     <message>
         <source>Order By</source>
         <translation>Ordre de tri</translation>
-    </message>
-    <message>
-        <source>Result Pages</source>
-        <translation>Pages de résultats</translation>
-    </message>
-    <message>
-        <source>Searching the directory...</source>
-        <translation>Recherche dans le répertoire...</translation>
-    </message>
-</context>
-<context>
-    <name>TMap_Frm</name>
-    <message>
-        <source>Canada Map</source>
-        <translation>Carte du Canada</translation>
-    </message>
-    <message>
-        <source>Puts &quot;%1&quot; into Location</source>
-        <translation>Met « %1 » dans Lieu</translation>
-    </message>
-    <message>
-        <source>Puts &quot;%1&quot; into Tel Area Code</source>
-        <translation>Met « %1 » dans Indicatif régional</translation>
     </message>
 </context>
 </TS>

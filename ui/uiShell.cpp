@@ -60,7 +60,7 @@ void ShowError(QWidget* parent, const QString& text) {
 void SetUrlOpener(UrlOpener opener) { Opener() = std::move(opener); }
 void SetMessageShower(MessageShower shower) { Shower() = std::move(shower); }
 
-void ShellOpen(const QString& target, const QString& /*params*/) {
+void ShellOpen(const QString& target) {
   HandOver(orbisk::ShellOpenTarget(target.toStdString()));
 }
 

@@ -9,8 +9,8 @@
 class QWidget;
 
 // Hands a web address, mailto: link or file to the desktop's opener. Never
-// reports a failure; Params is accepted for the callers' sake and not used.
-void ShellOpen(const QString& target, const QString& params = {});
+// reports a failure.
+void ShellOpen(const QString& target);
 // Opens a file the program has just written, its name taken exactly as typed
 // (blanks kept, a relative name found in the current folder).
 void ShellOpenWrittenFile(const QString& fileName);

@@ -117,12 +117,12 @@ int main(int argc, char* argv[]) {
   frm->resize(1300, 850);
   frm->show();
   QApplication::processEvents();
-  frm->Top_Chk->setChecked(false);
-  frm->Location_Chk->setChecked(true);
-  frm->Location_Cbo->setEditText(QStringLiteral("Ontario"));
+  frm->QueryCondition_Grp->Top_Chk->setChecked(false);
+  frm->QueryCondition_Grp->Location_Chk->setChecked(true);
+  frm->QueryCondition_Grp->Location_Cbo->setEditText(QStringLiteral("Ontario"));
   dm.ADOConnection.EnsureOpen();
 
-  const std::string translated = TranslateJetSql(frm->BuildCompanySQL());
+  const std::string translated = TranslateJetSql(orbisk::BuildCompanySQL(frm->QueryCondition_Grp->CurrentPanel()));
   sqlite3* db = dm.ADOConnection.Handle();
   int rowsOurs = 0, rowsPeer = 0;
   auto ours = [&] {
@@ -143,7 +143,7 @@ int main(int argc, char* argv[]) {
     sqlite3_finalize(st);
     rowsPeer = n + static_cast<int>(bytes * 0);
   };
-  auto bare = [&] { dm.Company_Q.Close(); dm.Company_Q.SetSQL(frm->BuildCompanySQL()); dm.Company_Q.Open(); };
+  auto bare = [&] { dm.Company_Q.Close(); dm.Company_Q.SetSQL(orbisk::BuildCompanySQL(frm->QueryCondition_Grp->CurrentPanel())); dm.Company_Q.Open(); };
   const bench::Pair d = bench::BestOf(std::max(1, runs / 2), bare, peer);
   // The same statement opened in the result query alone: what the window adds is the difference.
   bench::Report("company search, dataset open alone (no window)", d, 1.3);
@@ -165,7 +165,7 @@ int main(int argc, char* argv[]) {
     Query probe("Company_Q", &dm.ADOConnection);
     probe.DeclareFields(CompanyQueryFields());
     probe.OnCalcFields = TDM::RecNoCalcFields;
-    probe.SetSQL(frm->BuildCompanySQL());
+    probe.SetSQL(orbisk::BuildCompanySQL(frm->QueryCondition_Grp->CurrentPanel()));
     const double before = inUse();
     probe.Open();
     held = inUse() - before;

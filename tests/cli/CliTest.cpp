@@ -291,3 +291,34 @@ TEST_F(CliOnSmallDirectory, AReaderThatClosesThePipeEndsTheProgramQuietly) {
   EXPECT_EQ(WEXITSTATUS(status), 141);
   EXPECT_EQ(ReadFile(errFile), "");
 }
+
+// The command line names operators, limits and sorts by their meaning; the
+// statement holds the builder's own operator text for each.
+TEST(Cli, OperatorsLimitsAndSortsByName) {
+  for (const char* op : {"=", ">", ">=", "<", "<=", "<>"}) {
+    const std::string q = std::string("'") + op + "'";
+    CliRun r = Cli("search company --top all --postal-code " + q + " R3C --area-code " + q + " 204 --employees " + q +
+                   " 50 --year " + q + " 1990 --sql");
+    EXPECT_EQ(r.status, 0) << op << r.err;
+    const std::string o = op;
+    EXPECT_NE(r.out.find(" where  1=1  and Location_Address_Postal " + o + "'R3C' and TelAreaCode " + o +
+                         "'204' and Number_of_Employees " + o + "50 and Year_Established " + o + "1990\n"),
+              std::string::npos)
+        << r.out;
+  }
+  const std::pair<const char*, const char*> orders[] = {
+      {"telephone", " Order By CC.Telephone , CI.Company_ID\n"}, {"email", " Order By CC.Email , CI.Company_ID\n"},
+      {"employees", " Order By CI.Number_of_Employees , CI.Company_ID\n"},
+      {"year", " Order By CI.Year_Established , CI.Company_ID\n"}};
+  for (const auto& [key, tail] : orders) {
+    const std::string out = Cli(std::string("search contact --order-by ") + key + " --sql").out;
+    ASSERT_GE(out.size(), std::string(tail).size()) << key;
+    EXPECT_EQ(out.substr(out.size() - std::string(tail).size()), tail) << key;
+  }
+  EXPECT_EQ(Cli("search company --order-by none --top 0007 --sql").out.rfind("select  top 7  Company_ID,", 0), 0u);
+  EXPECT_EQ(Cli("search company --top 999999999 --sql").out.rfind("select  top 999999999  Company_ID,", 0), 0u);
+  for (const char* bad : {"search company --postal-code '= ' R3C", "search company --area-code LIKE 204",
+                          "search company --year '' 1990", "search company --order-by Name",
+                          "search company --top -5", "search company --top 1000000000"})
+    EXPECT_EQ(Cli(bad).status, 2) << bad;
+}

@@ -1,6 +1,8 @@
 // The statements the search panel produces, byte for byte.
 #include <gtest/gtest.h>
 
+#include <stdexcept>
+
 #include "search/SearchBuilders.h"
 
 using namespace orbisk;
@@ -9,7 +11,7 @@ namespace {
 
 SearchPanel Plain() {
   SearchPanel p;
-  p.Top_Chk = false;
+  p.Top.reset();
   return p;
 }
 
@@ -33,7 +35,7 @@ const ConditionCase kConditions[] = {
        p.CompanyName_Chk = true; p.CompanyName = "bank";
      },
      " 1=1  and Location_Address LIKE'%Ontario%' and Company_Name Like '%bank%'"},
-    {"postal code", [](SearchPanel& p) { p.PostalCode_Chk = true; p.PostCode_Op = ">="; p.PostCode = " R3C "; },
+    {"postal code", [](SearchPanel& p) { p.PostalCode_Chk = true; p.PostCode_Op = CompareOp::GreaterOrEqual; p.PostCode = " R3C "; },
      " 1=1  and Location_Address_Postal >='R3C'"},
     {"initial", [](SearchPanel& p) { p.CompanyName_Chk = true; p.CompanyName = " b\t"; },
      " 1=1  and Company_Name Like 'b%'"},
@@ -54,7 +56,7 @@ const ConditionCase kConditions[] = {
        p.NumberofEmployees_Chk = true; p.NumberofEmployees = " 50"; },
      " 1=1  and Number_of_Employees > 50"},
     {"year trimmed", [](SearchPanel& p) {
-       p.YearEstablished_Chk = true; p.YearEstablished_Op = "<="; p.YearEstablished = " 1990 "; },
+       p.YearEstablished_Chk = true; p.YearEstablished_Op = CompareOp::LessOrEqual; p.YearEstablished = " 1990 "; },
      " 1=1  and Year_Established <=1990"},
     {"presence ticks", [](SearchPanel& p) { p.WithURL_Chk = true; p.WithEmail_Chk = true; },
      " 1=1  and Website_URL is not null and Email is not null"},
@@ -118,7 +120,7 @@ TEST(SearchStatements, CompanyExample) {
   SearchPanel p;  // "Only Show Top" with "100"
   p.CompanyName_Chk = true;
   p.CompanyName = "bank";
-  p.OrderBy_Index = 1;
+  p.OrderBy = OrderByChoice::CompanyName;
   EXPECT_EQ(BuildCompanySQL(p),
             "select  top 100  " + kCompanyColumns +
                 " where  1=1  and Company_Name Like '%bank%' Order By Company_Name , Company_ID");
@@ -137,7 +139,7 @@ TEST(SearchStatements, ContactExample) {
 
 TEST(SearchStatements, ContactWithoutConditionHasNoSubSelect) {
   SearchPanel p = Plain();
-  p.OrderBy_Index = 2;
+  p.OrderBy = OrderByChoice::Telephone;
   EXPECT_EQ(BuildContactSQL(p),
             "select   CI.Company_Name,CI.Location_Address,CC.* from Company_Contact CC, Company_Info CI where "
             "CC.Company_ID=CI.Company_ID  Order By CC.Telephone , CI.Company_ID");
@@ -156,14 +158,12 @@ TEST(SearchStatements, CompanyEmailFiltersInsideSubSelect) {
 TEST(SearchStatements, NoTopGivesTwoBlanks) {
   SearchPanel p = Plain();
   EXPECT_EQ(BuildCompanySQL(p), "select  " + kCompanyColumns + " where  1=1 ");
-  p.Top_Chk = true;
-  p.Top_Index = 0;
-  p.Top_Text = "All";
   EXPECT_EQ(BuildTopClause(p), "");
-  p.Top_Index = 1;
-  p.Top_Text = "1";
+  p.Top = 1;
   EXPECT_EQ(BuildTopClause(p), " top 1 ");
-  p.Top_Chk = false;
+  p.Top = 40000;
+  EXPECT_EQ(BuildTopClause(p), " top 40000 ");
+  p.Top.reset();
   EXPECT_EQ(BuildTopClause(p), "");
 }
 
@@ -174,14 +174,21 @@ TEST(SearchStatements, OrderByEveryChoice) {
   const char* contact[] = {"", " Order By CI.Company_Name , CI.Company_ID", " Order By CC.Telephone , CI.Company_ID",
                            " Order By CC.Email , CI.Company_ID", " Order By CI.Number_of_Employees , CI.Company_ID",
                            " Order By CI.Year_Established , CI.Company_ID"};
+  const OrderByChoice choices[] = {OrderByChoice::None,  OrderByChoice::CompanyName,
+                                   OrderByChoice::Telephone, OrderByChoice::Email,
+                                   OrderByChoice::NumberOfEmployees, OrderByChoice::YearEstablished};
   SearchPanel p;
   for (int i = 0; i < 6; ++i) {
-    p.OrderBy_Index = i;
+    p.OrderBy = choices[i];
     EXPECT_EQ(BuildCompanyOrderBy(p), company[i]) << i;
     EXPECT_EQ(BuildContactOrderBy(p), contact[i]) << i;
   }
-  p.OrderBy_Index = -1;
-  EXPECT_EQ(BuildCompanyOrderBy(p), "");
+  // A value no list offers is refused, not silently taken for "None".
+  for (int bad : {-1, 6}) {
+    p.OrderBy = static_cast<OrderByChoice>(bad);
+    EXPECT_THROW(BuildCompanyOrderBy(p), std::invalid_argument) << bad;
+    EXPECT_THROW(BuildContactOrderBy(p), std::invalid_argument) << bad;
+  }
 }
 
 TEST(SearchStatements, LongKeyWordKeptWhole) {
@@ -221,4 +228,58 @@ TEST(PanelValidation, NumericRows) {
     p.NumberofEmployees = bad;
     EXPECT_EQ(ValidatePanel(p), "\"Number of Employees\" needs a whole number.") << bad.size();
   }
+}
+
+// The operators reach the statement only through the builder's own texts.
+TEST(SearchOperators, EveryOperatorInEveryComparedRow) {
+  const char* texts[] = {"=", ">", ">=", "<", "<=", "<>"};
+  for (size_t i = 0; i < std::size(kCompareOps); ++i) {
+    const CompareOp op = kCompareOps[i];
+    EXPECT_STREQ(CompareOpText(op), texts[i]);
+    EXPECT_EQ(CompareOpFromText(texts[i]), op);
+    SearchPanel p = Plain();
+    p.PostalCode_Chk = p.TelAreaCode_Chk = p.NumberofEmployees_Chk = p.YearEstablished_Chk = true;
+    p.PostCode_Op = p.TelAreaCode_Op = p.NumberOfEmployees_Op = p.YearEstablished_Op = op;
+    p.PostCode = "R3C";
+    p.NumberofEmployees = "50";
+    p.YearEstablished = "1990";
+    const std::string t = texts[i];
+    EXPECT_EQ(BuildConditions(p), " 1=1  and Location_Address_Postal " + t + "'R3C' and TelAreaCode " + t +
+                                      "'204' and Number_of_Employees " + t + "50 and Year_Established " + t + "1990");
+  }
+}
+
+TEST(SearchOperators, OnlyExactOperatorTextsAreNamed) {
+  for (const char* text : {"", " =", "= ", "=>", "==", "!=", "LIKE", "like", "<>=", "= 1 or 1=1 --", "ï¼"})
+    EXPECT_FALSE(CompareOpFromText(text).has_value()) << text;
+}
+
+TEST(SearchOperators, ValueOutsideTheEnumerationIsRefused) {
+  const CompareOp bad = static_cast<CompareOp>(99);
+  EXPECT_THROW(CompareOpText(bad), std::invalid_argument);
+  auto refused = [&](void (*set)(SearchPanel&)) {
+    SearchPanel p = Plain();
+    set(p);
+    EXPECT_THROW(BuildConditions(p), std::invalid_argument);
+    EXPECT_THROW(BuildCompanySQL(p), std::invalid_argument);
+    EXPECT_THROW(BuildContactSQL(p), std::invalid_argument);
+  };
+  refused([](SearchPanel& p) { p.PostalCode_Chk = true; p.PostCode = "R"; p.PostCode_Op = static_cast<CompareOp>(99); });
+  refused([](SearchPanel& p) { p.TelAreaCode_Chk = true; p.TelAreaCode_Op = static_cast<CompareOp>(-1); });
+  refused([](SearchPanel& p) {
+    p.NumberofEmployees_Chk = true; p.NumberofEmployees = "5"; p.NumberOfEmployees_Op = static_cast<CompareOp>(6); });
+  refused([](SearchPanel& p) {
+    p.YearEstablished_Chk = true; p.YearEstablished = "5"; p.YearEstablished_Op = static_cast<CompareOp>(7); });
+}
+
+TEST(SearchStatements, RowLimitBelowOneIsRefused) {
+  SearchPanel p = Plain();
+  for (int bad : {0, -1, -2147483647 - 1}) {
+    p.Top = bad;
+    EXPECT_THROW(BuildTopClause(p), std::invalid_argument) << bad;
+    EXPECT_THROW(BuildCompanySQL(p), std::invalid_argument) << bad;
+    EXPECT_THROW(BuildContactSQL(p), std::invalid_argument) << bad;
+  }
+  p.Top = 2147483647;
+  EXPECT_EQ(BuildTopClause(p), " top 2147483647 ");
 }

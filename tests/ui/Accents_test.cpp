@@ -62,14 +62,14 @@ class AccentsTest : public QObject {
 void AccentsTest::clearAtStartWithALetterOfItsOwn() {
   MainWindowFixture f;
   TMain_Frm& w = *f.frm;
-  QVERIFY(!w.IgnoreAccents_Chk->isChecked());
-  QVERIFY(w.IgnoreAccents_Chk->text().startsWith(QStringLiteral("Ignore accents")));
-  QVERIFY(w.QueryCondition_Grp->isAncestorOf(w.IgnoreAccents_Chk));
+  QVERIFY(!w.QueryCondition_Grp->IgnoreAccents_Chk->isChecked());
+  QVERIFY(w.QueryCondition_Grp->IgnoreAccents_Chk->text().startsWith(QStringLiteral("Ignore accents")));
+  QVERIFY(w.QueryCondition_Grp->isAncestorOf(w.QueryCondition_Grp->IgnoreAccents_Chk));
   // No other button of the window shares its letter.
-  const QChar letter = Mnemonic(w.IgnoreAccents_Chk->text());
+  const QChar letter = Mnemonic(w.QueryCondition_Grp->IgnoreAccents_Chk->text());
   QVERIFY(letter.isLetter());
   for (QAbstractButton* b : w.findChildren<QAbstractButton*>())
-    if (b != w.IgnoreAccents_Chk) QVERIFY2(Mnemonic(b->text()) != letter, qPrintable(b->text()));
+    if (b != w.QueryCondition_Grp->IgnoreAccents_Chk) QVERIFY2(Mnemonic(b->text()) != letter, qPrintable(b->text()));
   for (QLabel* l : w.findChildren<QLabel*>())
     if (l->buddy()) QVERIFY2(Mnemonic(l->text()) != letter, qPrintable(l->text()));
   // Alt+letter ticks it, and again clears it.
@@ -77,18 +77,18 @@ void AccentsTest::clearAtStartWithALetterOfItsOwn() {
   QApplication::setActiveWindow(&w);
   QVERIFY(QTest::qWaitForWindowActive(&w));
   QTest::keyClick(&w, letter.toLower().toLatin1(), Qt::AltModifier);
-  QTRY_VERIFY(w.IgnoreAccents_Chk->isChecked());
-  QVERIFY(w.IgnoreAccents_Chk->hasFocus());
+  QTRY_VERIFY(w.QueryCondition_Grp->IgnoreAccents_Chk->isChecked());
+  QVERIFY(w.QueryCondition_Grp->IgnoreAccents_Chk->hasFocus());
   QTest::keyClick(&w, letter.toLower().toLatin1(), Qt::AltModifier);
-  QTRY_VERIFY(!w.IgnoreAccents_Chk->isChecked());
+  QTRY_VERIFY(!w.QueryCondition_Grp->IgnoreAccents_Chk->isChecked());
 }
 
 void AccentsTest::searchesFindLettersWithAndWithoutAccents() {
   MainWindowFixture f;
   AddAccentedCompanies(f.folder.Path());
   TMain_Frm& w = *f.frm;
-  w.Top_Chk->setChecked(false);
-  w.IgnoreAccents_Chk->setChecked(true);
+  w.QueryCondition_Grp->Top_Chk->setChecked(false);
+  w.QueryCondition_Grp->IgnoreAccents_Chk->setChecked(true);
   struct Case {
     QCheckBox* tick;
     QLineEdit* edit;
@@ -97,21 +97,21 @@ void AccentsTest::searchesFindLettersWithAndWithoutAccents() {
   };
   const QString sgq = QStringLiteral("Société Générale Québec");
   const Case cases[] = {
-      {w.Location_Chk, w.Location_Cbo->lineEdit(), "Montreal",
+      {w.QueryCondition_Grp->Location_Chk, w.QueryCondition_Grp->Location_Cbo->lineEdit(), "Montreal",
        {QStringLiteral("Librairie du Centre"), QStringLiteral("Montreal Steel"), sgq,
         QStringLiteral("École Polytechnique")}},
-      {w.Location_Chk, w.Location_Cbo->lineEdit(), "montréal",
+      {w.QueryCondition_Grp->Location_Chk, w.QueryCondition_Grp->Location_Cbo->lineEdit(), "montréal",
        {QStringLiteral("Librairie du Centre"), QStringLiteral("Montreal Steel"), sgq,
         QStringLiteral("École Polytechnique")}},
-      {w.CompanyName_Chk, w.CompanyName_Edt, "ecole", {QStringLiteral("École Polytechnique")}},
-      {w.CompanyName_Chk, w.CompanyName_Edt, "Cote", {QStringLiteral("Côte Bakery")}},
-      {w.CompanyName_Chk, w.CompanyName_Edt, "e", {QStringLiteral("École Polytechnique"), QStringLiteral("ÉTOILE Bakery")}},
-      {w.CompanyName_Chk, w.CompanyName_Edt, "oster", {}},
-      {w.CompanyName_Chk, w.CompanyName_Edt, "øster", {QStringLiteral("Øster Design")}},
-      {w.PSL_Chk, w.PSL_Edt, "LOGICIÉL", {sgq}},
+      {w.QueryCondition_Grp->CompanyName_Chk, w.QueryCondition_Grp->CompanyName_Edt, "ecole", {QStringLiteral("École Polytechnique")}},
+      {w.QueryCondition_Grp->CompanyName_Chk, w.QueryCondition_Grp->CompanyName_Edt, "Cote", {QStringLiteral("Côte Bakery")}},
+      {w.QueryCondition_Grp->CompanyName_Chk, w.QueryCondition_Grp->CompanyName_Edt, "e", {QStringLiteral("École Polytechnique"), QStringLiteral("ÉTOILE Bakery")}},
+      {w.QueryCondition_Grp->CompanyName_Chk, w.QueryCondition_Grp->CompanyName_Edt, "oster", {}},
+      {w.QueryCondition_Grp->CompanyName_Chk, w.QueryCondition_Grp->CompanyName_Edt, "øster", {QStringLiteral("Øster Design")}},
+      {w.QueryCondition_Grp->PSL_Chk, w.QueryCondition_Grp->PSL_Edt, "LOGICIÉL", {sgq}},
   };
   for (const Case& c : cases) {
-    for (QCheckBox* t : {w.Location_Chk, w.CompanyName_Chk, w.PSL_Chk}) t->setChecked(false);
+    for (QCheckBox* t : {w.QueryCondition_Grp->Location_Chk, w.QueryCondition_Grp->CompanyName_Chk, w.QueryCondition_Grp->PSL_Chk}) t->setChecked(false);
     c.tick->setChecked(true);
     c.edit->setText(QString::fromUtf8(c.typed));
     w.QueryCompany_A->trigger();
@@ -120,9 +120,9 @@ void AccentsTest::searchesFindLettersWithAndWithoutAccents() {
     QCOMPARE(Names(w.Company_DBGrid), want);
   }
   // The contact search takes the same fold: the contacts of Montréal's company.
-  for (QCheckBox* t : {w.CompanyName_Chk, w.PSL_Chk}) t->setChecked(false);
-  w.Location_Chk->setChecked(true);
-  w.Location_Cbo->setEditText(QStringLiteral("montreal"));
+  for (QCheckBox* t : {w.QueryCondition_Grp->CompanyName_Chk, w.QueryCondition_Grp->PSL_Chk}) t->setChecked(false);
+  w.QueryCondition_Grp->Location_Chk->setChecked(true);
+  w.QueryCondition_Grp->Location_Cbo->setEditText(QStringLiteral("montreal"));
   w.QueryContact_A->trigger();
   QCOMPARE(w.Contact_DBGrid->model()->rowCount(), 1);
   QVERIFY(f.messages.isEmpty());
@@ -132,13 +132,13 @@ void AccentsTest::clearBoxGivesTodaysRows() {
   MainWindowFixture f;
   AddAccentedCompanies(f.folder.Path());
   TMain_Frm& w = *f.frm;
-  w.Top_Chk->setChecked(false);
-  w.Location_Chk->setChecked(true);
-  w.Location_Cbo->setEditText(QStringLiteral("Montréal"));
-  w.CompanyName_Chk->setChecked(true);
-  w.CompanyName_Edt->setText(QStringLiteral("e"));
+  w.QueryCondition_Grp->Top_Chk->setChecked(false);
+  w.QueryCondition_Grp->Location_Chk->setChecked(true);
+  w.QueryCondition_Grp->Location_Cbo->setEditText(QStringLiteral("Montréal"));
+  w.QueryCondition_Grp->CompanyName_Chk->setChecked(true);
+  w.QueryCondition_Grp->CompanyName_Edt->setText(QStringLiteral("e"));
   // What the engine answers to the same statement without any fold of ours.
-  const std::string statement = w.BuildCompanySQL();
+  const std::string statement = orbisk::BuildCompanySQL(w.QueryCondition_Grp->CurrentPanel());
   orbisk::Query direct("Direct_Q", &f.dm.ADOConnection);
   direct.SetSQL(statement);
   w.QueryCompany_A->trigger();
@@ -152,14 +152,14 @@ void AccentsTest::clearBoxGivesTodaysRows() {
   QCOMPARE(f.dm.Company_Q.SQL(), statement);
 
   // Ticked: more rows, the very same statement.
-  w.IgnoreAccents_Chk->setChecked(true);
-  QCOMPARE(w.BuildCompanySQL(), statement);
+  w.QueryCondition_Grp->IgnoreAccents_Chk->setChecked(true);
+  QCOMPARE(orbisk::BuildCompanySQL(w.QueryCondition_Grp->CurrentPanel()), statement);
   w.QueryCompany_A->trigger();
   QCOMPARE(Names(w.Company_DBGrid), QStringList{QStringLiteral("École Polytechnique")});
   QCOMPARE(f.dm.Company_Q.SQL(), statement);
   // Cleared again: today's rows once more, for the search after it.
-  w.IgnoreAccents_Chk->setChecked(false);
-  w.CompanyName_Chk->setChecked(false);
+  w.QueryCondition_Grp->IgnoreAccents_Chk->setChecked(false);
+  w.QueryCondition_Grp->CompanyName_Chk->setChecked(false);
   w.QueryCompany_A->trigger();
   QCOMPARE(Names(w.Company_DBGrid), (QStringList{QStringLiteral("Librairie du Centre"),
                                                  QStringLiteral("Société Générale Québec"),
@@ -185,9 +185,9 @@ void AccentsTest::pickerFilterFollowsTheBox() {
   };
   dlg.SubCatFilter_Edt->setText(QStringLiteral("ECOLE"));
   w.SelectCat_A->trigger();
-  w.IgnoreAccents_Chk->setChecked(true);
+  w.QueryCondition_Grp->IgnoreAccents_Chk->setChecked(true);
   w.SelectCat_A->trigger();
-  w.IgnoreAccents_Chk->setChecked(false);
+  w.QueryCondition_Grp->IgnoreAccents_Chk->setChecked(false);
   w.SelectCat_A->trigger();
   QCOMPARE(seen, (QStringList{QString(), QStringLiteral("Écoles agricoles"), QString()}));
   QVERIFY(f.messages.isEmpty());

@@ -539,7 +539,7 @@ void ExportTest::progressClosedBeforeTheMessage() {
   QCOMPARE(sqlite3_exec(db, insert, nullptr, nullptr, nullptr), SQLITE_OK);
   sqlite3_close(db);
   TMain_Frm& w = *f.frm;
-  if (w.Top_Chk->isChecked()) ClickIndicator(w.Top_Chk);
+  if (w.QueryCondition_Grp->Top_Chk->isChecked()) ClickIndicator(w.QueryCondition_Grp->Top_Chk);
   QTest::mouseClick(w.QueryCompany_Btn, Qt::LeftButton);
   QVERIFY(w.Company_DBGrid->model()->rowCount() > 2500);
   QList<int> progressAtMessage;

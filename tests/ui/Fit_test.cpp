@@ -116,7 +116,7 @@ void FitTest::fitsEachLaptopScreen() {
   QVERIFY2(least.height() + frame.top() + frame.bottom() <= available.height(),
            qPrintable(QString::number(least.height())));
 
-  const QRect placed = w.FittedGeometry(available, frame);
+  const QRect placed = w.WindowFit().FittedGeometry(available, frame);
   QVERIFY(available.contains(placed.marginsAdded(frame)));
   w.setGeometry(placed);
   QTRY_COMPARE(w.size(), placed.size());
@@ -139,14 +139,14 @@ void FitTest::fitsEachLaptopScreen() {
   QVERIFY(checked > 40);
   // "Order By" stands over its list: above it, starting at its left edge, not beside it.
   auto* orderLab = w.QueryCondition_Grp->findChild<QLabel*>(QStringLiteral("OrderBy_Lab"));
-  QVERIFY(orderLab && orderLab->buddy() == w.OrderBy_Cbo);
-  const QRect lab = orderLab->geometry(), list = w.OrderBy_Cbo->geometry();
+  QVERIFY(orderLab && orderLab->buddy() == w.QueryCondition_Grp->OrderBy_Cbo);
+  const QRect lab = orderLab->geometry(), list = w.QueryCondition_Grp->OrderBy_Cbo->geometry();
   QVERIFY2(lab.bottom() < list.top() && list.top() - lab.bottom() <= 12,
            qPrintable(QStringLiteral("label %1..%2, list from %3").arg(lab.top()).arg(lab.bottom()).arg(list.top())));
   QVERIFY2(std::abs(lab.left() - list.left()) <= 4, qPrintable(QStringLiteral("%1 %2").arg(lab.left()).arg(list.left())));
   QVERIFY(lab.width() >= orderLab->sizeHint().width());
   // The list shows its longest item whole.
-  QVERIFY2(list.width() >= w.OrderBy_Cbo->minimumSizeHint().width(), qPrintable(QString::number(list.width())));
+  QVERIFY2(list.width() >= w.QueryCondition_Grp->OrderBy_Cbo->minimumSizeHint().width(), qPrintable(QString::number(list.width())));
   QVERIFY(w.QueryCondition_Grp->geometry().right() < w.QueryCompany_Btn->geometry().left());
   QVERIFY(w.rect().contains(QRect(w.QueryVisible_Btn->mapTo(&w, QPoint(0, 0)), w.QueryVisible_Btn->size())));
   QVERIFY(w.rect().contains(QRect(w.StatusBar->mapTo(&w, QPoint(0, 0)), w.StatusBar->size())));
@@ -172,7 +172,7 @@ void FitTest::wideScreenKeepsDesignedWidth() {
   const Language shown(language);
   MainWindowFixture f;
   TMain_Frm& w = *f.frm;
-  const QRect placed = w.FittedGeometry(QRect(0, 0, 1920, 1050), QMargins(1, 20, 1, 5));
+  const QRect placed = w.WindowFit().FittedGeometry(QRect(0, 0, 1920, 1050), QMargins(1, 20, 1, 5));
   QVERIFY(placed.width() < 1900);
   QCOMPARE(placed.height(), 760);
   QCOMPARE(placed.left(), (1920 - placed.width() - 2) / 2 + 1);
@@ -182,7 +182,7 @@ void FitTest::wideScreenKeepsDesignedWidth() {
   const int gapRight = w.Query_Pnl->width() - w.QueryCompany_Btn->geometry().right() - 1;
   QCOMPARE(gapRight, gapLeft);
   // A screen narrower than the window's least width gets the least width.
-  const QRect tiny = w.FittedGeometry(QRect(0, 0, 640, 480), QMargins());
+  const QRect tiny = w.WindowFit().FittedGeometry(QRect(0, 0, 640, 480), QMargins());
   QCOMPARE(tiny.width(), w.minimumSizeHint().width());
   QVERIFY(tiny.height() >= w.minimumSizeHint().height());
 }
@@ -191,9 +191,9 @@ void FitTest::altLettersTickRows() {
   MainWindowFixture f;
   TMain_Frm& w = *f.frm;
   Activate(w);
-  const QList<QCheckBox*> ticks = {w.Top_Chk,          w.Category_Chk,    w.Location_Chk,   w.TelAreaCode_Chk,
-                                   w.PostalCode_Chk,   w.CompanyName_Chk, w.PSL_Chk,        w.NumberofEmployees_Chk,
-                                   w.YearEstablished_Chk, w.WithURL_Chk,  w.WithEmail_Chk,  w.WithContactEmail_Chk};
+  const QList<QCheckBox*> ticks = {w.QueryCondition_Grp->Top_Chk,          w.QueryCondition_Grp->Category_Chk,    w.QueryCondition_Grp->Location_Chk,   w.QueryCondition_Grp->TelAreaCode_Chk,
+                                   w.QueryCondition_Grp->PostalCode_Chk,   w.QueryCondition_Grp->CompanyName_Chk, w.QueryCondition_Grp->PSL_Chk,        w.QueryCondition_Grp->NumberofEmployees_Chk,
+                                   w.QueryCondition_Grp->YearEstablished_Chk, w.QueryCondition_Grp->WithURL_Chk,  w.QueryCondition_Grp->WithEmail_Chk,  w.QueryCondition_Grp->WithContactEmail_Chk};
   // The buttons' letters.
   QString used;
   for (QAbstractButton* b : {static_cast<QAbstractButton*>(w.QueryCompany_Btn), static_cast<QAbstractButton*>(w.QueryContact_Btn),
@@ -212,8 +212,8 @@ void FitTest::altLettersTickRows() {
     QTRY_VERIFY2(tick->isChecked() != before, qPrintable(tick->text()));  // a mnemonic clicks after a moment
     QVERIFY(tick->hasFocus());
   }
-  QCOMPARE(QString(w.Top_Chk->text()).remove(QLatin1Char('&')), QStringLiteral("Only Show Top"));
-  QCOMPARE(QString(w.NumberofEmployees_Chk->text()).remove(QLatin1Char('&')), QStringLiteral("Number of Employees"));
+  QCOMPARE(QString(w.QueryCondition_Grp->Top_Chk->text()).remove(QLatin1Char('&')), QStringLiteral("Only Show Top"));
+  QCOMPARE(QString(w.QueryCondition_Grp->NumberofEmployees_Chk->text()).remove(QLatin1Char('&')), QStringLiteral("Number of Employees"));
   // Alt+S still searches.
   QTest::keyClick(&w, Qt::Key_S, Qt::AltModifier);
   QTRY_VERIFY(w.StatusText().startsWith(QStringLiteral("Records Count: ")));
@@ -238,9 +238,9 @@ void FitTest::tabReachesToggleAndLinks() {
   QVERIFY(w.Result_PC->isAncestorOf(QApplication::focusWidget()));  // its tab bar
 
   // The toggle stands before the first condition row.
-  w.Top_Chk->setFocus();
-  QTRY_VERIFY(w.Top_Chk->hasFocus());
-  QTest::keyClick(w.Top_Chk, Qt::Key_Backtab, Qt::ShiftModifier);
+  w.QueryCondition_Grp->Top_Chk->setFocus();
+  QTRY_VERIFY(w.QueryCondition_Grp->Top_Chk->hasFocus());
+  QTest::keyClick(w.QueryCondition_Grp->Top_Chk, Qt::Key_Backtab, Qt::ShiftModifier);
   QCOMPARE(QApplication::focusWidget(), w.QueryVisible_Btn);
   QTest::keyClick(w.QueryVisible_Btn, Qt::Key_Space);
   QVERIFY(w.Query_Pnl->isHidden());
@@ -252,11 +252,11 @@ void FitTest::ctrlQCloses() {
   MainWindowFixture f;
   TMain_Frm& w = *f.frm;
   Activate(w);
-  w.CompanyName_Edt->setFocus();
-  QTest::keyClick(w.CompanyName_Edt, Qt::Key_Q);
+  w.QueryCondition_Grp->CompanyName_Edt->setFocus();
+  QTest::keyClick(w.QueryCondition_Grp->CompanyName_Edt, Qt::Key_Q);
   QVERIFY(w.isVisible());
-  QCOMPARE(w.CompanyName_Edt->text(), QStringLiteral("q"));
-  QTest::keyClick(w.CompanyName_Edt, Qt::Key_Q, Qt::ControlModifier);
+  QCOMPARE(w.QueryCondition_Grp->CompanyName_Edt->text(), QStringLiteral("q"));
+  QTest::keyClick(w.QueryCondition_Grp->CompanyName_Edt, Qt::Key_Q, Qt::ControlModifier);
   QVERIFY(!w.isVisible());
 }
 
@@ -265,28 +265,28 @@ void FitTest::userEditsTickTheirRow() {
   TMain_Frm& w = *f.frm;
   Activate(w);
   // Nothing at start but "Only Show Top", whatever the defaults show.
-  QCOMPARE(w.TelAreaCode_Cbo->currentText(), QStringLiteral("204"));
-  QVERIFY(!w.TelAreaCode_Chk->isChecked());
+  QCOMPARE(w.QueryCondition_Grp->TelAreaCode_Cbo->currentText(), QStringLiteral("204"));
+  QVERIFY(!w.QueryCondition_Grp->TelAreaCode_Chk->isChecked());
 
   // Typing the key word and searching finds that company, not 100 others.
-  w.CompanyName_Edt->setFocus();
-  QTest::keyClicks(w.CompanyName_Edt, QStringLiteral("O'Brien"));
-  QVERIFY(w.CompanyName_Chk->isChecked());
+  w.QueryCondition_Grp->CompanyName_Edt->setFocus();
+  QTest::keyClicks(w.QueryCondition_Grp->CompanyName_Edt, QStringLiteral("O'Brien"));
+  QVERIFY(w.QueryCondition_Grp->CompanyName_Chk->isChecked());
   QTest::keyClick(&w, Qt::Key_S, Qt::AltModifier);
   QTRY_COMPARE(w.StatusText(), QStringLiteral("Records Count: 1"));
   // The user may untick again; the next keystroke ticks once more.
-  w.CompanyName_Chk->setChecked(false);
-  QTest::keyClick(w.CompanyName_Edt, Qt::Key_Backspace);
-  QVERIFY(w.CompanyName_Chk->isChecked());
+  w.QueryCondition_Grp->CompanyName_Chk->setChecked(false);
+  QTest::keyClick(w.QueryCondition_Grp->CompanyName_Edt, Qt::Key_Backspace);
+  QVERIFY(w.QueryCondition_Grp->CompanyName_Chk->isChecked());
 
   struct Typed {
     QLineEdit* edit;
     QCheckBox* tick;
   };
-  for (const Typed& t : {Typed{w.PostCode_Edt, w.PostalCode_Chk}, Typed{w.PSL_Edt, w.PSL_Chk},
-                         Typed{w.NumberofEmployees_Edt, w.NumberofEmployees_Chk},
-                         Typed{w.YearEstablished_Edt, w.YearEstablished_Chk},
-                         Typed{w.Location_Cbo->lineEdit(), w.Location_Chk}}) {
+  for (const Typed& t : {Typed{w.QueryCondition_Grp->PostCode_Edt, w.QueryCondition_Grp->PostalCode_Chk}, Typed{w.QueryCondition_Grp->PSL_Edt, w.QueryCondition_Grp->PSL_Chk},
+                         Typed{w.QueryCondition_Grp->NumberofEmployees_Edt, w.QueryCondition_Grp->NumberofEmployees_Chk},
+                         Typed{w.QueryCondition_Grp->YearEstablished_Edt, w.QueryCondition_Grp->YearEstablished_Chk},
+                         Typed{w.QueryCondition_Grp->Location_Cbo->lineEdit(), w.QueryCondition_Grp->Location_Chk}}) {
     t.edit->setText(QStringLiteral("12"));  // the program's own change ticks nothing
     QVERIFY2(!t.tick->isChecked(), qPrintable(t.tick->text()));
     t.edit->setFocus();
@@ -297,10 +297,10 @@ void FitTest::userEditsTickTheirRow() {
     QComboBox* box;
     QCheckBox* tick;
   };
-  for (const Chosen& c : {Chosen{w.TelAreaCode_Cbo, w.TelAreaCode_Chk}, Chosen{w.C_TelAreaCode_Cbo, w.TelAreaCode_Chk},
-                          Chosen{w.C_PostCode_Cbo, w.PostalCode_Chk},
-                          Chosen{w.C_NumberOfEmployees_Cbo, w.NumberofEmployees_Chk},
-                          Chosen{w.C_YearEstablished_Cbo, w.YearEstablished_Chk}}) {
+  for (const Chosen& c : {Chosen{w.QueryCondition_Grp->TelAreaCode_Cbo, w.QueryCondition_Grp->TelAreaCode_Chk}, Chosen{w.QueryCondition_Grp->C_TelAreaCode_Cbo, w.QueryCondition_Grp->TelAreaCode_Chk},
+                          Chosen{w.QueryCondition_Grp->C_PostCode_Cbo, w.QueryCondition_Grp->PostalCode_Chk},
+                          Chosen{w.QueryCondition_Grp->C_NumberOfEmployees_Cbo, w.QueryCondition_Grp->NumberofEmployees_Chk},
+                          Chosen{w.QueryCondition_Grp->C_YearEstablished_Cbo, w.QueryCondition_Grp->YearEstablished_Chk}}) {
     c.tick->setChecked(false);
     c.box->setCurrentIndex(2);  // the program's own change
     QVERIFY2(!c.tick->isChecked(), qPrintable(c.tick->text()));
@@ -310,25 +310,25 @@ void FitTest::userEditsTickTheirRow() {
     QVERIFY2(c.tick->isChecked(), qPrintable(c.tick->text()));
   }
   // Choosing a province from the list ticks Location.
-  w.Location_Chk->setChecked(false);
-  emit w.Location_Cbo->activated(1);
-  QVERIFY(w.Location_Chk->isChecked());
+  w.QueryCondition_Grp->Location_Chk->setChecked(false);
+  emit w.QueryCondition_Grp->Location_Cbo->activated(1);
+  QVERIFY(w.QueryCondition_Grp->Location_Chk->isChecked());
   // The order and the row limit tick nothing of their own.
-  w.Top_Chk->setChecked(false);
-  w.Top_Cbo->setFocus();
-  QTest::keyClick(w.Top_Cbo, Qt::Key_Down);
-  QVERIFY(!w.Top_Chk->isChecked());
+  w.QueryCondition_Grp->Top_Chk->setChecked(false);
+  w.QueryCondition_Grp->Top_Cbo->setFocus();
+  QTest::keyClick(w.QueryCondition_Grp->Top_Cbo, Qt::Key_Down);
+  QVERIFY(!w.QueryCondition_Grp->Top_Chk->isChecked());
 }
 
 void FitTest::escapeClosesMap() {
   MainWindowFixture f;
-  TMap_Frm* map = ShowMapWindow(f.frm.get(), f.frm->ProgramFolder);
+  TMap_Frm* map = ShowMapWindow(f.frm, f.frm->ProgramFolder);
   QVERIFY(QTest::qWaitForWindowExposed(map));
   QTest::keyClick(map, Qt::Key_A);
   QVERIFY(map->isVisible());
   QTest::keyClick(map, Qt::Key_Escape);
   QVERIFY(!map->isVisible());
-  QCOMPARE(ShowMapWindow(f.frm.get(), f.frm->ProgramFolder), map);  // hidden, not destroyed
+  QCOMPARE(ShowMapWindow(f.frm, f.frm->ProgramFolder), map);  // hidden, not destroyed
   QVERIFY(map->isVisible());
   map->close();
 }

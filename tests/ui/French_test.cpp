@@ -82,7 +82,7 @@ void Put(Texts& out, const QString& key, const QString& text) {
 // The location list holds province names, which are search values matched
 // against the directory: they stay as the directory writes them.
 TMain_Frm* g_main = nullptr;
-bool IsDirectoryData(const QWidget* w) { return g_main && w == g_main->Location_Cbo; }
+bool IsDirectoryData(const QWidget* w) { return g_main && w == g_main->QueryCondition_Grp->Location_Cbo; }
 
 // Directory data and the system's own words: the title panels of the details
 // and contact windows name the company or person, the About window the
@@ -212,8 +212,8 @@ Scene Look(const QString& language) {
     // The picker, the export dialog, the map and the About window.
     f.dm.MainCat_Q.Open();
     f.dm.LeafCat_Q.Open();
-    Collect(s.texts, f.catDlg.get());
-    Collect(s.texts, f.exportDlg.get());
+    Collect(s.texts, f.catDlg);
+    Collect(s.texts, f.exportDlg);
     TMap_Frm* map = ShowMapWindow(&w, w.ProgramFolder);
     Collect(s.texts, map);
     Put(s.texts, QStringLiteral("map:location"), TMap_Frm::ChoiceHint({MapChoice::Kind::Location, QStringLiteral("Ontario")}));
@@ -226,14 +226,14 @@ Scene Look(const QString& language) {
     w.About_AExecute();
 
     // Messages: the number checks.
-    w.NumberofEmployees_Chk->setChecked(true);
-    w.NumberofEmployees_Edt->setText(QStringLiteral("many"));
+    w.QueryCondition_Grp->NumberofEmployees_Chk->setChecked(true);
+    w.QueryCondition_Grp->NumberofEmployees_Edt->setText(QStringLiteral("many"));
     QTest::mouseClick(w.QueryCompany_Btn, Qt::LeftButton);
-    w.NumberofEmployees_Chk->setChecked(false);
-    w.YearEstablished_Chk->setChecked(true);
-    w.YearEstablished_Edt->setText(QStringLiteral("old"));
+    w.QueryCondition_Grp->NumberofEmployees_Chk->setChecked(false);
+    w.QueryCondition_Grp->YearEstablished_Chk->setChecked(true);
+    w.QueryCondition_Grp->YearEstablished_Edt->setText(QStringLiteral("old"));
     QTest::mouseClick(w.QueryCompany_Btn, Qt::LeftButton);
-    w.YearEstablished_Chk->setChecked(false);
+    w.QueryCondition_Grp->YearEstablished_Chk->setChecked(false);
     QTest::mouseClick(w.QueryCompany_Btn, Qt::LeftButton);
 
     // The export's guards, a writer's failure, the template's and success.

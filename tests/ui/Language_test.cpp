@@ -49,9 +49,9 @@ void LanguageTest::systemLanguagesOfThisRun() {
 void LanguageTest::helpKeyOpensThePageOfTheLanguage() {
   MainWindowFixture f;
   TMain_Frm& w = *f.frm;
-  w.CompanyName_Edt->setFocus();
-  QTRY_VERIFY(w.CompanyName_Edt->hasFocus());
-  QTest::keyRelease(w.CompanyName_Edt, Qt::Key_F1);
+  w.QueryCondition_Grp->CompanyName_Edt->setFocus();
+  QTRY_VERIFY(w.QueryCondition_Grp->CompanyName_Edt->hasFocus());
+  QTest::keyRelease(w.QueryCondition_Grp->CompanyName_Edt, Qt::Key_F1);
   QCOMPARE(f.opened.size(), 1);
   const QString page = f.opened[0].toLocalFile();
   const bool french = PreferredInterfaceLanguage() == InterfaceLanguage::French;

@@ -112,7 +112,7 @@ void LongWorkTest::cancelledExportLeavesTheOldFile() {
   MainWindowFixture f;
   TMain_Frm& w = *f.frm;
   GenerateAccessDirectory(f.folder.Path() + "Database/corpdir.mdb", 20000);
-  w.Top_Cbo->setCurrentText(QStringLiteral("All"));
+  w.QueryCondition_Grp->Top_Cbo->setCurrentText(QStringLiteral("All"));
   w.QueryContact_A->trigger();  // the contact page is in front: its rows are exported
   QCOMPARE(w.StatusText(), QStringLiteral("Records Count: %1").arg(f.dm.Contact_Q.RecordCount()));
   QVERIFY(f.dm.Contact_Q.RecordCount() > 40000);
@@ -121,7 +121,7 @@ void LongWorkTest::cancelledExportLeavesTheOldFile() {
   { std::ofstream(target) << "the old workbook"; }
   f.exportDlg->ExportType_Buttons->button(orbisk::etExcel)->setChecked(true);
   f.exportDlg->OutputFile_Edt->setText(QString::fromStdString(target));
-  ModalSeam() = [&f](QDialog& d) { return &d == f.exportDlg.get() ? int(QDialog::Accepted) : int(QDialog::Rejected); };
+  ModalSeam() = [&f](QDialog& d) { return &d == f.exportDlg ? int(QDialog::Accepted) : int(QDialog::Rejected); };
   const auto before = std::distance(fs::directory_iterator(f.folder.Path()), fs::directory_iterator());
   {
     CancelWhenShown cancel(&w, QStringLiteral("ExportProgress_Dlg"));

@@ -82,21 +82,21 @@ void MainWindowTest::defaultsAtStart() {
   TMain_Frm& w = *f.frm;
   QCOMPARE(w.windowTitle(), QStringLiteral("Orbisk 1.02"));
   QCOMPARE(w.StatusText(), QStringLiteral("Ready"));
-  QVERIFY(w.Top_Chk->isChecked());
-  QCOMPARE(w.Top_Cbo->currentText(), QStringLiteral("100"));
-  QCOMPARE(w.OrderBy_Cbo->currentText(), QStringLiteral("None"));
+  QVERIFY(w.QueryCondition_Grp->Top_Chk->isChecked());
+  QCOMPARE(w.QueryCondition_Grp->Top_Cbo->currentText(), QStringLiteral("100"));
+  QCOMPARE(w.QueryCondition_Grp->OrderBy_Cbo->currentText(), QStringLiteral("None"));
   QCOMPARE(w.Result_PC->currentWidget(), w.CompanyList_TS);
   QCOMPARE(w.Result_PC->tabText(0), QStringLiteral("Company List"));
   QCOMPARE(w.Result_PC->tabText(1), QStringLiteral("Contact List"));
-  QCOMPARE(w.C_TelAreaCode_Cbo->currentText(), QStringLiteral("="));
-  QCOMPARE(w.TelAreaCode_Cbo->currentText(), QStringLiteral("204"));
-  QCOMPARE(w.C_NumberOfEmployees_Cbo->currentText(), QStringLiteral(">"));
-  QCOMPARE(w.C_YearEstablished_Cbo->currentText(), QStringLiteral(">"));
-  QCOMPARE(w.Location_Cbo->currentText(), QString());
-  QVERIFY(w.C_Location_Edt->isReadOnly());
-  for (QCheckBox* c : {w.Category_Chk, w.Location_Chk, w.TelAreaCode_Chk, w.PostalCode_Chk, w.CompanyName_Chk,
-                       w.PSL_Chk, w.NumberofEmployees_Chk, w.YearEstablished_Chk, w.WithURL_Chk, w.WithEmail_Chk,
-                       w.WithContactEmail_Chk})
+  QCOMPARE(w.QueryCondition_Grp->C_TelAreaCode_Cbo->currentText(), QStringLiteral("="));
+  QCOMPARE(w.QueryCondition_Grp->TelAreaCode_Cbo->currentText(), QStringLiteral("204"));
+  QCOMPARE(w.QueryCondition_Grp->C_NumberOfEmployees_Cbo->currentText(), QStringLiteral(">"));
+  QCOMPARE(w.QueryCondition_Grp->C_YearEstablished_Cbo->currentText(), QStringLiteral(">"));
+  QCOMPARE(w.QueryCondition_Grp->Location_Cbo->currentText(), QString());
+  QVERIFY(w.QueryCondition_Grp->C_Location_Edt->isReadOnly());
+  for (QCheckBox* c : {w.QueryCondition_Grp->Category_Chk, w.QueryCondition_Grp->Location_Chk, w.QueryCondition_Grp->TelAreaCode_Chk, w.QueryCondition_Grp->PostalCode_Chk, w.QueryCondition_Grp->CompanyName_Chk,
+                       w.QueryCondition_Grp->PSL_Chk, w.QueryCondition_Grp->NumberofEmployees_Chk, w.QueryCondition_Grp->YearEstablished_Chk, w.QueryCondition_Grp->WithURL_Chk, w.QueryCondition_Grp->WithEmail_Chk,
+                       w.QueryCondition_Grp->WithContactEmail_Chk})
     QVERIFY2(!c->isChecked(), qPrintable(c->text()));
   QVERIFY(!w.ExportExcel_A->isEnabled());
   QVERIFY(w.Company_DBGrid->columnResizing());
@@ -116,19 +116,19 @@ void MainWindowTest::companySearchFillsGrid() {
   QVERIFY(QApplication::overrideCursor() == nullptr);
   QVERIFY(f.messages.isEmpty());
 
-  w.CompanyName_Chk->setChecked(true);
-  w.CompanyName_Edt->setText(QStringLiteral("bank"));
-  w.OrderBy_Cbo->setCurrentText(QStringLiteral("Company Name"));
+  w.QueryCondition_Grp->CompanyName_Chk->setChecked(true);
+  w.QueryCondition_Grp->CompanyName_Edt->setText(QStringLiteral("bank"));
+  w.QueryCondition_Grp->OrderBy_Cbo->setCurrentText(QStringLiteral("Company Name"));
   QTest::mouseClick(w.QueryCompany_Btn, Qt::LeftButton);
   QCOMPARE(w.StatusText(), QStringLiteral("Records Count: 2"));
   QCOMPARE(w.Company_DBGrid->model()->index(0, 1).data().toString(), QStringLiteral("Bank of the North"));
   QCOMPARE(w.Company_DBGrid->model()->index(1, 1).data().toString(), QStringLiteral("Prairie Bank Ltd"));
 
-  w.Top_Cbo->setCurrentText(QStringLiteral("1"));
+  w.QueryCondition_Grp->Top_Cbo->setCurrentText(QStringLiteral("1"));
   QTest::mouseClick(w.QueryCompany_Btn, Qt::LeftButton);
   QCOMPARE(w.StatusText(), QStringLiteral("Records Count: 1"));
 
-  w.CompanyName_Edt->setText(QStringLiteral("no such company"));
+  w.QueryCondition_Grp->CompanyName_Edt->setText(QStringLiteral("no such company"));
   QTest::mouseClick(w.QueryCompany_Btn, Qt::LeftButton);
   QCOMPARE(w.StatusText(), QStringLiteral("Records Count: 0"));
   QTest::mouseDClick(w.Company_DBGrid->viewport(), Qt::LeftButton, {}, QPoint(30, 30));
@@ -138,8 +138,8 @@ void MainWindowTest::companySearchFillsGrid() {
 void MainWindowTest::keyWordWithApostrophe() {
   MainWindowFixture f;
   TMain_Frm& w = *f.frm;
-  w.CompanyName_Chk->setChecked(true);
-  w.CompanyName_Edt->setText(QStringLiteral("O'Brien"));
+  w.QueryCondition_Grp->CompanyName_Chk->setChecked(true);
+  w.QueryCondition_Grp->CompanyName_Edt->setText(QStringLiteral("O'Brien"));
   w.QueryCompany_A->trigger();
   QCOMPARE(f.messages, QStringList());
   QCOMPARE(w.StatusText(), QStringLiteral("Records Count: 1"));
@@ -153,9 +153,9 @@ void MainWindowTest::contactSearchSwitchesPage() {
   QCOMPARE(w.Result_PC->currentWidget(), w.ContactList_TS);
   QCOMPARE(w.StatusText(), QStringLiteral("Records Count: 4"));
   QVERIFY(w.Contact_DBGrid->columnResizing());  // resizable from its first search on
-  w.WithContactEmail_Chk->setChecked(true);
-  w.Location_Chk->setChecked(true);
-  w.Location_Cbo->setEditText(QStringLiteral("quebec"));
+  w.QueryCondition_Grp->WithContactEmail_Chk->setChecked(true);
+  w.QueryCondition_Grp->Location_Chk->setChecked(true);
+  w.QueryCondition_Grp->Location_Cbo->setEditText(QStringLiteral("quebec"));
   QTest::mouseClick(w.QueryContact_Btn, Qt::LeftButton);
   QCOMPARE(w.StatusText(), QStringLiteral("Records Count: 2"));
   QCOMPARE(w.Company_DBGrid->model()->rowCount(), 0);  // the company page was never searched
@@ -347,10 +347,10 @@ void MainWindowTest::categoryBoxShowsItsStart() {
     d.hide();
     return int(QDialog::Accepted);
   };
-  w.Category_Edt->setFixedWidth(40);  // narrower than the path
+  w.QueryCondition_Grp->Category_Edt->setFixedWidth(40);  // narrower than the path
   w.SelectCat_A->trigger();
-  QCOMPARE(w.Category_Edt->text(), QStringLiteral("Agriculture/Dairy"));
-  QCOMPARE(w.Category_Edt->cursorPosition(), 0);  // the main category in view, not the tail
+  QCOMPARE(w.QueryCondition_Grp->Category_Edt->text(), QStringLiteral("Agriculture/Dairy"));
+  QCOMPARE(w.QueryCondition_Grp->Category_Edt->cursorPosition(), 0);  // the main category in view, not the tail
   QVERIFY(f.messages.isEmpty());
 }
 
@@ -381,16 +381,16 @@ void MainWindowTest::wheelGoesToTheControlUnderTheMouse() {
   TDBGrid* grid = w.Company_DBGrid;
   // The focus in the area-code box, the mouse over the grid: the grid moves,
   // the condition of the next search stays as typed.
-  w.TelAreaCode_Cbo->setFocus();
-  QTRY_VERIFY(w.TelAreaCode_Cbo->hasFocus());
-  const QString code = w.TelAreaCode_Cbo->currentText();
+  w.QueryCondition_Grp->TelAreaCode_Cbo->setFocus();
+  QTRY_VERIFY(w.QueryCondition_Grp->TelAreaCode_Cbo->hasFocus());
+  const QString code = w.QueryCondition_Grp->TelAreaCode_Cbo->currentText();
   Wheel(grid->viewport(), -120);
   QCOMPARE(f.dm.Company_Q.RecNo(), 2);
-  QCOMPARE(w.TelAreaCode_Cbo->currentText(), code);
-  QVERIFY(w.TelAreaCode_Cbo->hasFocus());
+  QCOMPARE(w.QueryCondition_Grp->TelAreaCode_Cbo->currentText(), code);
+  QVERIFY(w.QueryCondition_Grp->TelAreaCode_Cbo->hasFocus());
   // Over the box itself the box moves and the grid stays.
-  Wheel(w.TelAreaCode_Cbo, -120);
-  QVERIFY(w.TelAreaCode_Cbo->currentText() != code);
+  Wheel(w.QueryCondition_Grp->TelAreaCode_Cbo, -120);
+  QVERIFY(w.QueryCondition_Grp->TelAreaCode_Cbo->currentText() != code);
   QCOMPARE(f.dm.Company_Q.RecNo(), 2);
   // Over a label nothing moves, wherever the focus is.
   grid->setFocus();
@@ -433,8 +433,8 @@ void MainWindowTest::failingSearchKeepsOtherPage() {
   w.QueryContact_A->trigger();
   QCOMPARE(w.StatusText(), QStringLiteral("Records Count: 4"));
   // A stored category condition the engine refuses.
-  w.CategoryCondition = QStringLiteral(" Company_ID in (select Company_ID from No_Such_Table)");
-  w.Category_Chk->setChecked(true);
+  w.QueryCondition_Grp->CategoryCondition = QStringLiteral(" Company_ID in (select Company_ID from No_Such_Table)");
+  w.QueryCondition_Grp->Category_Chk->setChecked(true);
   w.QueryCompany_A->trigger();
   QCOMPARE(f.messages.size(), 1);
   QVERIFY2(f.messages[0].contains(QStringLiteral("No_Such_Table")), qPrintable(f.messages[0]));
@@ -448,7 +448,7 @@ void MainWindowTest::failingSearchKeepsOtherPage() {
   QVERIFY(QApplication::overrideCursor() == nullptr);
   QVERIFY(w.ExportExcel_A->isEnabled());
   // The next search starts afresh.
-  w.Category_Chk->setChecked(false);
+  w.QueryCondition_Grp->Category_Chk->setChecked(false);
   w.QueryCompany_A->trigger();
   QCOMPARE(w.StatusText(), QStringLiteral("Records Count: 5"));
 }
@@ -456,20 +456,20 @@ void MainWindowTest::failingSearchKeepsOtherPage() {
 void MainWindowTest::badNumberRunsNothing() {
   MainWindowFixture f;
   TMain_Frm& w = *f.frm;
-  w.NumberofEmployees_Chk->setChecked(true);
-  w.NumberofEmployees_Edt->setText(QStringLiteral("50 or 1=1"));
+  w.QueryCondition_Grp->NumberofEmployees_Chk->setChecked(true);
+  w.QueryCondition_Grp->NumberofEmployees_Edt->setText(QStringLiteral("50 or 1=1"));
   QTest::mouseClick(w.QueryCompany_Btn, Qt::LeftButton);
   QCOMPARE(f.messages, QStringList{QStringLiteral("\"Number of Employees\" needs a whole number.")});
   QCOMPARE(f.dm.ADOConnection.StatementsRun(), 0);
   QCOMPARE(w.StatusText(), QStringLiteral("Ready"));
   QVERIFY(!w.ExportExcel_A->isEnabled());
-  w.NumberofEmployees_Edt->setText(QStringLiteral(" 50"));
-  w.YearEstablished_Chk->setChecked(true);
-  w.YearEstablished_Edt->setText(QStringLiteral("   "));
+  w.QueryCondition_Grp->NumberofEmployees_Edt->setText(QStringLiteral(" 50"));
+  w.QueryCondition_Grp->YearEstablished_Chk->setChecked(true);
+  w.QueryCondition_Grp->YearEstablished_Edt->setText(QStringLiteral("   "));
   QTest::mouseClick(w.QueryContact_Btn, Qt::LeftButton);
   QCOMPARE(f.messages.last(), QStringLiteral("\"Year Established\" needs a whole number."));
   QCOMPARE(f.dm.ADOConnection.StatementsRun(), 0);
-  w.YearEstablished_Edt->setText(QStringLiteral(" 1940 "));
+  w.QueryCondition_Grp->YearEstablished_Edt->setText(QStringLiteral(" 1940 "));
   w.QueryCompany_A->trigger();
   QCOMPARE(w.StatusText(), QStringLiteral("Records Count: 2"));  // 120 and 300 employees, both after 1940
 }
@@ -482,8 +482,8 @@ void MainWindowTest::refusedSearchEmptiesItsPage() {
   QCOMPARE(w.StatusText(), QStringLiteral("Records Count: 4"));
   const long long statements = f.dm.ADOConnection.StatementsRun();
   // The company page's list stood for conditions that are no longer on the panel.
-  w.NumberofEmployees_Chk->setChecked(true);
-  w.NumberofEmployees_Edt->setText(QStringLiteral("\x01" "50"));
+  w.QueryCondition_Grp->NumberofEmployees_Chk->setChecked(true);
+  w.QueryCondition_Grp->NumberofEmployees_Edt->setText(QStringLiteral("\x01" "50"));
   w.QueryCompany_A->trigger();
   QCOMPARE(f.messages, QStringList{QStringLiteral("\"Number of Employees\" needs a whole number.")});
   QCOMPARE(f.dm.ADOConnection.StatementsRun(), statements);
@@ -533,7 +533,7 @@ void MainWindowTest::directoryFileGivenIsReadAtFirstSearch() {
   TMain_Frm& w = *f.frm;
   QVERIFY(!f.dm.ADOConnection.Connected());  // nothing is opened at start
   QCOMPARE(w.StatusBar->toolTip(), QStringLiteral("Directory: ") + QString::fromStdString(given));
-  w.Top_Cbo->setCurrentText(QStringLiteral("All"));
+  w.QueryCondition_Grp->Top_Cbo->setCurrentText(QStringLiteral("All"));
   w.QueryCompany_A->trigger();
   QVERIFY2(f.messages.isEmpty(), qPrintable(f.messages.join(QLatin1Char('\n'))));
   QCOMPARE(f.dm.Company_Q.RecordCount(), 2);  // not the 5 beside the program
@@ -546,7 +546,7 @@ void MainWindowTest::userDirectoryComesBeforeTheProgramsOwn() {
   auto chosen = [](const std::string& folder) { return orbisk::DefaultDirectoryFile(folder); };
   {
     MainWindowFixture f(true, chosen);  // no directory of the user's yet
-    f.frm->Top_Cbo->setCurrentText(QStringLiteral("All"));
+    f.frm->QueryCondition_Grp->Top_Cbo->setCurrentText(QStringLiteral("All"));
     f.frm->QueryCompany_A->trigger();
     QCOMPARE(f.dm.Company_Q.RecordCount(), 5);
   }
@@ -554,7 +554,7 @@ void MainWindowTest::userDirectoryComesBeforeTheProgramsOwn() {
   {
     MainWindowFixture f(true, chosen);
     QCOMPARE(f.frm->StatusBar->toolTip(), QStringLiteral("Directory: ") + QString::fromStdString(own));
-    f.frm->Top_Cbo->setCurrentText(QStringLiteral("All"));
+    f.frm->QueryCondition_Grp->Top_Cbo->setCurrentText(QStringLiteral("All"));
     f.frm->QueryCompany_A->trigger();
     QCOMPARE(f.dm.Company_Q.RecordCount(), 3);
   }
@@ -570,18 +570,18 @@ void MainWindowTest::mapClicksFillSearchRows() {
   auto* map = w.findChild<TMap_Frm*>();
   QVERIFY(map && map->isVisible());
   QVERIFY(QTest::qWaitForWindowExposed(map));
-  QVERIFY(!w.Location_Chk->isChecked() && !w.TelAreaCode_Chk->isChecked());
+  QVERIFY(!w.QueryCondition_Grp->Location_Chk->isChecked() && !w.QueryCondition_Grp->TelAreaCode_Chk->isChecked());
   QTest::mouseClick(map->Map_Img, Qt::LeftButton, {}, PointOf(*map, QStringLiteral("Location|Quebec")));
-  QCOMPARE(w.Location_Cbo->currentText(), QStringLiteral("Quebec"));
-  QVERIFY(w.Location_Chk->isChecked());
-  QVERIFY(!w.TelAreaCode_Chk->isChecked());
+  QCOMPARE(w.QueryCondition_Grp->Location_Cbo->currentText(), QStringLiteral("Quebec"));
+  QVERIFY(w.QueryCondition_Grp->Location_Chk->isChecked());
+  QVERIFY(!w.QueryCondition_Grp->TelAreaCode_Chk->isChecked());
   // Nunavut is missing from the list and still goes in as typed text.
   QTest::mouseClick(map->Map_Img, Qt::LeftButton, {}, PointOf(*map, QStringLiteral("Location|Nunavut")));
-  QCOMPARE(w.Location_Cbo->currentText(), QStringLiteral("Nunavut"));
+  QCOMPARE(w.QueryCondition_Grp->Location_Cbo->currentText(), QStringLiteral("Nunavut"));
   QTest::mouseClick(map->Map_Img, Qt::LeftButton, {}, PointOf(*map, QStringLiteral("TelAreaCode|902")));
-  QCOMPARE(w.TelAreaCode_Cbo->currentText(), QStringLiteral("902"));
-  QVERIFY(w.TelAreaCode_Chk->isChecked());
-  QCOMPARE(w.Location_Cbo->currentText(), QStringLiteral("Nunavut"));  // the other row stays
+  QCOMPARE(w.QueryCondition_Grp->TelAreaCode_Cbo->currentText(), QStringLiteral("902"));
+  QVERIFY(w.QueryCondition_Grp->TelAreaCode_Chk->isChecked());
+  QCOMPARE(w.QueryCondition_Grp->Location_Cbo->currentText(), QStringLiteral("Nunavut"));  // the other row stays
   // The next search uses what the map chose.
   w.QueryCompany_A->trigger();
   QVERIFY(f.messages.isEmpty());
@@ -616,7 +616,7 @@ bool InOrder(const QStringList& texts, bool descending) {
 void MainWindowTest::titleClicksSortBothWays() {
   MainWindowFixture f;
   TMain_Frm& w = *f.frm;
-  w.Top_Cbo->setCurrentText(QStringLiteral("All"));
+  w.QueryCondition_Grp->Top_Cbo->setCurrentText(QStringLiteral("All"));
   w.QueryCompany_A->trigger();
   TDBGrid* grid = w.Company_DBGrid;
   orbisk::Query& q = f.dm.Company_Q;
@@ -772,7 +772,7 @@ void MainWindowTest::contextMenuActions() {
 void MainWindowTest::helpKeyFromAnyControl() {
   MainWindowFixture f;
   TMain_Frm& w = *f.frm;
-  for (QWidget* control : std::initializer_list<QWidget*>{w.CompanyName_Edt, w.Top_Cbo, w.Company_DBGrid}) {
+  for (QWidget* control : std::initializer_list<QWidget*>{w.QueryCondition_Grp->CompanyName_Edt, w.QueryCondition_Grp->Top_Cbo, w.Company_DBGrid}) {
     control->setFocus();
     QTRY_VERIFY(control->hasFocus());
     QTest::keyRelease(control, Qt::Key_F1, Qt::ShiftModifier);
@@ -781,7 +781,7 @@ void MainWindowTest::helpKeyFromAnyControl() {
   QVERIFY(f.opened[0].isLocalFile());
   QVERIFY2(f.opened[0].toLocalFile().endsWith(QStringLiteral("Help/orbisk_help.htm")),
            qPrintable(f.opened[0].toString()));
-  QTest::keyRelease(w.Top_Cbo, Qt::Key_F2);
+  QTest::keyRelease(w.QueryCondition_Grp->Top_Cbo, Qt::Key_F2);
   QCOMPARE(f.opened.size(), 3);
 }
 
@@ -790,8 +790,8 @@ void MainWindowTest::modelPassesTester() {
   TMain_Frm& w = *f.frm;
   QAbstractItemModelTester tester(w.Company_DBGrid->model(), QAbstractItemModelTester::FailureReportingMode::QtTest);
   w.QueryCompany_A->trigger();
-  w.CompanyName_Chk->setChecked(true);
-  w.CompanyName_Edt->setText(QStringLiteral("b"));
+  w.QueryCondition_Grp->CompanyName_Chk->setChecked(true);
+  w.QueryCondition_Grp->CompanyName_Edt->setText(QStringLiteral("b"));
   w.QueryCompany_A->trigger();
   QCOMPARE(w.StatusText(), QStringLiteral("Records Count: 1"));  // initial B: "Bank of the North" only
   Wheel(w.Company_DBGrid->viewport(), -120);

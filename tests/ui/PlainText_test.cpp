@@ -103,8 +103,8 @@ void PlainTextTest::categoryShowsAsStored() {
   w.SelectCat_A->trigger();
   QVERIFY(f.messages.isEmpty());
   QCOMPARE(selection, QStringLiteral("Selected: ") + kCategory + QLatin1Char('|') + kCategory);
-  QCOMPARE(w.Category_Edt->text(), kCategory);
-  QCOMPARE(Shown(w.Category_Edt->toolTip()), kCategory);
+  QCOMPARE(w.QueryCondition_Grp->Category_Edt->text(), kCategory);
+  QCOMPARE(Shown(w.QueryCondition_Grp->Category_Edt->toolTip()), kCategory);
 }
 
 void PlainTextTest::messageBoxShowsFileNameAsStored() {

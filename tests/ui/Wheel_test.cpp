@@ -39,24 +39,24 @@ struct PanelControl {
 };
 
 std::vector<PanelControl> ValueControls(TMain_Frm& w) {
-  return {{"Only Show Top", w.Top_Cbo, nullptr},
-          {"Category", w.Category_Edt, w.Category_Chk},
-          {"Location", w.Location_Cbo, w.Location_Chk},
-          {"Tel Area Code operator", w.C_TelAreaCode_Cbo, w.TelAreaCode_Chk},
-          {"Tel Area Code", w.TelAreaCode_Cbo, w.TelAreaCode_Chk},
-          {"Postal Code operator", w.C_PostCode_Cbo, w.PostalCode_Chk},
-          {"Postal Code", w.PostCode_Edt, w.PostalCode_Chk},
-          {"Company Name", w.CompanyName_Edt, w.CompanyName_Chk},
-          {"Product/Service", w.PSL_Edt, w.PSL_Chk},
-          {"Number of Employees operator", w.C_NumberOfEmployees_Cbo, w.NumberofEmployees_Chk},
-          {"Number of Employees", w.NumberofEmployees_Edt, w.NumberofEmployees_Chk},
-          {"Year Established operator", w.C_YearEstablished_Cbo, w.YearEstablished_Chk},
-          {"Year Established", w.YearEstablished_Edt, w.YearEstablished_Chk},
-          {"Order By", w.OrderBy_Cbo, nullptr},
-          {"Only Show Top tick", w.Top_Chk, nullptr},
-          {"Location tick", w.Location_Chk, nullptr},
-          {"With Website URL", w.WithURL_Chk, nullptr},
-          {"With Contact Email", w.WithContactEmail_Chk, nullptr}};
+  return {{"Only Show Top", w.QueryCondition_Grp->Top_Cbo, nullptr},
+          {"Category", w.QueryCondition_Grp->Category_Edt, w.QueryCondition_Grp->Category_Chk},
+          {"Location", w.QueryCondition_Grp->Location_Cbo, w.QueryCondition_Grp->Location_Chk},
+          {"Tel Area Code operator", w.QueryCondition_Grp->C_TelAreaCode_Cbo, w.QueryCondition_Grp->TelAreaCode_Chk},
+          {"Tel Area Code", w.QueryCondition_Grp->TelAreaCode_Cbo, w.QueryCondition_Grp->TelAreaCode_Chk},
+          {"Postal Code operator", w.QueryCondition_Grp->C_PostCode_Cbo, w.QueryCondition_Grp->PostalCode_Chk},
+          {"Postal Code", w.QueryCondition_Grp->PostCode_Edt, w.QueryCondition_Grp->PostalCode_Chk},
+          {"Company Name", w.QueryCondition_Grp->CompanyName_Edt, w.QueryCondition_Grp->CompanyName_Chk},
+          {"Product/Service", w.QueryCondition_Grp->PSL_Edt, w.QueryCondition_Grp->PSL_Chk},
+          {"Number of Employees operator", w.QueryCondition_Grp->C_NumberOfEmployees_Cbo, w.QueryCondition_Grp->NumberofEmployees_Chk},
+          {"Number of Employees", w.QueryCondition_Grp->NumberofEmployees_Edt, w.QueryCondition_Grp->NumberofEmployees_Chk},
+          {"Year Established operator", w.QueryCondition_Grp->C_YearEstablished_Cbo, w.QueryCondition_Grp->YearEstablished_Chk},
+          {"Year Established", w.QueryCondition_Grp->YearEstablished_Edt, w.QueryCondition_Grp->YearEstablished_Chk},
+          {"Order By", w.QueryCondition_Grp->OrderBy_Cbo, nullptr},
+          {"Only Show Top tick", w.QueryCondition_Grp->Top_Chk, nullptr},
+          {"Location tick", w.QueryCondition_Grp->Location_Chk, nullptr},
+          {"With Website URL", w.QueryCondition_Grp->WithURL_Chk, nullptr},
+          {"With Contact Email", w.QueryCondition_Grp->WithContactEmail_Chk, nullptr}};
 }
 
 // Every value and tick of the panel at once, to see that nothing else moved either.
@@ -82,7 +82,7 @@ void WheelTest::unfocusedControlsIgnoreTheWheel() {
   TMain_Frm& w = *f.frm;
   w.QueryCompany_A->trigger();
   for (const PanelControl& c : ValueControls(w)) {
-    for (QWidget* elsewhere : {static_cast<QWidget*>(w.Company_DBGrid), static_cast<QWidget*>(w.CompanyName_Edt)}) {
+    for (QWidget* elsewhere : {static_cast<QWidget*>(w.Company_DBGrid), static_cast<QWidget*>(w.QueryCondition_Grp->CompanyName_Edt)}) {
       if (elsewhere == c.control) continue;
       elsewhere->setFocus();
       QTRY_VERIFY(elsewhere->hasFocus());
@@ -99,7 +99,7 @@ void WheelTest::unfocusedControlsIgnoreTheWheel() {
 void WheelTest::focusedControlStepsWithoutTicking() {
   MainWindowFixture f;
   TMain_Frm& w = *f.frm;
-  w.PostCode_Edt->setText(QStringLiteral("K1A"));
+  w.QueryCondition_Grp->PostCode_Edt->setText(QStringLiteral("K1A"));
   for (const PanelControl& c : ValueControls(w)) {
     if (!c.control->isEnabled() || c.control->focusPolicy() == Qt::NoFocus) continue;
     c.control->setFocus();
@@ -125,8 +125,8 @@ void WheelTest::gridUnderThePointerStillSteps() {
   MainWindowFixture f;
   TMain_Frm& w = *f.frm;
   w.QueryCompany_A->trigger();
-  w.TelAreaCode_Cbo->setFocus();
-  QTRY_VERIFY(w.TelAreaCode_Cbo->hasFocus());
+  w.QueryCondition_Grp->TelAreaCode_Cbo->setFocus();
+  QTRY_VERIFY(w.QueryCondition_Grp->TelAreaCode_Cbo->hasFocus());
   const QStringList before = PanelState(w);
   QCOMPARE(f.dm.Company_Q.RecNo(), 1);
   Wheel(w.Company_DBGrid->viewport(), -120);
@@ -135,30 +135,30 @@ void WheelTest::gridUnderThePointerStillSteps() {
   Wheel(w.Company_DBGrid->viewport(), 120);
   QCOMPARE(f.dm.Company_Q.RecNo(), 2);
   QCOMPARE(PanelState(w), before);
-  QVERIFY(w.TelAreaCode_Cbo->hasFocus());
+  QVERIFY(w.QueryCondition_Grp->TelAreaCode_Cbo->hasFocus());
 }
 
 void WheelTest::typingAndOpenedListsStillTick() {
   MainWindowFixture f;
   TMain_Frm& w = *f.frm;
   // A choice from the opened list ticks the row; the wheel over that open list does not.
-  w.C_YearEstablished_Cbo->setFocus();
-  w.C_YearEstablished_Cbo->showPopup();
-  QAbstractItemView* list = w.C_YearEstablished_Cbo->view();
+  w.QueryCondition_Grp->C_YearEstablished_Cbo->setFocus();
+  w.QueryCondition_Grp->C_YearEstablished_Cbo->showPopup();
+  QAbstractItemView* list = w.QueryCondition_Grp->C_YearEstablished_Cbo->view();
   QTRY_VERIFY(list->isVisible());
   Wheel(list->viewport(), -120);
-  QVERIFY(!w.YearEstablished_Chk->isChecked());
+  QVERIFY(!w.QueryCondition_Grp->YearEstablished_Chk->isChecked());
   QTest::keyClick(list, Qt::Key_Return);
   QTRY_VERIFY(!list->isVisible());
-  QVERIFY(w.YearEstablished_Chk->isChecked());
-  QCOMPARE(w.C_YearEstablished_Cbo->currentText(), QStringLiteral(">="));
+  QVERIFY(w.QueryCondition_Grp->YearEstablished_Chk->isChecked());
+  QCOMPARE(w.QueryCondition_Grp->C_YearEstablished_Cbo->currentText(), QStringLiteral(">="));
   // Typing ticks, in a text box and in the editable province box.
-  w.CompanyName_Edt->setFocus();
-  QTest::keyClicks(w.CompanyName_Edt, QStringLiteral("Maple"));
-  QVERIFY(w.CompanyName_Chk->isChecked());
-  w.Location_Cbo->setFocus();
-  QTest::keyClicks(w.Location_Cbo->lineEdit(), QStringLiteral("Ont"));
-  QVERIFY(w.Location_Chk->isChecked());
+  w.QueryCondition_Grp->CompanyName_Edt->setFocus();
+  QTest::keyClicks(w.QueryCondition_Grp->CompanyName_Edt, QStringLiteral("Maple"));
+  QVERIFY(w.QueryCondition_Grp->CompanyName_Chk->isChecked());
+  w.QueryCondition_Grp->Location_Cbo->setFocus();
+  QTest::keyClicks(w.QueryCondition_Grp->Location_Cbo->lineEdit(), QStringLiteral("Ont"));
+  QVERIFY(w.QueryCondition_Grp->Location_Chk->isChecked());
 }
 
 QTEST_MAIN(WheelTest)

@@ -13,7 +13,9 @@
 #include "ui/uiLook.h"
 #include "search/frmMap.h"
 
-MainWindowFixture::MainWindowFixture(bool withDirectory, std::function<std::string(const std::string&)> chooseFile) {
+std::unique_ptr<TOrbiskWindows> MainWindowFixture::Compose(
+    const orbisk::testing::TempFolder& folder, bool withDirectory,
+    const std::function<std::string(const std::string&)>& chooseFile) {
   InstallFontSubstitutes();  // as the program does at start-up
   if (withDirectory) orbisk::testing::WriteSmallDirectory(folder.Path());
   // The templates the program ships beside itself, in the folder's own database folder.
@@ -21,19 +23,18 @@ MainWindowFixture::MainWindowFixture(bool withDirectory, std::function<std::stri
   for (const char* name : {"Company_Template.htm", "Contact_Template.htm"})
     std::filesystem::copy_file(std::string(ORBISK_BUILD_DIR "/bin/Database/") + name,
                                folder.Path() + "Database/" + name);
-  if (chooseFile) dm.DataModuleCreate(folder.Path(), chooseFile(folder.Path()));
-  else dm.DataModuleCreate(folder.Path());
-  frm = std::make_unique<TMain_Frm>();
-  frm->ProgramFolder = QString::fromStdString(folder.Path());
-  frm->BindDataModule(&dm);
-  catDlg = std::make_unique<TComanyCat_Dlg>(dm, frm.get());
-  ComanyCat_Dlg = catDlg.get();
-  companyDlg = std::make_unique<TCompany_Dlg>(dm, frm.get());
-  Company_Dlg = companyDlg.get();
-  contactDlg = std::make_unique<TContact_Dlg>(dm, frm.get());
-  Contact_Dlg = contactDlg.get();
-  exportDlg = std::make_unique<TExportType_Dlg>(frm.get());
-  ExportType_Dlg = exportDlg.get();
+  const std::string directory = chooseFile ? chooseFile(folder.Path()) : folder.Path() + "Database/corpdir.mdb";
+  return ComposeWindows(folder.Path(), directory);
+}
+
+MainWindowFixture::MainWindowFixture(bool withDirectory, std::function<std::string(const std::string&)> chooseFile)
+    : windows_(Compose(folder, withDirectory, chooseFile)),
+      dm(*windows_->DM),
+      frm(windows_->Main_Frm.get()),
+      catDlg(windows_->ComanyCat_Dlg.get()),
+      companyDlg(windows_->Company_Dlg.get()),
+      contactDlg(windows_->Contact_Dlg.get()),
+      exportDlg(windows_->ExportType_Dlg.get()) {
   ModalSeam() = [this](QDialog& d) {
     auto* title = d.findChild<QLabel*>(QStringLiteral("Title_Pnl"));
     shown.append(title ? title->text() : d.windowTitle());
@@ -42,22 +43,14 @@ MainWindowFixture::MainWindowFixture(bool withDirectory, std::function<std::stri
   SetUrlOpener([this](const QUrl& url) { opened.append(url); });
   SetMessageShower([this](QWidget*, const QString& text) { messages.append(text); });
   frm->show();
-  if (!QTest::qWaitForWindowExposed(frm.get())) qWarning("main window not exposed");
+  if (!QTest::qWaitForWindowExposed(frm)) qWarning("main window not exposed");
 }
 
 MainWindowFixture::~MainWindowFixture() {
   SetUrlOpener({});
   SetMessageShower({});
   ModalSeam() = nullptr;
-  ComanyCat_Dlg = nullptr;
-  Company_Dlg = nullptr;
-  Contact_Dlg = nullptr;
-  ExportType_Dlg = nullptr;
-  exportDlg.reset();
-  contactDlg.reset();
-  companyDlg.reset();
-  catDlg.reset();
-  frm.reset();
+  windows_.reset();
 }
 
 QPoint CellCentre(TDBGrid* grid, int row, int column) {

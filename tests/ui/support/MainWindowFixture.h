@@ -10,6 +10,8 @@
 #include <string>
 
 #include "app/frmMain.h"
+#include "app/uiComposition.h"
+#include "search/frmSearchPanel.h"
 #include "browse/dlgCompany.h"
 #include "browse/dlgContact.h"
 #include "search/dlgCat.h"
@@ -27,12 +29,20 @@ class MainWindowFixture {
   ~MainWindowFixture();
 
   orbisk::testing::TempFolder folder;
-  orbisk::TDM dm;  // declared before the window: it outlives the grids
-  std::unique_ptr<TMain_Frm> frm;
-  std::unique_ptr<TComanyCat_Dlg> catDlg;
-  std::unique_ptr<TCompany_Dlg> companyDlg;
-  std::unique_ptr<TContact_Dlg> contactDlg;
-  std::unique_ptr<TExportType_Dlg> exportDlg;
+
+ private:
+  // The program's own composition, over the folder made ready first.
+  static std::unique_ptr<TOrbiskWindows> Compose(const orbisk::testing::TempFolder& folder, bool withDirectory,
+                                                 const std::function<std::string(const std::string&)>& chooseFile);
+  std::unique_ptr<TOrbiskWindows> windows_;
+
+ public:
+  orbisk::TDM& dm;
+  TMain_Frm* frm;
+  TComanyCat_Dlg* catDlg;
+  TCompany_Dlg* companyDlg;
+  TContact_Dlg* contactDlg;
+  TExportType_Dlg* exportDlg;
   QList<QUrl> opened;
   QStringList messages;
   QStringList shown;  // titles of the modal windows shown (they close at once)

@@ -88,12 +88,12 @@ class TitlesTest : public QObject {
 
   void everyWindowShowsItsCaption() {
     MainWindowFixture f;
-    QCOMPARE(WmName(f.frm.get()), QStringLiteral("Orbisk 1.02"));
+    QCOMPARE(WmName(f.frm), QStringLiteral("Orbisk 1.02"));
     const std::pair<QWidget*, const char*> windows[] = {
-        {f.catDlg.get(), "Company Category "},
-        {f.companyDlg.get(), "Company Information"},
-        {f.contactDlg.get(), "Contact"},
-        {f.exportDlg.get(), "Select Export Type"},
+        {f.catDlg, "Company Category "},
+        {f.companyDlg, "Company Information"},
+        {f.contactDlg, "Contact"},
+        {f.exportDlg, "Select Export Type"},
     };
     for (const auto& [window, caption] : windows) {
       window->show();
