@@ -21,8 +21,8 @@ using orbisk::Query;
 namespace {
 
 // A progress dialog for long exports: application-modal, with Cancel, shown
-// only when the export takes a while. The writers report rows written; Cancel
-// stops the writer at its next report by throwing ExportCancelled.
+// only when the export takes a while. The writers report rows written; after
+// Cancel the answer is to stop, and the writer ends with ExportCancelled.
 class ExportProgressDialog {
  public:
   ExportProgressDialog(QWidget* parent, int total) : total_(total) {
@@ -37,14 +37,15 @@ class ExportProgressDialog {
   }
   // Closed before any message box, so no progress stays behind it.
   void Close() { dialog_.reset(); }
-  orbisk::ExportProgress Callback() {
-    return [this](long long rows) {
-      if (!dialog_) return;
+  orbisk::Progress Callback() {
+    return [this](const orbisk::ProgressStep& step) {
+      if (!dialog_) return true;
+      const long long rows = step.done;
       if (!dialog_->wasCanceled()) {
         dialog_->setLabelText(QCoreApplication::translate("TMain_Frm", "Exported %1 of %2 rows...").arg(rows).arg(total_));
         dialog_->setValue(static_cast<int>(std::min<long long>(rows, total_)));
       }
-      if (dialog_->wasCanceled()) throw orbisk::ExportCancelled();
+      return !dialog_->wasCanceled();
     };
   }
 
@@ -130,8 +131,7 @@ void TMain_Frm::ExportExcel_AExecute() {
       ~RestoreCursor() { QApplication::restoreOverrideCursor(); }
     } restore;
     ExportProgressDialog progress(this, source.RecordCount());
-    orbisk::ExcelUi ui = WindowExcelUi(this, progress);
-    ui.progress = progress.Callback();
-    orbisk::ExportToExcel(source, 0, 100, true, std::string(), ui);
+    const orbisk::ExcelOptions options{.lowTag = 0, .highTag = 100, .show = true, .progress = progress.Callback()};
+    orbisk::ExportToExcel(source, std::string(), options, WindowExcelUi(this, progress));
   });
 }

@@ -90,7 +90,7 @@ int main(int argc, char** argv) {
   auto write = [&] {
     std::filesystem::remove(file);
     q.First();
-    written = ExportToAccess(q, "Company", file, 0).rowsWritten;
+    written = ExportToAccess(q, file, AccessOptions{.tableName = "Company", .lowestTag = 0, .progress = {}}).rowsWritten;
   };
   auto read = [&] {
     std::string cmd = "mdb-export '" + file + "' Company > /dev/null";

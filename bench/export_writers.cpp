@@ -175,9 +175,9 @@ int main(int argc, char** argv) {
   };
   auto csvAll = [&] {
     open();
-    ExportToCSV(q, out + "/ours.csv", 8000, true);
+    ExportToCSV(q, out + "/ours.csv", CsvOptions{.longestText = 8000, .header = true, .progress = {}});
   };
-  auto csvOnly = [&] { ExportToCSV(q, out + "/ours.csv", 8000, true); };
+  auto csvOnly = [&] { ExportToCSV(q, out + "/ours.csv", CsvOptions{.longestText = 8000, .header = true, .progress = {}}); };
   bench::Report("CSV: search + ExportToCSV vs sqlite3 -csv", bench::BestOf(runs, csvAll, sqliteCsv), 1.5);
   bench::Report("CSV: ExportToCSV of the open result vs sqlite3 -csv", bench::BestOf(runs, csvOnly, sqliteCsv), 1.5);
   std::printf("  CSV sizes: ours %zu bytes, sqlite3 %zu bytes\n", ReadAll(out + "/ours.csv").size(),
@@ -205,7 +205,7 @@ int main(int argc, char** argv) {
     workbook_close(wb);
   };
   auto oursXlsx = [&] {
-    if (!ExportToExcel(q, 0, 100, false, out + "/ours.xlsx", ExcelUi{})) throw std::runtime_error("no workbook");
+    if (!ExportToExcel(q, out + "/ours.xlsx", ExcelOptions{})) throw std::runtime_error("no workbook");
   };
   bench::Report("XLSX: ExportToExcel vs a bare libxlsxwriter loop", bench::BestOf(runs, oursXlsx, bareXlsx), 1.2);
 

@@ -315,7 +315,7 @@ int ExportTypeByName(const std::string& name) {
 // written as the rows are walked.
 void WriteCsv(Query& q) {
   TextStreamWriter out(STDOUT_FILENO);
-  ExportToCSV(q, out, kCsvLongestText, true);
+  ExportToCSV(q, out, CsvOptions{.longestText = kCsvLongestText, .header = true, .progress = {}});
   out.Flush();
 }
 

@@ -13,7 +13,7 @@
 namespace orbisk {
 
 ExportOutcome RunExport(Query& source, const ExportRequest& request, const ExcelUi& excelUi,
-                        const ExportProgress& progress) {
+                        const Progress& progress) {
   // No writer may replace the directory the query reads, whatever name it goes by.
   const Connection* connection = source.GetConnection();
   ProtectedFile directory(connection ? ResolveIgnoringCase(connection->DataSource()) : std::string());
@@ -30,23 +30,28 @@ ExportOutcome RunExport(Query& source, const ExportRequest& request, const Excel
   if (source.Active() && !source.IsEmpty()) source.First();
   switch (request.type) {
     case etAccess: {
-      AccessExportResult r = ExportToAccess(source, QueryBaseName(source), request.fileName, 0, progress);
+      const AccessOptions options{.tableName = QueryBaseName(source), .lowestTag = 0, .progress = progress};
+      const AccessExportResult r = ExportToAccess(source, request.fileName, options);
       outcome.rowsWritten = r.rowsWritten;
       outcome.rowsRefused = r.rowsRefused;
       break;
     }
     case etExcel: {
-      ExcelUi ui = excelUi;
-      if (!ui.progress) ui.progress = progress;
-      outcome.done = ExportToExcel(source, 0, 100, false, request.fileName, ui);
+      const ExcelOptions options{.lowTag = 0, .highTag = 100, .show = false, .progress = progress};
+      outcome.done = ExportToExcel(source, request.fileName, options, excelUi);
       outcome.fileName = WorkbookFileName(request.fileName);  // a bare name gets .xlsx
       break;
     }
-    case etCsv: ExportToCSV(source, request.fileName, kCsvLongestText, true, progress); break;
+    case etCsv:
+      ExportToCSV(source, request.fileName,
+                  CsvOptions{.longestText = kCsvLongestText, .header = true, .progress = progress});
+      break;
     case etXml: SaveQueryAsXml(source, request.fileName, progress); break;
     case etHtml: ExportHtmlByTemplate(source, request.templateFile, request.fileName, progress); break;
     case etColumn:
-      outcome.fileName = ExportColumnToText(source, request.columnField, request.fileName, 0, "", "", progress);
+      // One file, the values alone; the name written is the one to open afterwards.
+      outcome.fileName = ExportColumnToText(source, request.columnField, request.fileName,
+                                            ColumnTextOptions{.linesPerFile = 0, .prefix = "", .suffix = "", .progress = progress});
       break;
     default: throw Failure(msg::kUnknownExportType);
   }

@@ -6,14 +6,13 @@
 #include <string>
 
 #include "data/Query.h"
-#include "export/ExportProgress.h"
+#include "data/Progress.h"
 #include "export/ExportTypes.h"
+#include "export/QueryWalk.h"
+#include "export/db2csv.h"
 #include "export/db2excel.h"
 
 namespace orbisk {
-
-// The CSV export's longest text: a text of this many characters or more is written as "".
-inline constexpr int kCsvLongestText = 8000;
 
 struct ExportRequest {
   int type = etHtml;
@@ -29,8 +28,9 @@ struct ExportOutcome {
   long long rowsRefused = 0; // Access: rows it could not take
 };
 
+// Progress goes to the writer of the chosen type; a stop throws ExportCancelled.
 ExportOutcome RunExport(Query& source, const ExportRequest& request, const ExcelUi& excelUi = {},
-                        const ExportProgress& progress = {});
+                        const Progress& progress = {});
 
 // What the window says after an export that was done: "Exported Successfully!",
 // or how many Access rows could not be written.

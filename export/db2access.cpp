@@ -1,9 +1,8 @@
 #include "export/db2access.h"
 
-#include <stdexcept>
-
 #include "data/Query.h"
 #include "data/jet/JetDatabase.h"
+#include "export/QueryWalk.h"
 
 namespace orbisk {
 
@@ -49,31 +48,30 @@ std::string BuildCreateTableSQL(const Query& query, const std::string& tableName
 }
 
 AccessExportResult CopyRows(Query& source, jet::JetRowSet& target, int columnOffset, int lowestTag,
-                            const ExportProgress& progress) {
+                            const Progress& progress) {
   AccessExportResult result;
-  ProgressTicker ticker(progress);
-  WalkGuard guard(source);
+  RowProgress rows(progress, source.RecordCount() - (source.RecNo() > 0 ? source.RecNo() - 1 : 0));
   const std::vector<Field>& fields = source.Fields();
-  while (!source.Eof()) {
-    target.Append();
-    for (size_t i = 0; i < fields.size(); ++i)
-      if (fields[i].Tag() >= lowestTag) target.SetField(static_cast<int>(i) + columnOffset, fields[i].AsValue());
-    if (target.Post()) ++result.rowsWritten;
-    else ++result.rowsRefused;
-    source.Next();
-    ticker.Row();
-  }
-  ticker.Done();
+  WalkQuery(
+      source, rows,
+      [&] {
+        target.Append();
+        for (size_t i = 0; i < fields.size(); ++i)
+          if (fields[i].Tag() >= lowestTag) target.SetField(static_cast<int>(i) + columnOffset, fields[i].AsValue());
+        if (target.Post()) ++result.rowsWritten;
+        else ++result.rowsRefused;
+      },
+      WalkFrom::Current);
+  rows.Done();
   return result;
 }
 
-AccessExportResult ExportToAccess(Query& query, const std::string& tableName, const std::string& fileName,
-                                  int lowestTag, const ExportProgress& progress) {
-  if (!query.Active()) throw std::runtime_error(query.Name() + ": Cannot perform this operation on a closed dataset");
+AccessExportResult ExportToAccess(Query& query, const std::string& fileName, const AccessOptions& options) {
+  RequireOpen(query);
   jet::JetDatabase target(fileName);
-  target.Execute(BuildCreateTableSQL(query, tableName));
-  std::unique_ptr<jet::JetRowSet> rows = target.OpenRowSet("Select * from " + tableName);
-  AccessExportResult result = CopyRows(query, *rows, 0, lowestTag, progress);
+  target.Execute(BuildCreateTableSQL(query, options.tableName));
+  std::unique_ptr<jet::JetRowSet> rows = target.OpenRowSet("Select * from " + options.tableName);
+  AccessExportResult result = CopyRows(query, *rows, 0, options.lowestTag, options.progress);
   rows->Close();
   target.Commit();
   return result;

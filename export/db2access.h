@@ -11,7 +11,7 @@
 #include <string>
 
 #include "data/FieldType.h"
-#include "export/ExportProgress.h"
+#include "data/Progress.h"
 
 namespace orbisk {
 
@@ -25,8 +25,13 @@ struct AccessExportResult {
   long long rowsRefused = 0;  // rows the table could not take (a value too long, a row too long)
 };
 
-AccessExportResult ExportToAccess(Query& query, const std::string& tableName, const std::string& fileName,
-                                  int lowestTag, const ExportProgress& progress = {});
+struct AccessOptions {
+  std::string tableName;  // the new table
+  int lowestTag = 0;      // fields tagged lower leave their column empty
+  Progress progress;      // rows done; answering false stops the export
+};
+
+AccessExportResult ExportToAccess(Query& query, const std::string& fileName, const AccessOptions& options);
 
 // " CREATE TABLE <table> ( [<field>] <type> null,\r\n... )"
 std::string BuildCreateTableSQL(const Query& query, const std::string& tableName);
@@ -36,9 +41,10 @@ std::string BuildCreateTableSQL(const Query& query, const std::string& tableName
 std::string JetColumnType(TFieldType type, int size);
 
 // Appends the query's rows from the current one to the end; field i goes to
-// column i + columnOffset. Progress counts the rows done, written or refused. The query returns to its current row afterwards and
-// its bound controls are suspended meanwhile, also when an error ends the copy.
+// column i + columnOffset. Progress counts the rows done, written or refused.
+// The query returns to its current row afterwards and its bound controls are
+// suspended meanwhile, also when an error ends the copy.
 AccessExportResult CopyRows(Query& source, jet::JetRowSet& target, int columnOffset, int lowestTag,
-                            const ExportProgress& progress = {});
+                            const Progress& progress = {});
 
 }  // namespace orbisk

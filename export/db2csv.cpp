@@ -4,6 +4,7 @@
 #include <string_view>
 #include <vector>
 
+#include "export/QueryWalk.h"
 #include "export/TextFile.h"
 
 namespace orbisk {
@@ -110,19 +111,18 @@ void AppendValueText(std::string& line, const Field& field, CsvClass cls, int lo
 
 }  // namespace
 
-void ExportToCSV(Query& query, const std::string& fileName, int longestText, bool withHeader,
-                 const ExportProgress& progress) {
+void ExportToCSV(Query& query, const std::string& fileName, const CsvOptions& options) {
   TextFileWriter out(fileName);
   // The last progress report comes before the file replaces the target: a stop there leaves it as it was.
-  ExportToCSV(query, static_cast<TextSink&>(out), longestText, withHeader, progress);
+  ExportToCSV(query, static_cast<TextSink&>(out), options);
   out.Commit();
 }
 
-void ExportToCSV(Query& query, TextSink& out, int longestText, bool withHeader, const ExportProgress& progress) {
+void ExportToCSV(Query& query, TextSink& out, const CsvOptions& options) {
   ScopedDateFormats formats("yyyy-mm-dd", "hh:mm:ss");
   const std::vector<Field>& fields = query.Fields();
   std::string line;
-  if (withHeader) {
+  if (options.header) {
     for (size_t i = 0; i < fields.size(); ++i) {
       if (i) line += ',';
       line += fields[i].FieldName();
@@ -131,23 +131,19 @@ void ExportToCSV(Query& query, TextSink& out, int longestText, bool withHeader, 
     out.Write(line);
   }
 
-  WalkGuard walk(query);
   std::vector<CsvClass> classes;
   for (const Field& f : fields) classes.push_back(ClassOf(f.DataType()));
-  ProgressTicker ticker(progress);
-  for (query.First(); !query.Eof(); query.Next()) {
+  WalkAllRows(query, options.progress, [&] {
     line.clear();
     for (size_t i = 0; i < fields.size(); ++i) {
       if (classes[i] == CsvClass::Skipped) continue;
-      AppendValueText(line, fields[i], classes[i], longestText);
+      AppendValueText(line, fields[i], classes[i], options.longestText);
       line += ',';
     }
     if (!line.empty()) line.pop_back();
     line += "\r\n";
     out.Write(line);
-    ticker.Row();
-  }
-  ticker.Done();
+  });
 }
 
 }  // namespace orbisk

@@ -15,6 +15,7 @@
 #include "data/ExportTarget.h"
 #include "data/Message.h"
 #include "export/db2txt.h"
+#include "export/QueryWalk.h"
 #include "export/ZipCheck.h"
 
 namespace orbisk {
@@ -92,16 +93,16 @@ void ShowNotice(const ExcelUi& ui) {
 
 // Writes the workbook to `target` through a temporary file beside it.
 // False (after the notice) when the workbook cannot be created.
-bool WriteWorkbook(Query& query, int lowTag, int highTag, const std::string& target, const ExcelUi& ui) {
+bool WriteWorkbook(Query& query, const ExcelOptions& options, const std::string& target, const ExcelUi& ui) {
   AtomicFile file(target, CheckExportTarget);
   // The library's own temporary files go beside the workbook, not into a
   // temporary folder that may be small or full.
   const auto slash = file.TempPath().rfind('/');
   std::string tmpdir = slash == std::string::npos ? "." : slash == 0 ? "/" : file.TempPath().substr(0, slash);
-  lxw_workbook_options options{};
-  options.constant_memory = LXW_TRUE;  // rows go to disk as they are written
-  options.tmpdir = tmpdir.data();
-  lxw_workbook* book = workbook_new_opt(file.TempPath().c_str(), &options);
+  lxw_workbook_options bookOptions{};
+  bookOptions.constant_memory = LXW_TRUE;  // rows go to disk as they are written
+  bookOptions.tmpdir = tmpdir.data();
+  lxw_workbook* book = workbook_new_opt(file.TempPath().c_str(), &bookOptions);
   if (!book) {
     ShowNotice(ui);
     return false;
@@ -115,7 +116,7 @@ bool WriteWorkbook(Query& query, int lowTag, int highTag, const std::string& tar
   }
   bool filled;
   try {
-    filled = FillSheetFromDataSet(query, lowTag, highTag, sheet, ui.progress);
+    filled = FillSheetFromDataSet(query, sheet, options);
   } catch (...) {
     lxw_workbook_free(book);
     throw;
@@ -141,30 +142,25 @@ std::string ExcelSheetName(const Query& query) {
   return name.empty() ? "Sheet1" : name;
 }
 
-bool FillSheetFromDataSet(Query& query, int lowTag, int highTag, lxw_worksheet* sheet,
-                          const ExportProgress& progress) {
+bool FillSheetFromDataSet(Query& query, lxw_worksheet* sheet, const ExcelOptions& options) {
   if (!query.Active()) return false;
-  WalkGuard walk(query);
   worksheet_activate(sheet);
   std::vector<const Field*> fields;
   for (const Field& f : query.Fields())
-    if (f.Tag() >= lowTag && f.Tag() <= highTag) fields.push_back(&f);
+    if (f.Tag() >= options.lowTag && f.Tag() <= options.highTag) fields.push_back(&f);
   for (size_t c = 0; c < fields.size(); ++c)
     WriteText(sheet, 0, static_cast<lxw_col_t>(c), fields[c]->DisplayLabel());
-  ProgressTicker ticker(progress);
   lxw_row_t row = 0;
-  for (query.First(); !query.Eof(); query.Next()) {
+  WalkAllRows(query, options.progress, [&] {
     ++row;
     for (size_t c = 0; c < fields.size(); ++c) WriteCell(sheet, row, static_cast<lxw_col_t>(c), *fields[c]);
-    ticker.Row();
-  }
-  ticker.Done();
+  });
   return true;
 }
 
-bool ExportToExcel(Query& query, int lowTag, int highTag, bool show, std::string fileName, const ExcelUi& ui) {
+bool ExportToExcel(Query& query, std::string fileName, const ExcelOptions& options, const ExcelUi& ui) {
   if (!query.Active()) return false;
-  if (show) {
+  if (options.show) {
     std::string folder = MakeTempFolder();
     if (folder.empty()) {
       ShowNotice(ui);
@@ -173,7 +169,7 @@ bool ExportToExcel(Query& query, int lowTag, int highTag, bool show, std::string
     std::string path = folder + "/" + ExcelSheetName(query) + ".xlsx";
     bool written;
     try {
-      written = WriteWorkbook(query, lowTag, highTag, path, ui);
+      written = WriteWorkbook(query, options, path, ui);
     } catch (...) {
       std::error_code ec;
       std::filesystem::remove_all(folder, ec);
@@ -190,7 +186,7 @@ bool ExportToExcel(Query& query, int lowTag, int highTag, bool show, std::string
   }
   if (fileName.empty() && ui.askFileName) fileName = ui.askFileName();
   if (fileName.empty()) return false;
-  return WriteWorkbook(query, lowTag, highTag, WorkbookFileName(fileName), ui);
+  return WriteWorkbook(query, options, WorkbookFileName(fileName), ui);
 }
 
 int RemoveStaleExcelFolders(long long olderThanSeconds) {

@@ -9,7 +9,7 @@
 #include <string_view>
 
 #include "data/Query.h"
-#include "export/ExportProgress.h"
+#include "data/Progress.h"
 
 typedef struct lxw_worksheet lxw_worksheet;
 
@@ -28,7 +28,13 @@ struct ExcelUi {
   std::function<void(const std::string& caption, const std::string& text)> notice;
   // Opens a workbook with the desktop's spreadsheet program.
   std::function<void(const std::string& path)> openFile;
-  ExportProgress progress;
+};
+
+struct ExcelOptions {
+  int lowTag = 0;      // fields whose tag lies in [lowTag, highTag] become columns
+  int highTag = 100;
+  bool show = false;   // hand a temporary workbook to the spreadsheet program instead of saving
+  Progress progress;   // rows written; answering false stops the export
 };
 
 // Fills a sheet: row 1 the display labels of the fields whose tag lies in
@@ -36,14 +42,14 @@ struct ExcelUi {
 // Integer fields become numbers, text fields text (codes keep their leading
 // zeros), other fields their value text, numeric where it is a number.
 // False when the query is closed. Leaves the query on the row it was on.
-bool FillSheetFromDataSet(Query& query, int lowTag, int highTag, lxw_worksheet* sheet,
-                          const ExportProgress& progress = {});
+bool FillSheetFromDataSet(Query& query, lxw_worksheet* sheet, const ExcelOptions& options);
 
-// True when the sheet was filled (and, in saving mode, written). False when the
+// True when the sheet was filled (and, in saving mode, written to fileName,
+// or to the name the chooser gives when fileName is empty). False when the
 // query is closed, the user cancelled the file name, or the workbook could not
-// be created (after the notice). Writing errors throw; an existing file of the
-// chosen name stays untouched then.
-bool ExportToExcel(Query& query, int lowTag, int highTag, bool show, std::string fileName, const ExcelUi& ui);
+// be created (after the notice). Writing errors throw, a stop throws
+// ExportCancelled; an existing file of the chosen name stays untouched then.
+bool ExportToExcel(Query& query, std::string fileName, const ExcelOptions& options, const ExcelUi& ui = {});
 
 // Removes the workbook folders of earlier showing-mode exports (orbisk-excel-*
 // in the temporary directory, owned by this user) that were last changed more

@@ -2,6 +2,7 @@
 
 #include <memory>
 
+#include "export/QueryWalk.h"
 #include "export/TextFile.h"
 
 namespace orbisk {
@@ -21,38 +22,32 @@ std::string NumberedFileName(const std::string& fileName, int n) {
 }
 
 std::string ExportColumnToText(Query& query, const std::string& fieldName, const std::string& fileName,
-                               int linesPerFile, const std::string& prefix, const std::string& suffix,
-                               const ExportProgress& progress) {
+                               const ColumnTextOptions& options) {
+  const int linesPerFile = options.linesPerFile;
   int part = 1;
   int lines = 0;
   std::string current = linesPerFile > 0 ? NumberedFileName(fileName, part) : fileName;
   auto out = std::make_unique<TextFileWriter>(current);
 
-  WalkGuard walk(query);
-  query.First();
+  RequireOpen(query);
   const Field& field = query.FieldByName(fieldName);
-  ProgressTicker ticker(progress);
   std::string line;
-  while (!query.Eof()) {
-    line.assign(prefix);
+  WalkAllRows(query, options.progress, [&] {
+    // A full part is closed only when another row follows: no empty last part.
+    if (linesPerFile > 0 && lines == linesPerFile) {
+      lines = 0;
+      out->Commit();
+      current = NumberedFileName(fileName, ++part);
+      out = std::make_unique<TextFileWriter>(current);
+    }
+    line.assign(options.prefix);
     line += field.AsString();
-    line += suffix;
+    line += options.suffix;
     line += "\r\n";
     out->Write(line);
-    query.Next();
-    ticker.Row();
-    if (linesPerFile > 0 && ++lines == linesPerFile) {
-      lines = 0;
-      ++part;
-      if (!query.Eof()) {
-        out->Commit();
-        current = NumberedFileName(fileName, part);
-        out = std::make_unique<TextFileWriter>(current);
-      }
-    }
-  }
-  ticker.Done();  // before the file replaces the target: a stop there leaves it as it was
-  out->Commit();
+    ++lines;
+  });
+  out->Commit();  // after the last report: a stop there leaves the target as it was
   return current;
 }
 

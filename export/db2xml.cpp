@@ -4,10 +4,10 @@
 #include <charconv>
 #include <cstdio>
 #include <set>
-#include <stdexcept>
 
 #include "data/AtomicFile.h"
 #include "data/ExportTarget.h"
+#include "export/QueryWalk.h"
 #include "strutil/TextUtil.h"
 
 namespace orbisk {
@@ -227,9 +227,8 @@ std::vector<std::string> XmlAttributeNames(const std::vector<ColumnInfo>& column
   return names;
 }
 
-void SaveQueryAsXml(const Query& query, const std::string& fileName, const ExportProgress& progress) {
-  if (!query.Active())
-    throw std::runtime_error(query.Name() + ": Cannot perform this operation on a closed dataset");
+void SaveQueryAsXml(const Query& query, const std::string& fileName, const Progress& progress) {
+  RequireOpen(query);
   const std::vector<ColumnInfo>& columns = query.Columns();
   const std::vector<std::string> names = XmlAttributeNames(columns);
   // " name='" per column, built once.
@@ -240,8 +239,9 @@ void SaveQueryAsXml(const Query& query, const std::string& fileName, const Expor
   std::string out;
   out.reserve(1 << 17);
   AppendSchema(out, columns, names);
-  ProgressTicker ticker(progress);
+  // The row set is read by position: the cursor and the grids stay as they are.
   const int rows = query.RecordCount();
+  RowProgress ticker(progress, rows);
   const int ncols = static_cast<int>(columns.size());
   for (int r = 0; r < rows; ++r) {
     out += "\t<z:row";

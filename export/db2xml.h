@@ -7,13 +7,14 @@
 #include <vector>
 
 #include "data/Query.h"
-#include "export/ExportProgress.h"
+#include "data/Progress.h"
 
 namespace orbisk {
 
 // Writes the file whole or not at all: an existing file of that name stays
-// untouched when the new one cannot be written. Failures throw.
-void SaveQueryAsXml(const Query& query, const std::string& fileName, const ExportProgress& progress = {});
+// untouched when the new one cannot be written. Failures throw; progress
+// counts the rows written, and answering false stops with ExportCancelled.
+void SaveQueryAsXml(const Query& query, const std::string& fileName, const Progress& progress = {});
 
 // Whether a column name can stand as an attribute name (an XML name without
 // a colon).

@@ -13,7 +13,7 @@
 #include "ui/uiLocalText.h"
 #include "data/Connection.h"
 #include "data/ProgramFiles.h"
-#include "export/ExportProgress.h"
+#include "data/Progress.h"
 
 namespace {
 
@@ -107,8 +107,8 @@ void RunGuarded(QWidget* parent, const std::function<void()>& work) {
     work();
   } catch (const orbisk::LoadCancelled&) {
     // The user stopped loading the directory: nothing to report.
-  } catch (const orbisk::ExportCancelled&) {
-    // The user stopped an export: nothing was written, nothing to report.
+  } catch (const orbisk::Cancelled&) {
+    // The user stopped the work (an export): nothing was written, nothing to report.
   } catch (const std::bad_alloc&) {
     ShowError(parent, QCoreApplication::translate(
         "Message", "Not enough memory to finish this work. Close other programs or search for fewer rows."));

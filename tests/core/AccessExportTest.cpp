@@ -56,7 +56,7 @@ class AccessExport : public ::testing::Test {
 
   std::string Export(const std::string& file, AccessExportResult* result = nullptr) {
     try {
-      AccessExportResult r = ExportToAccess(company, QueryBaseName(company), file, 0);
+      AccessExportResult r = ExportToAccess(company, file, AccessOptions{.tableName = QueryBaseName(company), .lowestTag = 0, .progress = {}});
       if (result) *result = r;
       return "ok";
     } catch (const std::exception& e) {
@@ -107,7 +107,12 @@ TEST_F(AccessExport, NewFileGetsTheTableWithTheRowsFromTheCurrentOn) {
   company.MoveTo(2);
   std::vector<long long> progress;
   std::string file = tmp.Path() + "export.mdb";
-  AccessExportResult r = ExportToAccess(company, "Company", file, 0, [&](long long n) { progress.push_back(n); });
+  AccessExportResult r = ExportToAccess(company, file,
+                                        AccessOptions{.tableName = "Company", .lowestTag = 0,
+                                                      .progress = [&](const ProgressStep& step) {
+                                                        progress.push_back(step.done);
+                                                        return true;
+                                                      }});
   EXPECT_EQ(r.rowsWritten, 3);
   EXPECT_EQ(r.rowsRefused, 0);
   EXPECT_EQ(progress, (std::vector<long long>{3}));
@@ -163,7 +168,7 @@ TEST_F(AccessExport, RowsTheTableRefusesAreCountedAndTheRestWritten) {
   q.SetSQL("select Company_ID, Company_Name from Company_Info order by Company_ID");
   q.Open();
   std::string file = tmp.Path() + "refused.mdb";
-  AccessExportResult r = ExportToAccess(q, "Company", file, 0);
+  AccessExportResult r = ExportToAccess(q, file, AccessOptions{.tableName = "Company", .lowestTag = 0, .progress = {}});
   EXPECT_EQ(r.rowsWritten, 2);
   EXPECT_EQ(r.rowsRefused, 2);
   auto read = ReadWithLibmdb(file, "Company");
@@ -198,7 +203,7 @@ TEST_F(AccessExport, BlanksAndReservedWordsInFieldNamesAndEveryValueKind) {
            " y as Hidden from k order by a desc");
   q.Open();
   std::string file = tmp.Path() + "kinds.mdb";
-  AccessExportResult r = ExportToAccess(q, QueryBaseName(q), file, 0);
+  AccessExportResult r = ExportToAccess(q, file, AccessOptions{.tableName = QueryBaseName(q), .lowestTag = 0, .progress = {}});
   EXPECT_EQ(r.rowsWritten, 2);
   auto read = ReadWithLibmdb(file, "Kinds");
   EXPECT_EQ(read.columns, (std::vector<std::string>{"Select", "Postal Code", "Order", "Notes", "Ratio", "Picture",

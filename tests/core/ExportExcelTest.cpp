@@ -13,6 +13,14 @@ using namespace orbisk::testing;
 
 namespace {
 
+// The export's tags, every field the grids show; saving a file or showing a workbook.
+ExcelOptions Saving(Progress progress = {}) {
+  return {.lowTag = 0, .highTag = 100, .show = false, .progress = std::move(progress)};
+}
+ExcelOptions Showing(Progress progress = {}) {
+  return {.lowTag = 0, .highTag = 100, .show = true, .progress = std::move(progress)};
+}
+
 // What the window layer would have done.
 struct UiLog {
   std::vector<std::string> notices, opened;
@@ -55,9 +63,9 @@ TEST_F(ResultQueries, WorkbooksReadBackInLibreOffice) {
   if (!HaveLibreOffice()) GTEST_SKIP() << "soffice is not installed";
   UiLog log;
   dm.Company_Q.MoveTo(2);
-  ASSERT_TRUE(ExportToExcel(dm.Company_Q, 0, 100, false, out + "company.xlsx", log.Ui()));
+  ASSERT_TRUE(ExportToExcel(dm.Company_Q, out + "company.xlsx", Saving(), log.Ui()));
   EXPECT_EQ(dm.Company_Q.RecNo(), 2);
-  ASSERT_TRUE(ExportToExcel(dm.Contact_Q, 0, 100, false, out + "contact.xlsx", log.Ui()));
+  ASSERT_TRUE(ExportToExcel(dm.Contact_Q, out + "contact.xlsx", Saving(), log.Ui()));
 
   // Integers are numbers, texts stay texts (leading zeros and all), the rest is value text.
   std::vector<FieldDef> fields = {Def("code", ftWideString, 10), Def("n", ftInteger),
@@ -73,7 +81,7 @@ TEST_F(ResultQueries, WorkbooksReadBackInLibreOffice) {
                      " ('', -7, NULL, NULL, 0, '2024-03-05 13:04:05', replace(hex(zeroblob(40000)), '00', 'x'),"
                      "  NULL, 3);",
                      "select * from V", fields, "Values_Q");
-  ASSERT_TRUE(ExportToExcel(values.q, 0, 100, false, out + "values.xlsx", log.Ui()));
+  ASSERT_TRUE(ExportToExcel(values.q, out + "values.xlsx", Saving(), log.Ui()));
   EXPECT_TRUE(log.notices.empty());
 
   const std::string csv = out + "csv/";
@@ -124,7 +132,7 @@ TEST_F(ResultQueries, ExcelModesAndChooser) {
 
   // Showing: a workbook in a fresh temporary folder, handed to the spreadsheet program.
   UiLog show;
-  EXPECT_TRUE(ExportToExcel(dm.Company_Q, 0, 100, true, "", show.Ui()));
+  EXPECT_TRUE(ExportToExcel(dm.Company_Q, "", Showing(), show.Ui()));
   ASSERT_EQ(show.opened.size(), 1u);
   EXPECT_TRUE(show.opened[0].starts_with(tmp + "/orbisk-excel-")) << show.opened[0];
   EXPECT_TRUE(show.opened[0].ends_with("/Company.xlsx"));
@@ -135,15 +143,15 @@ TEST_F(ResultQueries, ExcelModesAndChooser) {
 
   // Saving without a name asks; cancelling writes nothing.
   UiLog cancel;
-  EXPECT_FALSE(ExportToExcel(dm.Company_Q, 0, 100, false, "", cancel.Ui()));
+  EXPECT_FALSE(ExportToExcel(dm.Company_Q, "", Saving(), cancel.Ui()));
   EXPECT_EQ(cancel.asked, 1);
   EXPECT_TRUE(FilesIn(out).empty());
 
   // A chosen name without extension gets .xlsx; a given extension stays.
   UiLog pick;
   pick.answer = out + "picked";
-  EXPECT_TRUE(ExportToExcel(dm.Company_Q, 0, 100, false, "", pick.Ui()));
-  EXPECT_TRUE(ExportToExcel(dm.Company_Q, 0, 100, false, out + "given.xls", pick.Ui()));
+  EXPECT_TRUE(ExportToExcel(dm.Company_Q, "", Saving(), pick.Ui()));
+  EXPECT_TRUE(ExportToExcel(dm.Company_Q, out + "given.xls", Saving(), pick.Ui()));
   EXPECT_EQ(pick.asked, 1);
   EXPECT_EQ(FilesIn(out), (std::vector<std::string>{"given.xls", "picked.xlsx"}));
   EXPECT_TRUE(pick.opened.empty());
@@ -151,8 +159,8 @@ TEST_F(ResultQueries, ExcelModesAndChooser) {
   // A closed query: false, nothing asked, shown or opened.
   UiLog closedLog;
   Query closed("Closed_Q");
-  EXPECT_FALSE(ExportToExcel(closed, 0, 100, true, "", closedLog.Ui()));
-  EXPECT_FALSE(ExportToExcel(closed, 0, 100, false, "", closedLog.Ui()));
+  EXPECT_FALSE(ExportToExcel(closed, "", Showing(), closedLog.Ui()));
+  EXPECT_FALSE(ExportToExcel(closed, "", Saving(), closedLog.Ui()));
   EXPECT_EQ(closedLog.asked + closedLog.notices.size() + closedLog.opened.size(), 0u);
   EXPECT_EQ(dm.Company_Q.RecNo(), 5);
   EXPECT_FALSE(dm.Company_Q.ControlsDisabled());
@@ -165,19 +173,18 @@ TEST_F(ResultQueries, ExcelFailures) {
   {
     // No temporary folder to show a workbook from: the notice, nothing opened.
     ScopedEnv tmpdir("TMPDIR", (folder.Path() + "none").c_str());
-    EXPECT_FALSE(ExportToExcel(dm.Company_Q, 0, 100, true, "", log.Ui()));
+    EXPECT_FALSE(ExportToExcel(dm.Company_Q, "", Showing(), log.Ui()));
     EXPECT_EQ(log.notices, std::vector<std::string>{kNotice});
     EXPECT_TRUE(log.opened.empty());
   }
   // Unwritable targets raise an error and keep the old file.
-  EXPECT_THROW(ExportToExcel(dm.Company_Q, 0, 100, false, out + "missing/x.xlsx", log.Ui()), std::runtime_error);
-  EXPECT_THROW(ExportToExcel(dm.Company_Q, 0, 100, false, out + "keep.xlsx/x.xlsx", log.Ui()), std::runtime_error);
+  EXPECT_THROW(ExportToExcel(dm.Company_Q, out + "missing/x.xlsx", Saving(), log.Ui()), std::runtime_error);
+  EXPECT_THROW(ExportToExcel(dm.Company_Q, out + "keep.xlsx/x.xlsx", Saving(), log.Ui()), std::runtime_error);
   MemoryQuery big(ManyRowsSetup(600), "select * from Big");
   big.q.MoveTo(7);
   UiLog failing;
   ExcelUi ui = failing.Ui();
-  ui.progress = FailingProgress;
-  EXPECT_THROW(ExportToExcel(big.q, 0, 100, false, out + "keep.xlsx", ui), std::runtime_error);
+  EXPECT_THROW(ExportToExcel(big.q, out + "keep.xlsx", Saving(FailingProgress), ui), std::runtime_error);
   EXPECT_TRUE(ReadFile(out + "keep.xlsx") == "old");
   EXPECT_EQ(FilesIn(out), std::vector<std::string>{"keep.xlsx"});
   EXPECT_EQ(big.q.RecNo(), 7);
@@ -188,7 +195,7 @@ TEST_F(ResultQueries, ExcelFailures) {
   const std::string tmp = folder.Path() + "tmp";
   std::filesystem::create_directories(tmp);
   ScopedEnv tmpdir("TMPDIR", tmp.c_str());
-  EXPECT_THROW(ExportToExcel(big.q, 0, 100, true, "", ui), std::runtime_error);
+  EXPECT_THROW(ExportToExcel(big.q, "", Showing(FailingProgress), ui), std::runtime_error);
   EXPECT_TRUE(FilesIn(tmp).empty());
   EXPECT_TRUE(failing.opened.empty());
 }

@@ -14,6 +14,7 @@
 #include <stdexcept>
 
 #include "TestDirectory.h"
+#include "data/Progress.h"
 #include "data/uDM.h"
 
 namespace orbisk::testing {
@@ -139,8 +140,9 @@ class ScopedEnv {
 };
 
 // Throws from the progress report: a failure in the middle of a walk.
-inline void FailingProgress(long long rows) {
-  if (rows >= 256) throw std::runtime_error("stopped while writing");
+inline bool FailingProgress(const ProgressStep& step) {
+  if (step.done >= 256) throw std::runtime_error("stopped while writing");
+  return true;
 }
 
 }  // namespace orbisk::testing

@@ -73,7 +73,7 @@ class ExportTargets : public ResultQueries {
   }
 
   ExportOutcome Export(Query& q, int type, const std::string& file, const ExcelUi& ui = {},
-                       const ExportProgress& progress = {}) {
+                       const Progress& progress = {}) {
     ExportRequest r;
     r.type = type;
     r.fileName = file;
@@ -346,9 +346,9 @@ TEST_F(ExportTargets, AnExportStoppedMidwayLeavesTheOldFileWhole) {
     const std::string old = MakeOld(type, r.fileName);
     long long reported = 0;
     EXPECT_EQ(ExportError([&] {
-                RunExport(many.q, r, {}, [&](long long rows) {
-                  reported = rows;
-                  FailingProgress(rows);
+                RunExport(many.q, r, {}, [&](const ProgressStep& step) {
+                  reported = step.done;
+                  return FailingProgress(step);
                 });
               }),
               "stopped while writing");
@@ -360,12 +360,47 @@ TEST_F(ExportTargets, AnExportStoppedMidwayLeavesTheOldFileWhole) {
     const std::string fresh = out + "fresh" + exts[type];
     r.fileName = fresh;
     EXPECT_EQ(ExportError([&] {
-                RunExport(many.q, r, {}, [](long long rows) {
-                  if (rows == 700) throw std::runtime_error("stopped at the end");
+                RunExport(many.q, r, {}, [](const ProgressStep& step) {
+                  if (step.done == 700) throw std::runtime_error("stopped at the end");
+                  return true;
                 });
               }),
               "stopped at the end");
     EXPECT_FALSE(Exists(fresh));
+  }
+}
+
+TEST_F(ExportTargets, AnExportTheUserStopsWritesNothing) {
+  MemoryQuery many(ManyRowsSetup(700), "select id, name from Big order by id");
+  many.q.MoveTo(40);
+  const char* exts[] = {".mdb", ".xlsx", ".csv", ".xml", ".htm", ".txt"};
+  for (int type : kAllTypes) {
+    SCOPED_TRACE(TypeName(type));
+    ExportRequest r;
+    r.type = type;
+    r.columnField = "name";
+    r.templateFile = templateFile;
+    WriteFile(templateFile, "<!--#DetailBegin-->{$name}\r\n<!--#DetailEnd-->");
+    // No at the first report, and no at the last one, after every row.
+    for (long long stopAt : {256LL, 700LL}) {
+      SCOPED_TRACE(stopAt);
+      r.fileName = out + "old" + exts[type];
+      const std::string old = MakeOld(type, r.fileName);
+      std::vector<long long> told;
+      const Progress answer = [&](const ProgressStep& step) {
+        told.push_back(step.done);
+        return step.done < stopAt;
+      };
+      EXPECT_THROW(RunExport(many.q, r, {}, answer), ExportCancelled);
+      EXPECT_EQ(told.back(), stopAt);
+      EXPECT_EQ(ReadFile(r.fileName), old);
+      r.fileName = out + "fresh" + exts[type];
+      EXPECT_THROW(RunExport(many.q, r, {}, answer), ExportCancelled);
+      EXPECT_FALSE(Exists(r.fileName));
+      EXPECT_TRUE(HiddenFiles(out).empty());
+      EXPECT_EQ(many.q.RecNo(), 40);
+      EXPECT_FALSE(many.q.ControlsDisabled());
+    }
   }
 }
 

@@ -33,7 +33,7 @@ TEST(CsvWriter, TextLimitQuotesAndLineBreaks) {
                 " (7, NULL), (8, '');",
                 "select * from T order by id");
   TempFolder dir;
-  ExportToCSV(m.q, dir.Path() + "t.csv", 8000, true);
+  ExportToCSV(m.q, dir.Path() + "t.csv", CsvOptions{.longestText = 8000, .header = true, .progress = {}});
   EXPECT_EQ(ReadFile(dir.Path() + "t.csv"),
             "id,memo\r\n"
             "1,\"" + Repeat("a", 7999) + "\"\r\n"
@@ -46,7 +46,7 @@ TEST(CsvWriter, TextLimitQuotesAndLineBreaks) {
             "8,\"\"\r\n");
 
   // Without a header; a smaller limit applies to every text.
-  ExportToCSV(m.q, dir.Path() + "short.csv", 4, false);
+  ExportToCSV(m.q, dir.Path() + "short.csv", CsvOptions{.longestText = 4, .header = false, .progress = {}});
   std::string shortCsv = ReadFile(dir.Path() + "short.csv");
   EXPECT_EQ(shortCsv.substr(0, shortCsv.find("5,")), "1,\"\"\r\n2,\"\"\r\n3,\"\"\r\n4,\"\"\r\n");
 }
@@ -54,9 +54,9 @@ TEST(CsvWriter, TextLimitQuotesAndLineBreaks) {
 TEST(CsvWriter, NoRowsGiveTheHeaderOnly) {
   MemoryQuery m("CREATE TABLE T (id INTEGER, memo LONGTEXT COLLATE NOCASE);", "select * from T");
   TempFolder dir;
-  ExportToCSV(m.q, dir.Path() + "t.csv", 8000, true);
+  ExportToCSV(m.q, dir.Path() + "t.csv", CsvOptions{.longestText = 8000, .header = true, .progress = {}});
   EXPECT_EQ(ReadFile(dir.Path() + "t.csv"), "id,memo\r\n");
-  ExportToCSV(m.q, dir.Path() + "none.csv", 8000, false);
+  ExportToCSV(m.q, dir.Path() + "none.csv", CsvOptions{.longestText = 8000, .header = false, .progress = {}});
   EXPECT_TRUE(Exists(dir.Path() + "none.csv"));
   EXPECT_EQ(ReadFile(dir.Path() + "none.csv"), "");
 }
@@ -73,7 +73,7 @@ TEST(CsvWriter, FieldClassesAndDateFormats) {
        Def("tOnly", ftTime), Def("pic", ftBlob), Def("code", ftLargeint)});
   TempFolder dir;
   CurrentDateFormats() = {"dd/mm/yyyy", "hh.nn"};
-  ExportToCSV(m.q, dir.Path() + "d.csv", 8000, true);
+  ExportToCSV(m.q, dir.Path() + "d.csv", CsvOptions{.longestText = 8000, .header = true, .progress = {}});
   // The skipped blob keeps its name in the header but writes nothing, not even a comma;
   // a plain value is never quoted, comma or not.
   EXPECT_EQ(ReadFile(dir.Path() + "d.csv"),
@@ -89,13 +89,13 @@ TEST(CsvWriter, FieldClassesAndDateFormats) {
   // A row whose fields are all skipped is an empty line.
   MemoryQuery blobs("CREATE TABLE B (pic BLOB); INSERT INTO B VALUES (x'01'), (NULL);", "select * from B",
                     {Def("pic", ftBlob)});
-  ExportToCSV(blobs.q, dir.Path() + "b.csv", 8000, true);
+  ExportToCSV(blobs.q, dir.Path() + "b.csv", CsvOptions{.longestText = 8000, .header = true, .progress = {}});
   EXPECT_EQ(ReadFile(dir.Path() + "b.csv"), "pic\r\n\r\n\r\n");
 }
 
 TEST_F(ResultQueries, CsvOfResultsNamesRecNoAndKeepsTheRow) {
   dm.Company_Q.MoveTo(3);
-  ExportToCSV(dm.Company_Q, out + "company.csv", 8000, true);
+  ExportToCSV(dm.Company_Q, out + "company.csv", CsvOptions{.longestText = 8000, .header = true, .progress = {}});
   std::string csv = ReadFile(out + "company.csv");
   std::vector<std::string> lines;
   for (size_t at = 0, e; (e = csv.find("\r\n", at)) != std::string::npos; at = e + 2)
@@ -113,19 +113,19 @@ TEST_F(ResultQueries, CsvOfResultsNamesRecNoAndKeepsTheRow) {
   EXPECT_FALSE(dm.Company_Q.ControlsDisabled());
 
   // The contact result writes Record_ID and RecNo too.
-  ExportToCSV(dm.Contact_Q, out + "contact.csv", 8000, false);
+  ExportToCSV(dm.Contact_Q, out + "contact.csv", CsvOptions{.longestText = 8000, .header = false, .progress = {}});
   EXPECT_EQ(ReadFile(out + "contact.csv").substr(0, 26), "1,1,\"Prairie Bank Ltd\",\"10");
 }
 
 TEST_F(ResultQueries, FailedCsvLeavesTheFileAndTheRow) {
   WriteFile(out + "keep.csv", "old");
   dm.Company_Q.MoveTo(2);
-  EXPECT_THROW(ExportToCSV(dm.Company_Q, out + "missing/x.csv", 8000, true), std::runtime_error);
-  EXPECT_THROW(ExportToCSV(dm.Company_Q, out + "keep.csv/x.csv", 8000, true), std::runtime_error);
-  EXPECT_THROW(ExportToCSV(dm.Company_Q, out, 8000, true), std::runtime_error);  // a folder
+  EXPECT_THROW(ExportToCSV(dm.Company_Q, out + "missing/x.csv", CsvOptions{.longestText = 8000, .header = true, .progress = {}}), std::runtime_error);
+  EXPECT_THROW(ExportToCSV(dm.Company_Q, out + "keep.csv/x.csv", CsvOptions{.longestText = 8000, .header = true, .progress = {}}), std::runtime_error);
+  EXPECT_THROW(ExportToCSV(dm.Company_Q, out, CsvOptions{.longestText = 8000, .header = true, .progress = {}}), std::runtime_error);  // a folder
   if (geteuid() != 0) {  // the superuser writes into read-only folders
     std::filesystem::permissions(out, std::filesystem::perms::owner_read | std::filesystem::perms::owner_exec);
-    EXPECT_THROW(ExportToCSV(dm.Company_Q, out + "keep.csv", 8000, true), std::runtime_error);
+    EXPECT_THROW(ExportToCSV(dm.Company_Q, out + "keep.csv", CsvOptions{.longestText = 8000, .header = true, .progress = {}}), std::runtime_error);
     std::filesystem::permissions(out, std::filesystem::perms::owner_all);
   }
   EXPECT_EQ(dm.Company_Q.RecNo(), 2);
@@ -134,7 +134,7 @@ TEST_F(ResultQueries, FailedCsvLeavesTheFileAndTheRow) {
   MemoryQuery big(ManyRowsSetup(600), "select * from Big");
   big.q.MoveTo(10);
   CurrentDateFormats() = {"dd/mm/yyyy", "hh:mm:ss"};
-  EXPECT_THROW(ExportToCSV(big.q, out + "keep.csv", 8000, true, FailingProgress), std::runtime_error);
+  EXPECT_THROW(ExportToCSV(big.q, out + "keep.csv", CsvOptions{.longestText = 8000, .header = true, .progress = FailingProgress}), std::runtime_error);
   EXPECT_EQ(ReadFile(out + "keep.csv"), "old");
   EXPECT_EQ(FilesIn(out), std::vector<std::string>{"keep.csv"});
   EXPECT_EQ(big.q.RecNo(), 10);
@@ -144,7 +144,7 @@ TEST_F(ResultQueries, FailedCsvLeavesTheFileAndTheRow) {
 
   // A closed query raises the dataset's error and writes nothing.
   Query closed("Closed_Q");
-  EXPECT_THROW(ExportToCSV(closed, out + "keep.csv", 8000, true), std::runtime_error);
+  EXPECT_THROW(ExportToCSV(closed, out + "keep.csv", CsvOptions{.longestText = 8000, .header = true, .progress = {}}), std::runtime_error);
   EXPECT_EQ(ReadFile(out + "keep.csv"), "old");
 }
 
@@ -152,7 +152,11 @@ TEST(CsvWriter, ProgressIsReportedWhileWriting) {
   MemoryQuery big(ManyRowsSetup(600), "select * from Big");
   TempFolder dir;
   std::vector<long long> reports;
-  ExportToCSV(big.q, dir.Path() + "big.csv", 8000, true, [&](long long n) { reports.push_back(n); });
+  ExportToCSV(big.q, dir.Path() + "big.csv",
+              CsvOptions{.longestText = 8000, .header = true, .progress = [&](const ProgressStep& step) {
+                           reports.push_back(step.done);
+                           return true;
+                         }});
   EXPECT_EQ(reports, (std::vector<long long>{256, 512, 600}));
 }
 
@@ -172,7 +176,7 @@ TEST(TextWriter, PartsOfTwoLines) {
     SCOPED_TRACE(rows);
     MemoryQuery m(ManyRowsSetup(rows), "select * from Big order by id");
     TempFolder dir;
-    std::string last = ExportColumnToText(m.q, "NAME", dir.Path() + "list.txt", 2, "<", ">");
+    std::string last = ExportColumnToText(m.q, "NAME", dir.Path() + "list.txt", ColumnTextOptions{.linesPerFile = 2, .prefix = "<", .suffix = ">", .progress = {}});
     std::vector<std::string> files = FilesIn(dir.Path());
     if (rows == 5) {
       EXPECT_EQ(last, dir.Path() + "list_3.txt");
@@ -199,19 +203,19 @@ TEST(TextWriter, OneFileKeepsTheNameAndLineBreaks) {
   TempFolder dir;
   m.q.MoveTo(2);
   for (int lines : {0, -1}) {
-    EXPECT_EQ(ExportColumnToText(m.q, "v", dir.Path() + "col.txt", lines, "", ""), dir.Path() + "col.txt");
+    EXPECT_EQ(ExportColumnToText(m.q, "v", dir.Path() + "col.txt", ColumnTextOptions{.linesPerFile = lines, .prefix = "", .suffix = "", .progress = {}}), dir.Path() + "col.txt");
     EXPECT_EQ(ReadFile(dir.Path() + "col.txt"), "a\r\nb\r\n\r\nQuébec\r\n");
   }
-  EXPECT_EQ(ExportColumnToText(m.q, "id", dir.Path() + "ids", 0, "id=", ";"), dir.Path() + "ids");
+  EXPECT_EQ(ExportColumnToText(m.q, "id", dir.Path() + "ids", ColumnTextOptions{.linesPerFile = 0, .prefix = "id=", .suffix = ";", .progress = {}}), dir.Path() + "ids");
   EXPECT_EQ(ReadFile(dir.Path() + "ids"), "id=1;\r\nid=2;\r\nid=3;\r\n");
   EXPECT_EQ(m.q.RecNo(), 2);
 
   // A field the query lacks: the dataset's error, no file, the row kept.
-  EXPECT_THROW(ExportColumnToText(m.q, "Nope", dir.Path() + "nope.txt", 2, "", ""), std::runtime_error);
+  EXPECT_THROW(ExportColumnToText(m.q, "Nope", dir.Path() + "nope.txt", ColumnTextOptions{.linesPerFile = 2, .prefix = "", .suffix = "", .progress = {}}), std::runtime_error);
   EXPECT_FALSE(Exists(dir.Path() + "nope_1.txt"));
   EXPECT_EQ(m.q.RecNo(), 2);
   EXPECT_FALSE(m.q.ControlsDisabled());
-  EXPECT_THROW(ExportColumnToText(m.q, "v", dir.Path() + "missing/col.txt", 0, "", ""), std::runtime_error);
+  EXPECT_THROW(ExportColumnToText(m.q, "v", dir.Path() + "missing/col.txt", ColumnTextOptions{.linesPerFile = 0, .prefix = "", .suffix = "", .progress = {}}), std::runtime_error);
 }
 
 TEST(TextEncoding, LocaleCharacterSetAndReplacement) {

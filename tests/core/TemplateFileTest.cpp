@@ -38,10 +38,11 @@ TEST(TemplateFile, ThePageGoesToTheFileWhileItIsRendered) {
 
   uintmax_t onDiskAt512 = 0;
   std::string targetAt512;
-  ExportHtmlByTemplate(many.q, tmplFile, target, [&](long long rows) {
-    if (rows != 512) return;
+  ExportHtmlByTemplate(many.q, tmplFile, target, [&](const ProgressStep& step) {
+    if (step.done != 512) return true;
     onDiskAt512 = HiddenBytes(dir.Path() + "out");
     targetAt512 = ReadFile(target);
+    return true;
   });
   // A quarter of the way the temporary file holds the rows but the last
   // (at most 64 KB) piece; the target is untouched.
@@ -116,7 +117,7 @@ TEST(TemplateFile, HtmlIsUtf8UnderALatin1Locale) {
   EXPECT_EQ(ReadFile(dir.Path() + "l1-page.htm"),
             "<h1>Soci\xC3\xA9t\xC3\xA9s</h1>B\xC3\xA9ton lt\xC3\xA9" "e;Zo\xC3\xA9 &amp; fils;\r\n\r\n");
   // The text writers keep the locale's set.
-  ExportToCSV(q.q, dir.Path() + "list.csv", 8000, false);
+  ExportToCSV(q.q, dir.Path() + "list.csv", CsvOptions{.longestText = 8000, .header = false, .progress = {}});
   EXPECT_EQ(ReadFile(dir.Path() + "list.csv"), "\"B\xE9ton lt\xE9" "e\"\r\n\"Zo\xE9 & fils\"\r\n");
 }
 

@@ -156,7 +156,10 @@ TEST(TemplateRender, DatasetIsBackOnItsRowAfterTheExport) {
   TempFolder dir;
   WriteFile(dir.Path() + "t.htm", "<!--#DetailBegin-->{$RecNo}<!--#DetailEnd--><!--#DetailBegin-->x<!--#DetailEnd-->");
   ExportHtmlByTemplate(r.Q(), dir.Path() + "t.htm", dir.Path() + "o.htm",
-                       [&](long long rows) { reported = rows, ++reports; });
+                       [&](const ProgressStep& step) {
+                         reported = step.done, ++reports;
+                         return true;
+                       });
   EXPECT_EQ(reported, 6);  // two blocks over three rows, told once at the end
   EXPECT_EQ(reports, 1);
   EXPECT_EQ(r.Q().RecNo(), 2);

@@ -120,7 +120,7 @@ TEST(CsvWriter, TheStreamCarriesTheFileBytesAndTheQueryKeepsItsRow) {
     std::thread reader([&] { bytes = ReadFd(fds[0]); });
     {
       TextStreamWriter out(fds[1], "UTF-8");
-      ExportToCSV(m.q, out, longest, true);
+      ExportToCSV(m.q, out, CsvOptions{.longestText = longest, .header = true, .progress = {}});
       out.Flush();
     }
     close(fds[1]);
@@ -131,7 +131,7 @@ TEST(CsvWriter, TheStreamCarriesTheFileBytesAndTheQueryKeepsItsRow) {
   TempFolder dir;
   for (int longest : {8000, 5}) {
     const std::string file = dir.Path() + "t" + std::to_string(longest) + ".csv";
-    ExportToCSV(m.q, file, longest, true);
+    ExportToCSV(m.q, file, CsvOptions{.longestText = longest, .header = true, .progress = {}});
     EXPECT_EQ(streamed(longest), orbisk::testing::ReadFile(file)) << longest;
     EXPECT_EQ(m.q.RecNo(), 3);
   }

@@ -37,7 +37,7 @@ std::string Problem(const std::string& path) { return ZipArchiveProblem(path, Re
 }  // namespace
 
 TEST_F(ResultQueries, AWorkbookIsReadBackWholeAndItsPartsAreNotEmpty) {
-  ASSERT_TRUE(ExportToExcel(dm.Company_Q, 0, 100, false, out + "good.xlsx", ExcelUi{}));
+  ASSERT_TRUE(ExportToExcel(dm.Company_Q, out + "good.xlsx", ExcelOptions{}));
   EXPECT_EQ(Problem(out + "good.xlsx"), "");
 
   const std::string bytes = ReadFile(out + "good.xlsx");
@@ -65,7 +65,7 @@ TEST_F(ResultQueries, TheExcelWritersTemporaryFilesGoBesideTheWorkbook) {
   // A temporary folder that does not exist (or is full) no longer matters.
   WriteFile(out + "report.xlsx", "old");
   ScopedEnv tmpdir("TMPDIR", (folder.Path() + "no-such-folder").c_str());
-  ASSERT_TRUE(ExportToExcel(dm.Company_Q, 0, 100, false, out + "report.xlsx", ExcelUi{}));
+  ASSERT_TRUE(ExportToExcel(dm.Company_Q, out + "report.xlsx", ExcelOptions{}));
   EXPECT_EQ(Problem(out + "report.xlsx"), "");
   EXPECT_EQ(FilesIn(out), std::vector<std::string>{"report.xlsx"});
 }

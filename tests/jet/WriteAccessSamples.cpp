@@ -279,7 +279,7 @@ Sample Exported(const fs::path& dir) {
   company.SetSQL("select * from Company_Info order by Company_ID");
   company.Open();
   std::string file = (dir / s.file).string();
-  ExportToAccess(company, QueryBaseName(company), file, 0);
+  ExportToAccess(company, file, AccessOptions{.tableName = QueryBaseName(company), .lowestTag = 0, .progress = {}});
   ExpectedTable e{"Company", 3, {}, {}};
   for (const Field& f : company.Fields())
     e.columns.emplace_back(f.FieldName(), f.DataType() == ftWideString ? "text" : "long");
@@ -296,7 +296,7 @@ Sample Exported(const fs::path& dir) {
                  " k.Fax, k.Email from Company_Contact k join Company_Info c on c.Company_ID = k.Company_ID"
                  " order by k.Record_ID");
   contact.Open();
-  ExportToAccess(contact, QueryBaseName(contact), file, 0);
+  ExportToAccess(contact, file, AccessOptions{.tableName = QueryBaseName(contact), .lowestTag = 0, .progress = {}});
   ExpectedTable k{"Contact", 2, {}, {}};
   for (const Field& f : contact.Fields())
     k.columns.emplace_back(f.FieldName(), f.DataType() == ftWideString ? "text" : "long");
@@ -310,7 +310,7 @@ Sample Exported(const fs::path& dir) {
   shortNames.DeclareFields({id, name});
   shortNames.SetSQL("select Company_ID, Company_Name from Company_Info order by Company_ID");
   shortNames.Open();
-  AccessExportResult r = ExportToAccess(shortNames, QueryBaseName(shortNames), file, 0);
+  AccessExportResult r = ExportToAccess(shortNames, file, AccessOptions{.tableName = QueryBaseName(shortNames), .lowestTag = 0, .progress = {}});
   if (r.rowsWritten != 2 || r.rowsRefused != 1) throw std::runtime_error("unexpected refusals");
   s.tables.push_back({"Refusals", 2, {{"Company_ID", "long"}, {"Company_Name", "text"}},
                       {{0, {JNum(1), JStr("Prairie Bank Ltd")}}, {1, {JNum(3), JStr("O'Brien Tools")}}}});

@@ -643,7 +643,7 @@ void MainWindowTest::titleClicksSortBothWays() {
   QVERIFY(InOrder(names, true));
   QCOMPARE(grid->horizontalHeader()->sortIndicatorOrder(), Qt::DescendingOrder);
   const std::string csv = f.folder.Path() + "sorted.csv";
-  orbisk::ExportToCSV(q, csv, 255, true);
+  orbisk::ExportToCSV(q, csv, orbisk::CsvOptions{.longestText = 255, .header = true, .progress = {}});
   QFile file(QString::fromStdString(csv));
   QVERIFY(file.open(QIODevice::ReadOnly));
   const QStringList lines = QString::fromUtf8(file.readAll()).split(QStringLiteral("\r\n"), Qt::SkipEmptyParts);
