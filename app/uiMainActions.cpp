@@ -89,7 +89,7 @@ void TMain_Frm::BindDataModule(orbisk::TDM* dm) {
   dm_->ShowCurrentRecord = [this](Query& q) { ShowCurrentRecord(q); };
   StatusBar->setToolTip(PlainToolTip(tr("Directory: ") + QString::fromStdString(dm_->ADOConnection.DataSource())));
   dm_->ADOConnection.SetProgress(
-      [this](long long done, long long total, const std::string&) { return ShowLoadProgress(done, total); });
+      [this](const orbisk::ProgressStep& step) { return ShowLoadProgress(step.done, step.total); });
   dm_->ADOConnection.SetStatementProgress([this](double seconds) { return ShowSearchProgress(seconds); });
 
   Company_DBGrid = new TDBGrid(&dm_->Company_Q, GridColumns(orbisk::CompanyResultColumns()), CompanyList_TS);

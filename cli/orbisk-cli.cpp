@@ -407,7 +407,8 @@ int RunDetails(TDM& dm, const Options& o) {
 
 // "Importing the directory... 42%" on one line, rewritten as it grows and
 // cleared when the import ends.
-bool ShowImportProgress(long long done, long long total, const std::string&) {
+bool ShowImportProgress(const ProgressStep& step) {
+  const long long done = step.done, total = step.total;
   static int shown = -1;
   const int percent = total > 0 ? static_cast<int>(std::min<long long>(100, done * 100 / total)) : 0;
   if (done >= total && total > 0) {

@@ -7,21 +7,18 @@
 // for each version of the file, and that copy is opened read-only.
 // Anything else is refused.
 #include <functional>
-#include <stdexcept>
 #include <string>
 #include <string_view>
+
+#include "data/Progress.h"
 
 struct sqlite3;
 
 namespace orbisk {
 
-// Progress of loading a directory: rows loaded so far and the total expected.
-// Returning false asks the load to stop; the query then fails with LoadCancelled.
-using LoadProgress = std::function<bool(long long done, long long total, const std::string& table)>;
-
 // The user stopped loading the directory: the search ends quietly, nothing is shown.
-struct LoadCancelled : std::runtime_error {
-  LoadCancelled() : std::runtime_error("Loading the directory was cancelled.") {}
+struct LoadCancelled : Cancelled {
+  LoadCancelled() : Cancelled("Loading the directory was cancelled.") {}
 };
 
 // A statement that runs a while: the seconds it has run so far, told about
@@ -67,7 +64,9 @@ class Connection {
   void Close();
   sqlite3* Handle();  // opens first
 
-  void SetProgress(LoadProgress p) { progress_ = std::move(p); }
+  // Told while a directory loads: rows loaded so far of the rows expected.
+  // Returning false stops the load; the query then fails with LoadCancelled.
+  void SetProgress(Progress p) { progress_ = std::move(p); }
   // Told while a statement runs (see StatementProgress).
   void SetStatementProgress(StatementProgress p) { statementProgress_ = std::move(p); }
   // The bounds; by default those of UsableMemoryBytes(). Set before opening.
@@ -104,7 +103,7 @@ class Connection {
 
   std::string connectionString_;
   sqlite3* db_ = nullptr;
-  LoadProgress progress_;
+  Progress progress_;
   StatementProgress statementProgress_;
   EngineBounds bounds_;
   bool boundsSet_ = false;

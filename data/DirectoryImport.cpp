@@ -10,12 +10,12 @@
 
 #include <algorithm>
 #include <cerrno>
-#include <cstdio>
 #include <chrono>
 #include <cstring>
 #include <string_view>
 #include <vector>
 
+#include "data/ImportProtocol.h"
 #include "data/ProgramFiles.h"
 
 extern char** environ;
@@ -25,14 +25,6 @@ namespace orbisk {
 namespace {
 
 constexpr long long kMb = 1024 * 1024;
-// What the importer says on its progress pipe, one line each.
-constexpr std::string_view kProgressLine = "progress ";
-constexpr std::string_view kErrorLine = "error ";
-// The importer's exit status when an allocation failed.
-constexpr int kExitOutOfMemory = 3;
-// The importer's file descriptors for the directory file and the progress pipe.
-constexpr int kSourceFd = 3;
-constexpr int kProgressFd = 4;
 // What is kept of the importer's standard error (libmdb may print without end).
 constexpr size_t kStderrKept = 4096;
 constexpr auto kProgressEvery = std::chrono::milliseconds(50);
@@ -99,7 +91,7 @@ class Child {
 struct Moved {
   int fd = -1;
   explicit Moved(int from) {
-    fd = ::fcntl(from, F_DUPFD_CLOEXEC, kProgressFd + 1);
+    fd = ::fcntl(from, F_DUPFD_CLOEXEC, std::max(importer::kSourceFd, importer::kProgressFd) + 1);
     if (fd < 0) throw ImportFailed(std::string("The reader cannot be started: ") + std::strerror(errno) + ".");
   }
   ~Moved() { Close(); }
@@ -129,8 +121,8 @@ ImportLimits ImportLimitsFor(long long fileSize) {
 
 std::string ImporterPath() { return ProgramFolder() + "orbisk-import"; }
 
-void RunImporter(const std::string& importer, int sourceFd, const std::string& output, const std::string& identityKey,
-                 const ImportLimits& limits, const LoadProgress& progress) {
+void RunImporter(const std::string& importerPath, int sourceFd, const std::string& output, const std::string& identityKey,
+                 const ImportLimits& limits, const Progress& progress) {
   Pipe report, errors;
   // The importer's descriptors are put in place one after the other; each one
   // given must lie above all of their numbers, or placing one could overwrite
@@ -142,8 +134,8 @@ void RunImporter(const std::string& importer, int sourceFd, const std::string& o
   posix_spawn_file_actions_addopen(&actions, STDIN_FILENO, "/dev/null", O_RDONLY, 0);
   posix_spawn_file_actions_adddup2(&actions, errorsEnd.fd, STDOUT_FILENO);
   posix_spawn_file_actions_adddup2(&actions, errorsEnd.fd, STDERR_FILENO);
-  posix_spawn_file_actions_adddup2(&actions, source.fd, kSourceFd);
-  posix_spawn_file_actions_adddup2(&actions, reportEnd.fd, kProgressFd);
+  posix_spawn_file_actions_adddup2(&actions, source.fd, importer::kSourceFd);
+  posix_spawn_file_actions_adddup2(&actions, reportEnd.fd, importer::kProgressFd);
   posix_spawnattr_t attr;
   posix_spawnattr_init(&attr);
   sigset_t none, all;
@@ -152,22 +144,23 @@ void RunImporter(const std::string& importer, int sourceFd, const std::string& o
   posix_spawnattr_setsigmask(&attr, &none);
   posix_spawnattr_setsigdefault(&attr, &all);
   posix_spawnattr_setflags(&attr, POSIX_SPAWN_SETSIGMASK | POSIX_SPAWN_SETSIGDEF);
-  const std::vector<std::string> args = {importer,
-                                         "--source", "/proc/self/fd/" + std::to_string(kSourceFd),
-                                         "--output", output,
-                                         "--identity", identityKey,
-                                         "--progress-fd", std::to_string(kProgressFd),
-                                         "--memory-mb", std::to_string(limits.memoryMb),
-                                         "--seconds", std::to_string(limits.seconds),
-                                         "--output-mb", std::to_string(limits.outputMb)};
+  using namespace importer;
+  const std::vector<std::string> args = {importerPath,
+                                         std::string(kSource), "/proc/self/fd/" + std::to_string(kSourceFd),
+                                         std::string(kOutput), output,
+                                         std::string(kIdentity), identityKey,
+                                         std::string(kProgressFdOption), std::to_string(kProgressFd),
+                                         std::string(kMemoryMb), std::to_string(limits.memoryMb),
+                                         std::string(kSeconds), std::to_string(limits.seconds),
+                                         std::string(kOutputMb), std::to_string(limits.outputMb)};
   std::vector<char*> argv;
   for (const auto& a : args) argv.push_back(const_cast<char*>(a.c_str()));
   argv.push_back(nullptr);
   pid_t pid = 0;
-  const int rc = ::posix_spawn(&pid, importer.c_str(), &actions, &attr, argv.data(), environ);
+  const int rc = ::posix_spawn(&pid, importerPath.c_str(), &actions, &attr, argv.data(), environ);
   posix_spawn_file_actions_destroy(&actions);
   posix_spawnattr_destroy(&attr);
-  if (rc != 0) throw ImportFailed(Message{msg::kNamedReaderCannotStart, {importer, std::strerror(rc)}});
+  if (rc != 0) throw ImportFailed(Message{msg::kNamedReaderCannotStart, {importerPath, std::strerror(rc)}});
   Child child(pid);
   report.CloseWrite();
   errors.CloseWrite();
@@ -182,18 +175,15 @@ void RunImporter(const std::string& importer, int sourceFd, const std::string& o
   bool timedOut = false;
   auto tell = [&] {
     lastReport = Clock::now();
-    if (progress && !progress(done, total, "")) throw LoadCancelled();  // Child ends the importer
+    Report<LoadCancelled>(progress, {done, total, {}});  // Child ends the importer
   };
   auto takeLine = [&](std::string_view line) {
-    if (line.substr(0, kProgressLine.size()) == kProgressLine) {
-      long long d = 0, t = 0;
-      if (std::sscanf(std::string(line.substr(kProgressLine.size())).c_str(), "%lld %lld", &d, &t) == 2 && d >= 0 &&
-          t >= 0) {
-        done = d;
-        total = t;
-      }
-    } else if (line.substr(0, kErrorLine.size()) == kErrorLine) {
-      errorText = std::string(line.substr(kErrorLine.size(), 1000));
+    ImporterLine said = ParseImporterLine(line);
+    if (said.kind == ImporterLine::Progress) {
+      done = said.done;
+      total = said.total;
+    } else if (said.kind == ImporterLine::Error) {
+      errorText = std::move(said.text);
     }
   };
   tell();
@@ -233,7 +223,7 @@ void RunImporter(const std::string& importer, int sourceFd, const std::string& o
         start = nl + 1;
       }
       pending.erase(0, start);
-      if (pending.size() > 4096) pending.clear();  // no line of ours is that long
+      if (pending.size() > kLongestLine) pending.clear();  // no line of ours is that long
     }
     if (Clock::now() - lastReport >= kProgressEvery) tell();
   }
@@ -241,7 +231,7 @@ void RunImporter(const std::string& importer, int sourceFd, const std::string& o
   const Message tookTooLong{msg::kReadingTookTooLong, {std::to_string(limits.seconds)}};
   if (timedOut) throw ImportFailed(tookTooLong);
   const int status = child.Status();
-  if (WIFEXITED(status) && WEXITSTATUS(status) == 0) {
+  if (WIFEXITED(status) && WEXITSTATUS(status) == kExitDone) {
     done = total = std::max(done, total);
     tell();
     return;

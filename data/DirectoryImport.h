@@ -8,6 +8,7 @@
 
 #include "data/Connection.h"
 #include "data/Message.h"
+#include "data/Progress.h"
 
 namespace orbisk {
 
@@ -33,10 +34,11 @@ ImportLimits ImportLimitsFor(long long fileSize);
 std::string ImporterPath();
 
 // Reads the open file `sourceFd` into the SQLite file `output` (which exists
-// and is empty). Progress goes to `progress`, at least five times a second;
-// when it returns false the importer is ended and LoadCancelled thrown.
+// and is empty). Progress goes to `progress` (rows copied of the rows
+// expected), at least five times a second; when it returns false the importer
+// is ended and LoadCancelled thrown.
 // Throws ImportFailed when the importer does not end well.
 void RunImporter(const std::string& importer, int sourceFd, const std::string& output, const std::string& identityKey,
-                 const ImportLimits& limits, const LoadProgress& progress);
+                 const ImportLimits& limits, const Progress& progress);
 
 }  // namespace orbisk

@@ -13,11 +13,13 @@
 #include <string_view>
 #include <vector>
 
+#include "data/DateText.h"
 #include "data/FieldType.h"
 #include "data/RowStore.h"
 #include "data/SqlLike.h"
 #include "data/Value.h"
 
+struct sqlite3;
 struct sqlite3_stmt;
 
 namespace orbisk {
@@ -70,8 +72,8 @@ class Field {
   bool IsNull() const { return View().IsNull(); }
   int64_t AsInteger() const { return View().AsInteger(); }
   // The value's ordinary text form: integers in decimal, booleans True/False,
-  // other numbers in plain decimal, dates by the current date/time formats,
-  // null as empty text.
+  // other numbers in plain decimal, dates in the query's date formats, null
+  // as empty text.
   std::string AsString() const { return TextOf(View()); }
   std::string DisplayText() const { return AsString(); }
 
@@ -82,6 +84,8 @@ class Field {
   std::string TextAt(int row) const { return TextOf(ViewAt(row)); }
   std::string TextOf(const ValueView& v) const;
   std::string TextOf(const Value& v) const { return TextOf(v.View()); }
+  // The same with dates in `formats` (a writer whose file fixes its own formats).
+  std::string TextOf(const ValueView& v, const DateFormats& formats) const;
   // Whether TextOf gives a text value back as stored (neither a date nor a
   // boolean field), so a reader may show the stored bytes themselves.
   bool ShowsTextAsStored() const {
@@ -134,6 +138,9 @@ class Query {
   // stays as it is.
   void SetLikeFold(LikeFold fold) { likeFold_ = fold; }
   LikeFold GetLikeFold() const { return likeFold_; }
+  // The formats its date fields show their values in.
+  void SetDateFormats(DateFormats formats) { dateFormats_ = std::move(formats); }
+  const DateFormats& GetDateFormats() const { return dateFormats_; }
 
   // Declared fields. Without declarations the fields come from the returned columns.
   void DeclareFields(std::vector<FieldDef> defs);
@@ -212,6 +219,14 @@ class Query {
   void Notify(QueryEvent e);
   void Scrolled();
   void ParseParams();
+  // The steps of Open(), in order (QueryOpen.cpp).
+  void PrepareStatement(sqlite3* db);
+  void BindParams();
+  void DescribeColumns(sqlite3* db);
+  void FetchRows();
+  void ReleaseStatement();
+  void TypeExpressionColumns();
+  void AbandonOpening();
   void BuildFields();
   void FillCalcFields();
   void ResetRows(bool keepBlocks);
@@ -222,6 +237,7 @@ class Query {
   std::string sql_;
   bool prepared_ = false;
   LikeFold likeFold_ = LikeFold::Case;
+  DateFormats dateFormats_;
   sqlite3_stmt* stmt_ = nullptr;  // kept between openings when prepared
   std::vector<std::pair<std::string, Value>> params_;
   std::vector<FieldDef> declared_;
@@ -249,29 +265,6 @@ inline int ClampRecNo(int position) { return position < 0 ? 1 : position; }
 
 // A query's component name up to its first underscore ("Company" for Company_Q).
 std::string QueryBaseName(const Query& q);
-
-// Date and time formats used by the value text of date fields (program-wide).
-// The CSV writer sets them for the time it runs with ScopedDateFormats.
-struct DateFormats {
-  std::string shortDate = "yyyy-mm-dd";
-  std::string longTime = "hh:mm:ss";
-};
-DateFormats& CurrentDateFormats();
-// The parts of a date value: ISO text ("yyyy-mm-dd hh:mm:ss", date or time alone)
-// or a classic date serial. False when the value is no date.
-struct DateTimeParts {
-  int year = 1899, month = 12, day = 30, hour = 0, minute = 0, second = 0;
-};
-bool DecodeDateValue(const ValueView& v, DateTimeParts& parts);
-inline bool DecodeDateValue(const Value& v, DateTimeParts& parts) { return DecodeDateValue(v.View(), parts); }
-
-class ScopedDateFormats {
- public:
-  ScopedDateFormats(std::string shortDate, std::string longTime);
-  ~ScopedDateFormats();
- private:
-  DateFormats saved_;
-};
 
 // Puts a query back on the row that was current when it was made, on every path.
 class BookmarkGuard {

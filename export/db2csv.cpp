@@ -103,7 +103,8 @@ void AppendValueText(std::string& line, const Field& field, CsvClass cls, int lo
       return;
     }
   }
-  const std::string text = field.TextOf(v);
+  // A CSV file writes its dates in ISO form, whatever the query shows.
+  const std::string text = field.TextOf(v, DateFormats{"yyyy-mm-dd", "hh:mm:ss"});
   if (cls == CsvClass::Plain) line += text;
   else if (ShorterThan(text, longestText)) AppendQuoted(line, text);
   else line += "\"\"";
@@ -119,7 +120,6 @@ void ExportToCSV(Query& query, const std::string& fileName, const CsvOptions& op
 }
 
 void ExportToCSV(Query& query, TextSink& out, const CsvOptions& options) {
-  ScopedDateFormats formats("yyyy-mm-dd", "hh:mm:ss");
   const std::vector<Field>& fields = query.Fields();
   std::string line;
   if (options.header) {

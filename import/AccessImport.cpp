@@ -324,13 +324,13 @@ class AccessSource : public Source {
     return names;
   }
 
-  void Copy(sqlite3* db, const ImportProgress& progress) override {
+  void Copy(sqlite3* db, const Progress& progress) override {
     Load();
     long long total = 0;
     for (const auto& l : tables_) total += l.table->num_rows;
     Exec(db, "BEGIN");
     long long done = 0;
-    if (progress) progress(0, total);
+    Report(progress, {0, total, {}});
     std::vector<std::string> indexes;
     const PageFormat fmt{static_cast<unsigned>(mdb_->fmt->pg_size), mdb_->fmt->row_count_offset};
     LongValueReader longValues(fmt, *pages_);
@@ -363,7 +363,7 @@ class AccessSource : public Source {
       std::unique_ptr<sqlite3_stmt, int (*)(sqlite3_stmt*)> insGuard(ins, sqlite3_finalize);
       const long long declared = table->num_rows;
       const long long read = TableReader(mdb_.get(), table, jet3_, l.name).Run(*pages_, longValues, ins, [&] {
-        if ((++done % 2000) == 0 && progress) progress(done, total);
+        if ((++done % 2000) == 0) Report(progress, {done, total, l.name});
       });
       // The definition keeps the table's row count: rows that cannot all be
       // found, or more than it holds, mean damaged pages or a damaged map.
@@ -373,7 +373,7 @@ class AccessSource : public Source {
     }
     for (auto& ix : indexes) Exec(db, ix);
     Exec(db, "COMMIT");
-    if (progress) progress(std::max(done, total), std::max(done, total));
+    Report(progress, {std::max(done, total), std::max(done, total), {}});
   }
 
  private:
@@ -415,7 +415,7 @@ class AccessSource : public Source {
 
 std::unique_ptr<Source> OpenAccessFile(const std::string& path) { return std::make_unique<AccessSource>(path); }
 
-void ImportAccessFile(const std::string& path, sqlite3* db, const ImportProgress& progress) {
+void ImportAccessFile(const std::string& path, sqlite3* db, const Progress& progress) {
   OpenAccessFile(path)->Copy(db, progress);
 }
 

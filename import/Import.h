@@ -2,12 +2,13 @@
 // What orbisk-import does: reads a directory file (Access, or SQLite made by
 // other tools) and writes its tables into a new SQLite file under the
 // program's collation.
-#include <functional>
 #include <memory>
 #include <stdexcept>
 #include <string>
 #include <string_view>
 #include <vector>
+
+#include "data/Progress.h"
 
 struct sqlite3;
 
@@ -18,9 +19,6 @@ struct ImportError : std::runtime_error {
   using std::runtime_error::runtime_error;
 };
 
-// Rows written so far and the total expected.
-using ImportProgress = std::function<void(long long done, long long total)>;
-
 // A directory file, opened: everything it needs from the file system is
 // held from here on, so that it can be read inside the sandbox.
 class Source {
@@ -30,7 +28,9 @@ class Source {
   virtual std::vector<std::string> TableNames() = 0;
   // Every table into `db`: its columns under the naming convention of
   // Schema.h, with indexes on every Company_ID and category-code column.
-  virtual void Copy(sqlite3* db, const ImportProgress& progress) = 0;
+  // Progress counts the rows written of all the file's rows; a progress that
+  // answers false stops the copy with Cancelled.
+  virtual void Copy(sqlite3* db, const Progress& progress) = 0;
 };
 
 // An Access file (Jet 3, Jet 4, ACE). Its rows are checked against the row
@@ -54,7 +54,7 @@ bool NameFits(std::string_view name);
 std::string WhitelistedType(std::string_view declared);
 
 // Opens and copies in one step, whatever tables the file holds.
-void ImportAccessFile(const std::string& path, sqlite3* db, const ImportProgress& progress);
-void ImportSqliteFile(const std::string& path, sqlite3* db, const ImportProgress& progress);
+void ImportAccessFile(const std::string& path, sqlite3* db, const Progress& progress);
+void ImportSqliteFile(const std::string& path, sqlite3* db, const Progress& progress);
 
 }  // namespace orbisk::import

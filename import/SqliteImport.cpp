@@ -197,11 +197,11 @@ class SqliteSource : public Source {
     return names;
   }
 
-  void Copy(sqlite3* db, const ImportProgress& progress) override {
+  void Copy(sqlite3* db, const Progress& progress) override {
     Load();
     long long total = 0;
     for (auto& t : tables_) total += (t.rows = Count(db, t.name));
-    if (progress) progress(0, total);
+    Report(progress, {0, total, {}});
     long long done = 0;
     for (const Table& t : tables_) {
       std::string create = "CREATE TABLE main." + Quoted(t.name) + " (", list;
@@ -218,7 +218,7 @@ class SqliteSource : public Source {
                    " NOT INDEXED",
            "Its table '" + t.name + "' cannot be read");
       done += t.rows;
-      if (progress) progress(done, total);
+      Report(progress, {done, total, t.name});
     }
     for (const Table& t : tables_)
       for (const Column& c : t.columns)
@@ -229,7 +229,7 @@ class SqliteSource : public Source {
     Exec(db, "COMMIT", "Writing the imported copy failed");
     open_ = false;
     Exec(db, "DETACH DATABASE src", "Writing the imported copy failed");
-    if (progress) progress(total, total);
+    Report(progress, {total, total, {}});
   }
 
  private:
@@ -308,7 +308,7 @@ std::unique_ptr<Source> OpenSqliteFile(const std::string& path, sqlite3* db) {
   return std::make_unique<SqliteSource>(path, db);
 }
 
-void ImportSqliteFile(const std::string& path, sqlite3* db, const ImportProgress& progress) {
+void ImportSqliteFile(const std::string& path, sqlite3* db, const Progress& progress) {
   OpenSqliteFile(path, db)->Copy(db, progress);
 }
 

@@ -1,18 +1,14 @@
 // orbisk-import: reads a directory file into a new SQLite file for the
 // engine, in a process of its own, under the limits the engine gives it.
-//
-//   orbisk-import --source FILE --output FILE [--identity KEY] [--progress-fd N]
-//                 [--memory-mb N] [--seconds N] [--output-mb N] [--tables directory|any]
+// Its options, descriptors, progress lines and exit statuses are those of
+// data/ImportProtocol.h, which the engine's side reads too.
 //
 // The output file must exist (empty); the engine renames it into the cache
 // once this program has ended well. Once the source and the output are open
 // the process is sandboxed (import/Sandbox.h): it reaches no other file.
 // "--tables any" copies a file that lacks the directory's own tables (tests
 // read other Access files this way); "--test-open-after-sandbox FILE" tries
-// to append to FILE once sandboxed, which must fail and fail the import. Lines on the progress descriptor:
-// "progress DONE TOTAL" while rows are copied, "error TEXT" when the file
-// cannot be read. Exit status: 0 done, 1 the file cannot be read, 2 usage,
-// 3 out of memory.
+// to append to FILE once sandboxed, which must fail and fail the import.
 #include <signal.h>
 #include <sqlite3.h>
 #include <sys/prctl.h>
@@ -30,23 +26,21 @@
 
 #include "data/Connection.h"
 #include "data/DirectoryCache.h"
+#include "data/ImportProtocol.h"
 #include "data/TextCollation.h"
 #include "import/Import.h"
 #include "import/Sandbox.h"
 
 using namespace orbisk;
+using namespace orbisk::importer;
 
 namespace {
 
-constexpr int kExitUnreadable = 1;
-constexpr int kExitUsage = 2;
-constexpr int kExitOutOfMemory = 3;
-
 int progressFd = -1;
 
-void Say(const std::string& line) {
+// Writes one whole line of the protocol on the progress descriptor.
+void Say(const std::string& s) {
   if (progressFd < 0) return;
-  std::string s = line + "\n";
   const char* p = s.data();
   size_t left = s.size();
   while (left > 0) {
@@ -95,14 +89,14 @@ int main(int argc, char** argv) {
   long long memoryMb = 0, seconds = 0, outputMb = 0;
   for (int i = 1; i + 1 < argc; i += 2) {
     const std::string opt = argv[i], value = argv[i + 1];
-    if (opt == "--source") source = value;
-    else if (opt == "--output") output = value;
-    else if (opt == "--identity") identity = value;
-    else if (opt == "--progress-fd") progressFd = std::atoi(value.c_str());
-    else if (opt == "--memory-mb") memoryMb = std::atoll(value.c_str());
-    else if (opt == "--seconds") seconds = std::atoll(value.c_str());
-    else if (opt == "--output-mb") outputMb = std::atoll(value.c_str());
-    else if (opt == "--tables" && (value == "any" || value == "directory")) anyTables = value == "any";
+    if (opt == kSource) source = value;
+    else if (opt == kOutput) output = value;
+    else if (opt == kIdentity) identity = value;
+    else if (opt == kProgressFdOption) progressFd = std::atoi(value.c_str());
+    else if (opt == kMemoryMb) memoryMb = std::atoll(value.c_str());
+    else if (opt == kSeconds) seconds = std::atoll(value.c_str());
+    else if (opt == kOutputMb) outputMb = std::atoll(value.c_str());
+    else if (opt == kTables && (value == "any" || value == "directory")) anyTables = value == "any";
     else if (opt == "--test-open-after-sandbox") testOpen = value;
     else {
       std::fprintf(stderr, "orbisk-import: unknown option %s\n", opt.c_str());
@@ -163,20 +157,21 @@ int main(int argc, char** argv) {
         ::close(fd);
       }
     }
-    auto progress = [](long long done, long long total) {
+    const Progress progress = [](const ProgressStep& step) {
       // A denied call stops the import at once.
       if (const std::string denied = import::SandboxDenial(); !denied.empty()) throw import::ImportError(denied);
-      Say("progress " + std::to_string(done) + " " + std::to_string(total));
+      Say(ProgressLine(step.done, step.total));
+      return true;
     };
     if (!anyTables) import::RequireDirectoryTables(from->TableNames());
-    progress(0, 0);
+    Report(progress, {0, 0, {}});
     from->Copy(db, progress);
     from.reset();
     WriteDirectoryMarker(db, identity);
     if (sqlite3_close(db) != SQLITE_OK) throw import::ImportError("The imported copy cannot be written.");
     db = nullptr;
     if (const std::string denied = import::SandboxDenial(); !denied.empty()) throw import::ImportError(denied);
-    return 0;
+    return kExitDone;
   } catch (const import::ImportError& e) {
     const std::string text = e.what();
     if (text.find("out of memory") != std::string::npos) OutOfMemory();
@@ -188,7 +183,7 @@ int main(int argc, char** argv) {
   }
   // Whatever went wrong after a denied call, the denial is the reason.
   if (const std::string denied = import::SandboxDenial(); !denied.empty()) said = denied;
-  Say("error " + said);
+  Say(ErrorLine(said));
   from.reset();
   sqlite3_close(db);
   return kExitUnreadable;

@@ -71,7 +71,7 @@ TEST(DateSerial, FieldTextOfStoredSerials) {
       "CREATE TABLE S (d DATETIME, dOnly DATETIME, tOnly DATETIME);"
       "INSERT INTO S VALUES (-1.25, -1.25, -1.25), (0.999999999, 0.999999999, 0.999999999), (1e300, 1e300, 1e300);",
       "select * from S", {Def("d", ftDateTime), Def("dOnly", ftDate), Def("tOnly", ftTime)});
-  CurrentDateFormats() = DateFormats{};
+  m.q.SetDateFormats(DateFormats{});
   const Field& d = m.q.FieldByName("d");
   const Field& dOnly = m.q.FieldByName("dOnly");
   const Field& tOnly = m.q.FieldByName("tOnly");

@@ -249,14 +249,14 @@ TEST(DirectoryImport, ALoadStoppedByItsProgressEndsTheImporterAndLeavesTheConnec
   c.SetImporter(orbisk::testing::AnyTablesImporter());
   c.SetConnectionString("Data Source=" + kAccess + "test2V2000.mdb");
   int calls = 0;
-  c.SetProgress([&](long long, long long, const std::string&) { return ++calls < 1; });
+  c.SetProgress([&](const ProgressStep&) { return ++calls < 1; });
   EXPECT_THROW(c.EnsureOpen(), LoadCancelled);
   EXPECT_EQ(calls, 1);
   EXPECT_FALSE(c.Connected());
   EXPECT_TRUE(NoChildLeft());
   EXPECT_TRUE(Files(cache.Folder()).empty());  // its temporary file is gone
   // A later query loads again from the start.
-  c.SetProgress([](long long, long long, const std::string&) { return true; });
+  c.SetProgress([](const ProgressStep&) { return true; });
   c.EnsureOpen();
   EXPECT_TRUE(c.Connected());
 }

@@ -187,10 +187,10 @@ TEST(Engine, AccessFilesLoadLikeMdbExportShowsThem) {
     c.SetImporter(orbisk::testing::AnyTablesImporter());
     c.SetConnectionString("Data Source=" + file);
     long long lastDone = -1, total = -1;
-    c.SetProgress([&](long long done, long long all, const std::string&) {
-      EXPECT_GE(done, lastDone);
-      lastDone = done;
-      total = all;
+    c.SetProgress([&](const ProgressStep& step) {
+      EXPECT_GE(step.done, lastDone);
+      lastDone = step.done;
+      total = step.total;
       return true;
     });
     c.EnsureOpen();

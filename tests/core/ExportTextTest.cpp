@@ -72,7 +72,7 @@ TEST(CsvWriter, FieldClassesAndDateFormats) {
       {Def("n", ftInteger), Def("r", ftFloat), Def("b", ftBoolean), Def("d", ftDateTime), Def("dOnly", ftDate),
        Def("tOnly", ftTime), Def("pic", ftBlob), Def("code", ftLargeint)});
   TempFolder dir;
-  CurrentDateFormats() = {"dd/mm/yyyy", "hh.nn"};
+  m.q.SetDateFormats({"dd/mm/yyyy", "hh.nn"});
   ExportToCSV(m.q, dir.Path() + "d.csv", CsvOptions{.longestText = 8000, .header = true, .progress = {}});
   // The skipped blob keeps its name in the header but writes nothing, not even a comma;
   // a plain value is never quoted, comma or not.
@@ -80,11 +80,10 @@ TEST(CsvWriter, FieldClassesAndDateFormats) {
             "n,r,b,d,dOnly,tOnly,pic,code\r\n"
             "7,1.5,True,2024-03-05,2024-03-05,09:08:07,1,5\r\n"
             "-3,2.25,False,2024-12-31 23:59:58,,,\r\n");
-  // The program's own formats are back afterwards.
-  EXPECT_EQ(CurrentDateFormats().shortDate, "dd/mm/yyyy");
-  EXPECT_EQ(CurrentDateFormats().longTime, "hh.nn");
+  // The query's own formats are untouched.
+  EXPECT_EQ(m.q.GetDateFormats().shortDate, "dd/mm/yyyy");
+  EXPECT_EQ(m.q.GetDateFormats().longTime, "hh.nn");
   EXPECT_EQ(m.q.FieldByName("d").AsString(), "05/03/2024");
-  CurrentDateFormats() = DateFormats{};
 
   // A row whose fields are all skipped is an empty line.
   MemoryQuery blobs("CREATE TABLE B (pic BLOB); INSERT INTO B VALUES (x'01'), (NULL);", "select * from B",
@@ -133,14 +132,13 @@ TEST_F(ResultQueries, FailedCsvLeavesTheFileAndTheRow) {
   // Stopped in the middle: the old file stays whole, no temporary file is left.
   MemoryQuery big(ManyRowsSetup(600), "select * from Big");
   big.q.MoveTo(10);
-  CurrentDateFormats() = {"dd/mm/yyyy", "hh:mm:ss"};
+  big.q.SetDateFormats({"dd/mm/yyyy", "hh:mm:ss"});
   EXPECT_THROW(ExportToCSV(big.q, out + "keep.csv", CsvOptions{.longestText = 8000, .header = true, .progress = FailingProgress}), std::runtime_error);
   EXPECT_EQ(ReadFile(out + "keep.csv"), "old");
   EXPECT_EQ(FilesIn(out), std::vector<std::string>{"keep.csv"});
   EXPECT_EQ(big.q.RecNo(), 10);
   EXPECT_FALSE(big.q.ControlsDisabled());
-  EXPECT_EQ(CurrentDateFormats().shortDate, "dd/mm/yyyy");
-  CurrentDateFormats() = DateFormats{};
+  EXPECT_EQ(big.q.GetDateFormats().shortDate, "dd/mm/yyyy");
 
   // A closed query raises the dataset's error and writes nothing.
   Query closed("Closed_Q");
