@@ -27,8 +27,6 @@ static void InitResources() { Q_INIT_RESOURCE(orbisk); }
 
 namespace {
 
-}
-
 QFont TitleFont() {
   QFont f = VerdanaPixels(30);
   f.setBold(true);
@@ -47,7 +45,6 @@ void MakeLink(TClickLabel* label, const QString& hint) {
 }
 
 }  // namespace
-
 
 TMain_Frm::TMain_Frm(QWidget* parent) : QMainWindow(parent) {
   InitResources();
