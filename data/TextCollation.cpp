@@ -195,6 +195,20 @@ int CompareTextUnicode(std::string_view a, std::string_view b) {
                         reinterpret_cast<const uint8_t*>(b.data()), Length(b.size()));
 }
 
+bool AppendAsciiSortKey(std::string_view text, std::string& key) {
+  const Collation& c = LoadedCollation();
+  if (!c.fast) return false;
+  for (unsigned char x : text)
+    if (x >= 0x80) return false;
+  // The weighed characters' ranks (never 0), a 0 that ends them, then the
+  // text folded to lower case: Compare's two steps for ASCII texts.
+  for (unsigned char x : text)
+    if (c.rank[x] != 0) key += static_cast<char>(c.rank[x]);
+  key += '\0';
+  for (unsigned char x : text) key += static_cast<char>(LowerAscii(x));
+  return true;
+}
+
 void RegisterTextCollation(sqlite3* db) {
   LoadedCollation();
   sqlite3_create_collation_v2(db, "NOCASE", SQLITE_UTF8, nullptr, NoCaseCompare, nullptr);

@@ -130,3 +130,26 @@ TEST(TextCollation, AsciiShortcutAgreesWithTheFullComparison) {
   EXPECT_LT(CompareText("a\x01" "b", "ab"), 0);
   EXPECT_LT(CompareText("co-op", "coop"), 0);
 }
+
+TEST(TextCollation, AsciiSortKeysOrderAsTheComparison) {
+  // Pairs over letters of both cases, digits, blanks, punctuation and the
+  // ignored control character: the keys' byte order is CompareText's.
+  const std::string alphabet = std::string("aAbZ09 -'.&_") + '\x01' + '\x7f';
+  std::vector<std::string> strings;
+  for (char x : alphabet)
+    for (char y : alphabet) {
+      strings.push_back(std::string(1, x) + y);
+      for (char z : std::string("a-B\x01")) strings.push_back(std::string(1, x) + y + z);
+    }
+  for (const std::string& a : strings)
+    for (const std::string& b : strings) {
+      std::string ka, kb;
+      ASSERT_TRUE(AppendAsciiSortKey(a, ka) && AppendAsciiSortKey(b, kb));
+      ASSERT_EQ(Sign(ka.compare(kb)), Sign(CompareText(a, b))) << "'" << a << "' / '" << b << "'";
+    }
+  // Anything beyond ASCII gets no key and leaves the key as it was.
+  std::string key = "x";
+  EXPECT_FALSE(AppendAsciiSortKey("Z\xC3\xA8" "bre", key));
+  EXPECT_FALSE(AppendAsciiSortKey("\xFF", key));
+  EXPECT_EQ(key, "x");
+}
