@@ -59,20 +59,31 @@ std::vector<int> SortedRowOrder(const Query& q, const Field& field, bool descend
     throw std::invalid_argument("SortedRowOrder: one rank per row is needed");
   const size_t count = static_cast<size_t>(n);
   std::vector<ValueView> values(count);
-  // Plain ASCII texts sort by a key of bytes, compared first by its leading
-  // eight; any other value by CompareForSort, which orders them all alike.
+  // Texts sort by a key of bytes, compared first by its leading eight; any
+  // other value by CompareForSort, which orders them all alike.
+  // Keys of one kind for all: the quick ASCII ones while every text is ASCII,
+  // else the collator's.
   std::string keys;
   std::vector<size_t> keyEnd(count + 1, 0);  // row r's key is keys[keyEnd[r], keyEnd[r + 1])
   std::vector<char> keyed(count, 0);
   std::vector<SortEntry> entries(count);
-  for (size_t r = 0; r < count; ++r) {
-    values[r] = field.ViewAt(static_cast<int>(r));
-    const size_t start = keys.size();
-    keyed[r] = values[r].kind() == ValueKind::Text && !values[r].Bytes().empty() &&
-               AppendAsciiSortKey(values[r].Bytes(), keys);
-    keyEnd[r + 1] = keys.size();
-    entries[r] = {keyed[r] ? KeyPrefix(std::string_view(keys).substr(start)) : 0, static_cast<int>(r),
-                  tieRank.empty() ? static_cast<int>(r) : tieRank[r]};
+  for (size_t r = 0; r < count; ++r) values[r] = field.ViewAt(static_cast<int>(r));
+  bool exact = true;  // whether equal keys mean equal texts
+  for (bool ascii : {true, false}) {
+    keys.clear();
+    keys.reserve(count * 24);
+    exact = ascii;
+    bool whole = true;
+    for (size_t r = 0; r < count && whole; ++r) {
+      const size_t start = keys.size();
+      const bool text = values[r].kind() == ValueKind::Text && !values[r].Bytes().empty();
+      keyed[r] = text && (ascii ? AppendAsciiSortKey(values[r].Bytes(), keys) : AppendSortKey(values[r].Bytes(), keys));
+      whole = !ascii || keyed[r] || !text;
+      keyEnd[r + 1] = keys.size();
+      entries[r] = {keyed[r] ? KeyPrefix(std::string_view(keys).substr(start)) : 0, static_cast<int>(r),
+                    tieRank.empty() ? static_cast<int>(r) : tieRank[r]};
+    }
+    if (whole) break;
   }
   auto key = [&](int r) {
     const size_t i = static_cast<size_t>(r);
@@ -85,6 +96,8 @@ std::vector<int> SortedRowOrder(const Query& q, const Field& field, bool descend
     if (keyed[static_cast<size_t>(x.row)] && keyed[static_cast<size_t>(y.row)])
       c = x.prefix != y.prefix ? (x.prefix < y.prefix ? -1 : 1) : key(x.row).compare(key(y.row));
     else
+      c = 0;
+    if (c == 0 && !(exact && keyed[static_cast<size_t>(x.row)] && keyed[static_cast<size_t>(y.row)]))
       c = CompareForSort(values[static_cast<size_t>(x.row)], values[static_cast<size_t>(y.row)]);
     if (c != 0) return descending ? c > 0 : c < 0;
     return x.tie < y.tie;
