@@ -103,6 +103,9 @@ void TMain_Frm::Export_AExecute() {
     ExportProgressDialog progress(this, source.RecordCount());
     orbisk::ExportOutcome outcome;
     try {
+      // The lists do not follow the export's walk, its move to the first row
+      // included: they keep their selection and where they were scrolled.
+      orbisk::WalkGuard unseen(source);
       outcome = orbisk::RunExport(source, request, WindowExcelUi(this, progress), progress.Callback());
     } catch (const orbisk::ExportCancelled&) {
       return;  // stopped by the user: no file, no message

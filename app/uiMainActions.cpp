@@ -13,6 +13,7 @@
 #include "app/frmMain.h"
 #include "ui/uiShell.h"
 #include "browse/ResultColumns.h"
+#include "browse/ShellTarget.h"
 #include "ui/uiDBGrid.h"
 #include "ui/uiLocalText.h"
 #include "about/HelpAbout.h"
@@ -26,19 +27,6 @@ using orbisk::Query;
 
 namespace {
 
-// Column widths in characters, by field; the columns themselves come from the
-// one table the command line shares.
-int WidthChars(const std::string& field) {
-  static const std::pair<const char*, int> widths[] = {
-      {"RecNo", 6},          {"Company_Name", 30},     {"Telephone", 16},  {"Toll_Free_Phone", 17},
-      {"Email", 24},         {"Website_URL", 24},      {"Year_Established", 18}, {"Number_of_Employees", 22},
-      {"Location_Address_Postal", 12}, {"Location_Address", 38}, {"Exporting", 11}, {"TelAreaCode", 15},
-      {"Fax", 16},           {"Name", 20},             {"Title", 18},      {"Area", 14}};
-  for (const auto& [name, chars] : widths)
-    if (field == name) return chars;
-  return 0;
-}
-
 std::vector<GridColumn> GridColumns(const std::vector<orbisk::ResultColumn>& columns) {
   std::vector<GridColumn> out;
   for (const orbisk::ResultColumn& c : columns) {
@@ -48,7 +36,7 @@ std::vector<GridColumn> GridColumns(const std::vector<orbisk::ResultColumn>& col
     g.alignment = c.centred ? Qt::AlignHCenter : Qt::AlignLeft;
     g.link = c.link;
     g.linkColor = QColor(51, 51, 255);
-    g.widthChars = WidthChars(c.field);
+    g.widthChars = c.widthChars;
     out.push_back(std::move(g));
   }
   return out;
@@ -57,6 +45,12 @@ std::vector<GridColumn> GridColumns(const std::vector<orbisk::ResultColumn>& col
 QString FieldText(const Query& q, const char* name) {
   const orbisk::Field* f = q.FindField(name);
   return f ? QString::fromStdString(f->AsString()) : QString();
+}
+
+// What the current cell of a grid opens: empty when it is no link or holds nothing.
+QString CellTarget(const Query& q, const TDBGrid& grid) {
+  const std::string field = grid.SelectedField();
+  return QString::fromStdString(orbisk::ShellTargetForCell(grid.SelectedLink(), FieldText(q, field.c_str()).toStdString()));
 }
 
 // Everything a search suspends, undone in reverse order on every path.
@@ -251,14 +245,9 @@ void TMain_Frm::Contact_DBGridCellClick() { ShowCurrentRecord(dm_->Contact_Q); }
 void TMain_Frm::Company_DBGridDblClick() {
   Query& q = dm_->Company_Q;
   if (!q.Active() || q.Eof()) return;
-  const std::string field = Company_DBGrid->SelectedField();
-  const QString text = FieldText(q, field.c_str());
-  if (field == "Email" && !text.isEmpty()) {
-    ShellOpen(QStringLiteral("mailto:") + text);
-    return;
-  }
-  if (field == "Website_URL" && !text.isEmpty()) {
-    ShellOpen(text);
+  const QString target = CellTarget(q, *Company_DBGrid);
+  if (!target.isEmpty()) {
+    ShellOpen(target);
     return;
   }
   OpenCompanyDetails();
@@ -267,10 +256,10 @@ void TMain_Frm::Company_DBGridDblClick() {
 void TMain_Frm::Contact_DBGridDblClick() {
   Query& q = dm_->Contact_Q;
   if (!q.Active() || q.Eof()) return;
-  const std::string field = Contact_DBGrid->SelectedField();
-  if (field == "Email") {
-    const QString text = FieldText(q, "Email");
-    if (!text.isEmpty()) ShellOpen(QStringLiteral("mailto:") + text);
+  // A link cell opens its link or, when empty, nothing.
+  if (Contact_DBGrid->SelectedLink() != orbisk::CellLink::None) {
+    const QString target = CellTarget(q, *Contact_DBGrid);
+    if (!target.isEmpty()) ShellOpen(target);
     return;
   }
   OpenContactWindow();

@@ -4,13 +4,16 @@
 #include <string>
 #include <vector>
 
+#include "browse/ShellTarget.h"
+
 namespace orbisk {
 
 struct ResultColumn {
   std::string field;
   std::string title;
   bool centred = false;  // cell alignment; titles are always centred
-  bool link = false;     // mail and web cells
+  CellLink link = CellLink::None;  // mail and web cells
+  int widthChars = 0;    // the grid's width of the column, in characters
 };
 
 const std::vector<ResultColumn>& CompanyResultColumns();

@@ -41,6 +41,16 @@ ShellTarget ShellOpenTarget(std::string_view target) {
   return {ShellTarget::Kind::File, path};
 }
 
+std::string ShellTargetForCell(CellLink link, std::string_view text) {
+  if (text.empty()) return {};
+  switch (link) {
+    case CellLink::Mail: return "mailto:" + std::string(text);
+    case CellLink::Web: return std::string(text);
+    case CellLink::None: break;
+  }
+  return {};
+}
+
 bool ReadsAsHostName(std::string_view value) {
   const size_t slash = value.find('/');
   const std::string_view host = value.substr(0, slash);

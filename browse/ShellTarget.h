@@ -28,6 +28,13 @@ ShellTarget ShellOpenTarget(std::string_view target);
 // optional path: letters, digits and hyphens in dot-separated labels, at least
 // one dot, then nothing or a path of non-blank characters after a "/".
 bool ReadsAsHostName(std::string_view value);
+// The kind of link a grid cell is: a mail address or a web address; the
+// column tables name it for every column.
+enum class CellLink { None, Mail, Web };
+// What opening a link cell hands to ShellOpen: a mail cell's address after
+// "mailto:", a web cell's address exactly as stored (ShellOpenTarget decides
+// later what may open). Empty when the cell is no link or holds nothing.
+std::string ShellTargetForCell(CellLink link, std::string_view text);
 // The program's own help page, Help/orbisk_help.htm in the program folder
 // (found ignoring case). It is opened whatever its mode bits: on a FAT or NTFS
 // mount every file has execute bits, and this path is the program's, not data's.

@@ -12,6 +12,7 @@ TCompany_Dlg* Company_Dlg = nullptr;
 #include <exception>
 
 #include "browse/FillFieldMemo.h"
+#include "browse/ShellTarget.h"
 #include "browse/dlgContact.h"
 #include "ui/uiShell.h"
 #include "ui/uiLocalText.h"
@@ -91,23 +92,23 @@ TCompany_Dlg::TCompany_Dlg(orbisk::TDM& dm, QWidget* parent) : QDialog(parent), 
       AddPage(CompanyInfo_PC, tr("Description"), "Description_TS", Company_Description_DBMemo);
 
   // The detail tables declare wide columns; the grids use widths that fit the window.
-  GridColumn email{"Email", tr("Email"), Qt::AlignLeft, true, QColor(0, 0, 255), 22};
+  GridColumn email{"Email", tr("Email"), Qt::AlignLeft, orbisk::CellLink::Mail, kPureBlue, 22};
   Contact_DBGrid = MakeDetailGrid(&dm_.CompanyContact_Q,
-                                  {{"Name", tr("Name"), Qt::AlignLeft, false, {}, 16},
-                                   {"Title", tr("Title"), Qt::AlignLeft, false, {}, 14},
-                                   {"Area", tr("Area"), Qt::AlignLeft, false, {}, 12},
+                                  {{"Name", tr("Name"), Qt::AlignLeft, orbisk::CellLink::None, {}, 16},
+                                   {"Title", tr("Title"), Qt::AlignLeft, orbisk::CellLink::None, {}, 14},
+                                   {"Area", tr("Area"), Qt::AlignLeft, orbisk::CellLink::None, {}, 12},
                                    email,
-                                   {"Telephone", tr("Telephone"), Qt::AlignLeft, false, {}, 14},
-                                   {"Fax", tr("Fax"), Qt::AlignLeft, false, {}, 14}},
+                                   {"Telephone", tr("Telephone"), Qt::AlignLeft, orbisk::CellLink::None, {}, 14},
+                                   {"Fax", tr("Fax"), Qt::AlignLeft, orbisk::CellLink::None, {}, 14}},
                                   "Contact_DBGrid");
   Contact_DBGrid->queryModel()->setFont(VerdanaFont());
   Contact_TS = AddPage(CompanyInfo_PC, tr("Contact"), "Contact_TS", Contact_DBGrid);
   connect(Contact_DBGrid, &TDBGrid::gridDoubleClicked, this, [this] { Contact_DBGridDblClick(); });
 
   PSL_DBGrid = MakeDetailGrid(&dm_.PSL_Q,
-                              {{"Type", tr("Type"), Qt::AlignLeft, false, {}, 12},
-                               {"Name", tr("Name"), Qt::AlignLeft, false, {}, 40},
-                               {"IsExporting", tr("Exporting"), Qt::AlignLeft, false, {}, 9}},
+                              {{"Type", tr("Type"), Qt::AlignLeft, orbisk::CellLink::None, {}, 12},
+                               {"Name", tr("Name"), Qt::AlignLeft, orbisk::CellLink::None, {}, 40},
+                               {"IsExporting", tr("Exporting"), Qt::AlignLeft, orbisk::CellLink::None, {}, 9}},
                               "PSL_DBGrid");
   PSL_TS = AddPage(CompanyInfo_PC, tr("Product/Service"), "PSL_TS", PSL_DBGrid);
 
@@ -176,9 +177,9 @@ void TCompany_Dlg::OpenCompanyDetails() {
 
 void TCompany_Dlg::Contact_DBGridDblClick() {
   const Query& q = dm_.CompanyContact_Q;
-  if (!q.Active() || q.Eof() || Contact_DBGrid->SelectedField() != "Email") return;
-  const orbisk::Field* email = q.FindField("Email");
-  const QString text = email ? QString::fromStdString(email->AsString()) : QString();
-  if (text.isEmpty()) return;
-  ShellOpen(QStringLiteral("mailto:") + text);
+  if (!q.Active() || q.Eof()) return;
+  const orbisk::Field* field = q.FindField(Contact_DBGrid->SelectedField());
+  const std::string target =
+      orbisk::ShellTargetForCell(Contact_DBGrid->SelectedLink(), field ? field->AsString() : std::string());
+  if (!target.empty()) ShellOpen(QString::fromStdString(target));
 }

@@ -254,7 +254,9 @@ void Query::FillCalcFields() {
 
 void Query::ReorderRows(const std::vector<int>& order) {
   if (!active_) throw std::runtime_error(name_ + ": Cannot perform this operation on a closed dataset");
-  rows_.Reorder(order);  // checks the order before anything moves
+  rows_.CheckOrder(order);  // before anyone hears of it
+  Notify(QueryEvent::Reordering);
+  rows_.Reorder(order);
   if (cur_ >= 0)
     for (size_t i = 0; i < order.size(); ++i)
       if (order[i] == cur_) {
@@ -262,7 +264,8 @@ void Query::ReorderRows(const std::vector<int>& order) {
         break;
       }
   FillCalcFields();
-  Notify(QueryEvent::Changed);
+  lastOrder_ = order;
+  Notify(QueryEvent::Reordered);
   if (rowCount_ && AfterScroll) AfterScroll(*this);
 }
 
@@ -356,8 +359,16 @@ void Query::GotoBookmark(Bookmark b) {
   Scrolled();
 }
 
+void Query::DisableControls() {
+  if (disableCount_ == 0) Notify(QueryEvent::WalkBegan);
+  ++disableCount_;
+}
+
 void Query::EnableControls() {
-  if (disableCount_ > 0 && --disableCount_ == 0) Notify(QueryEvent::Changed);
+  if (disableCount_ == 0 || --disableCount_ > 0) return;
+  if (heldReplace_) Notify(active_ ? QueryEvent::Opened : QueryEvent::Closed);
+  heldReplace_ = false;
+  Notify(QueryEvent::WalkEnded);
 }
 
 int Query::AddObserver(Observer o) {
@@ -374,7 +385,10 @@ void Query::RemoveObserver(int id) {
 }
 
 void Query::Notify(QueryEvent e) {
-  if (disableCount_ > 0) return;
+  if (disableCount_ > 0) {
+    heldReplace_ = heldReplace_ || e == QueryEvent::Opened || e == QueryEvent::Closed;
+    if (e != QueryEvent::Reordering && e != QueryEvent::Reordered) return;
+  }
   // Copy: an observer may add or remove observers.
   auto list = observers_;
   for (auto& o : list) o.second(*this, e);

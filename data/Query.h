@@ -104,11 +104,17 @@ class Field {
 
 using Bookmark = int;
 
+// What bound controls hear. While controls are suspended they hear no moves;
+// an opening or closing in that time is told once when they follow again, a
+// new order of the rows at once (it cannot wait: it says where every row went).
 enum class QueryEvent {
-  Opened,    // new rows and fields
+  Opened,      // new rows and fields
   Closed,
-  Scrolled,  // the current row moved
-  Changed    // anything may have changed (controls enabled again)
+  Scrolled,    // the current row moved
+  Reordering,  // the rows are about to take a new order
+  Reordered,   // they have it: LastOrder() says where each row came from
+  WalkBegan,   // controls suspended: the moves that follow are not the user's
+  WalkEnded    // controls follow again; the current row may be another
 };
 
 class Query {
@@ -183,10 +189,12 @@ class Query {
   // Puts the rows in a new order: row i becomes the row that was at order[i]
   // (every row named once, else std::invalid_argument and nothing changes).
   // Values stay where they are; calculated fields are filled again for the new
-  // positions, the cursor stays on its record, bound controls hear Changed and
+  // positions, the cursor stays on its record, bound controls hear Reordering and Reordered and
   // the after-scroll handler runs. Bookmarks taken before are positions and
   // then name other records.
   void ReorderRows(const std::vector<int>& order);
+  // The order of the last ReorderRows: row i came from LastOrder()[i].
+  const std::vector<int>& LastOrder() const { return lastOrder_; }
 
   Bookmark GetBookmark() const { return cur_; }
   void GotoBookmark(Bookmark b);
@@ -194,7 +202,7 @@ class Query {
   bool BookmarkValid(Bookmark b) const { return active_ && b >= 0 && b < rowCount_; }
 
   // Suspension of bound controls, nested.
-  void DisableControls() { ++disableCount_; }
+  void DisableControls();
   void EnableControls();
   bool ControlsDisabled() const { return disableCount_ > 0; }
 
@@ -205,8 +213,7 @@ class Query {
   std::function<void(Query&)> OnCalcFields;
   int CalcPosition() const { return calcRow_ + 1; }
 
-  // Bound controls (grids, memos, detail links). They hear nothing while controls
-  // are disabled, and one Changed when they are enabled again.
+  // Bound controls (grids, memos, detail links), told what happened (QueryEvent).
   using Observer = std::function<void(Query&, QueryEvent)>;
   int AddObserver(Observer o);
   void RemoveObserver(int id);
@@ -255,6 +262,8 @@ class Query {
   bool eof_ = true;
   bool bof_ = true;
   int disableCount_ = 0;
+  bool heldReplace_ = false;  // opened or closed while controls were suspended
+  std::vector<int> lastOrder_;
   std::vector<std::pair<int, Observer>> observers_;
   int nextObserver_ = 1;
   mutable size_t lastFound_ = 0;  // FindField: the field asked for last, tried first

@@ -180,6 +180,13 @@ ValueView RowStore::Cell(int row, int column) const {
 }
 
 void RowStore::Reorder(const std::vector<int>& order) {
+  CheckOrder(order);
+  std::vector<const char*> rows(rows_.size());
+  for (size_t i = 0; i < order.size(); ++i) rows[i] = rows_[static_cast<size_t>(order[i])];
+  rows_.swap(rows);
+}
+
+void RowStore::CheckOrder(const std::vector<int>& order) const {
   if (order.size() != rows_.size()) throw std::invalid_argument("RowStore: the order must name every row once");
   std::vector<char> seen(rows_.size(), 0);
   for (int i : order) {
@@ -187,9 +194,6 @@ void RowStore::Reorder(const std::vector<int>& order) {
       throw std::invalid_argument("RowStore: the order must name every row once");
     seen[static_cast<size_t>(i)] = 1;
   }
-  std::vector<const char*> rows(rows_.size());
-  for (size_t i = 0; i < order.size(); ++i) rows[i] = rows_[static_cast<size_t>(order[i])];
-  rows_.swap(rows);
 }
 
 size_t RowStore::BytesHeld() const {

@@ -75,6 +75,8 @@ class RowStore {
   // Reorders the rows: row i becomes the row that was at order[i]. `order`
   // must hold every row index once; anything else throws and changes nothing.
   void Reorder(const std::vector<int>& order);
+  // Throws std::invalid_argument unless `order` names every row once.
+  void CheckOrder(const std::vector<int>& order) const;
 
   // Bytes of the blocks (kept ones included), the row addresses and the large values.
   size_t BytesHeld() const;

@@ -4,6 +4,7 @@
 #include <unicode/ucol.h>
 #include <unicode/ucoleitr.h>
 #include <unicode/uchar.h>
+#include <unicode/utf16.h>
 #include <unicode/utf8.h>
 
 #include <climits>
@@ -193,6 +194,52 @@ int CompareText(std::string_view a, std::string_view b) {
 int CompareTextUnicode(std::string_view a, std::string_view b) {
   return CompareUnicode(LoadedCollation(), reinterpret_cast<const uint8_t*>(a.data()), Length(a.size()),
                         reinterpret_cast<const uint8_t*>(b.data()), Length(b.size()));
+}
+
+bool AppendAsciiSortKey(std::string_view text, std::string& key) {
+  const Collation& c = LoadedCollation();
+  if (!c.fast) return false;
+  for (unsigned char x : text)
+    if (x >= 0x80) return false;
+  // The weighed characters' ranks (never 0), a 0 that ends them, then the
+  // text folded to lower case: Compare's two steps for ASCII texts.
+  for (unsigned char x : text)
+    if (c.rank[x] != 0) key += static_cast<char>(c.rank[x]);
+  key += '\0';
+  for (unsigned char x : text) key += static_cast<char>(LowerAscii(x));
+  return true;
+}
+
+bool AppendSortKey(std::string_view text, std::string& key) {
+  const Collation& c = LoadedCollation();
+  std::u16string utf16;
+  utf16.reserve(text.size());
+  const auto* s = reinterpret_cast<const uint8_t*>(text.data());
+  const int32_t n = Length(text.size());
+  for (int32_t i = 0; i < n;) {
+    UChar32 cp;
+    U8_NEXT(s, i, n, cp);
+    if (cp < 0) return false;  // ill-formed: only CompareText orders it
+    if (cp > 0xFFFF) {
+      utf16 += static_cast<char16_t>(U16_LEAD(cp));
+      utf16 += static_cast<char16_t>(U16_TRAIL(cp));
+    } else {
+      utf16 += static_cast<char16_t>(cp);
+    }
+  }
+  uint8_t buffer[512];
+  const auto* u = reinterpret_cast<const UChar*>(utf16.data());
+  const int32_t length = static_cast<int32_t>(utf16.size());
+  const int32_t size = ucol_getSortKey(c.collator, u, length, buffer, sizeof buffer);
+  if (size <= 0) return false;
+  if (size <= static_cast<int32_t>(sizeof buffer)) {
+    key.append(reinterpret_cast<const char*>(buffer), static_cast<size_t>(size));
+  } else {
+    const size_t at = key.size();
+    key.resize(at + static_cast<size_t>(size));
+    ucol_getSortKey(c.collator, u, length, reinterpret_cast<uint8_t*>(key.data() + at), size);
+  }
+  return true;
 }
 
 void RegisterTextCollation(sqlite3* db) {

@@ -105,7 +105,7 @@ TDM::TDM() {
   // OneCompany_Q's controls are disabled; once they are enabled again, details
   // already run for the company stay as they are.
   masterLink_ = OneCompany_Q.AddObserver([this](Query&, QueryEvent e) {
-    if (e == QueryEvent::Closed) return;
+    if (e == QueryEvent::Closed || e == QueryEvent::WalkBegan || e == QueryEvent::Reordering) return;
     const Value key = MasterKey();
     for (Query* d : {&CompanyContact_Q, &PSL_Q})
       if (d->Active() && !(d->Param("Company_ID") == key)) {

@@ -35,8 +35,8 @@ TComanyCat_Dlg::TComanyCat_Dlg(orbisk::TDM& dm, QWidget* parent) : QDialog(paren
 
   MainCat_Lab = new QLabel(tr("Main Categary"), this);
   MainCat_DBGrid = new TDBGrid(&dm_.MainCat_Q,
-                               {{"RecNo", tr("RecNo"), Qt::AlignHCenter, false, {}, 5},
-                                {"Cat_Name", tr("Categary Name"), Qt::AlignLeft, false, {}, 26}},
+                               {{"RecNo", tr("RecNo"), Qt::AlignHCenter, orbisk::CellLink::None, {}, 5},
+                                {"Cat_Name", tr("Categary Name"), Qt::AlignLeft, orbisk::CellLink::None, {}, 26}},
                                this);
   MainCat_DBGrid->setObjectName(QStringLiteral("MainCat_DBGrid"));
   MainCat_DBGrid->setSelectionBehavior(QAbstractItemView::SelectRows);
@@ -44,9 +44,9 @@ TComanyCat_Dlg::TComanyCat_Dlg(orbisk::TDM& dm, QWidget* parent) : QDialog(paren
 
   SubCat_Lab = new QLabel(tr("Sub Categaries"), this);
   // The designed "SectorName" column (a field the leaf query never returns) is left out.
-  std::vector<GridColumn> sub = {{"RecNo", tr("RecNo"), Qt::AlignHCenter, false, {}, 5},
-                                 {"SubCat_Text", tr("Sub Categary Name"), Qt::AlignLeft, false, {}, 46, true},
-                                 {"SubCat_Level", tr("Sub Level"), Qt::AlignHCenter, false, {}, 6},
+  std::vector<GridColumn> sub = {{"RecNo", tr("RecNo"), Qt::AlignHCenter, orbisk::CellLink::None, {}, 5},
+                                 {"SubCat_Text", tr("Sub Categary Name"), Qt::AlignLeft, orbisk::CellLink::None, {}, 46, true},
+                                 {"SubCat_Level", tr("Sub Level"), Qt::AlignHCenter, orbisk::CellLink::None, {}, 6},
                                  {"MainCat_Text", tr("MainCat")}};
   for (int i = 1; i <= 6; ++i)
     sub.push_back({"Cat" + std::to_string(i) + "_Text", tr("Cat%1").arg(i)});

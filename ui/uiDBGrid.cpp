@@ -4,126 +4,18 @@
 #include <QClipboard>
 #include <QContextMenuEvent>
 #include <QHeaderView>
+#include <QKeyEvent>
 #include <QMenu>
+#include <QMouseEvent>
+#include <QPalette>
+#include <QStyle>
+#include <QStyledItemDelegate>
 #include <set>
 
 #include "browse/GridText.h"
-#include "ui/uiWindowKit.h"
 #include "ui/uiSchemeColours.h"
-#include "data/QuerySort.h"
-#include <QStyle>
-#include <QStyledItemDelegate>
-#include <numeric>
-#include <QKeyEvent>
-#include <QMouseEvent>
-#include <QPalette>
 
 using orbisk::Query;
-using orbisk::QueryEvent;
-
-TQueryModel::TQueryModel(Query* query, std::vector<GridColumn> columns, QObject* parent)
-    : QAbstractTableModel(parent), query_(query), columns_(std::move(columns)) {
-  setFont(QApplication::font());
-  bindFields();
-  observer_ = query_->AddObserver([this](Query&, QueryEvent e) {
-    if (e == QueryEvent::Scrolled) {
-      emit cursorMoved(query_->CurrentRow());
-      return;
-    }
-    beginResetModel();
-    bindFields();
-    endResetModel();
-    if (e == QueryEvent::Opened || e == QueryEvent::Closed) emit rowsReplaced();
-    if (e != QueryEvent::Closed) emit cursorMoved(query_->CurrentRow());
-  });
-}
-
-TQueryModel::~TQueryModel() { query_->RemoveObserver(observer_); }
-
-void TQueryModel::setFont(const QFont& f) {
-  font_ = f;
-  linkFont_ = f;
-  linkFont_.setUnderline(true);
-}
-
-void TQueryModel::bindFields() {
-  fields_.assign(columns_.size(), nullptr);
-  if (!query_->Active()) return;
-  for (size_t i = 0; i < columns_.size(); ++i) fields_[i] = query_->FindField(columns_[i].field);
-}
-
-int TQueryModel::rowCount(const QModelIndex& parent) const {
-  return parent.isValid() || !query_->Active() ? 0 : query_->RecordCount();
-}
-
-int TQueryModel::columnCount(const QModelIndex& parent) const {
-  return parent.isValid() ? 0 : static_cast<int>(columns_.size());
-}
-
-QVariant TQueryModel::data(const QModelIndex& index, int role) const {
-  if (!index.isValid() || !query_->Active()) return {};
-  const GridColumn& col = columns_[index.column()];
-  switch (role) {
-    case Qt::DisplayRole:
-    case Qt::ToolTipRole: {
-      const orbisk::Field* f = fields_[index.column()];
-      if (!f) return {};
-      // Stored texts go straight from the fetched rows into the cell's text.
-      const orbisk::ValueView v = f->ViewAt(index.row());
-      QString text;
-      if (v.kind() == orbisk::ValueKind::Text && f->ShowsTextAsStored())
-        text = QString::fromUtf8(v.Bytes().data(), static_cast<qsizetype>(v.Bytes().size()));
-      else
-        text = QString::fromStdString(f->TextOf(v));
-      if (role == Qt::ToolTipRole) {
-        if (text.isEmpty() || (text.size() < 40 && !col.fullTextTip)) return {};
-        return PlainToolTip(text);
-      }
-      return text;
-    }
-    case Qt::TextAlignmentRole: return QVariant::fromValue(col.alignment | Qt::AlignVCenter);
-    case Qt::FontRole: return col.link ? linkFont_ : font_;
-    case Qt::ForegroundRole: {
-      const TextColours* row = RowColours(index.row());
-      if (col.link) {
-        // The column's designed blue where it reads on the row, else the scheme's link colour.
-        const QColor background = row ? row->background : CurrentSchemeColours().current.background;
-        if (ContrastRatio(col.linkColor, background) >= kLeastContrast) return QBrush(col.linkColor);
-        return QBrush(row ? row->link : CurrentSchemeColours().current.link);
-      }
-      if (row) return QBrush(row->text);
-      return {};
-    }
-    case Qt::BackgroundRole:
-      if (const TextColours* row = RowColours(index.row())) return QBrush(row->background);
-      return {};
-    default: return {};
-  }
-}
-
-const TextColours* TQueryModel::RowColours(int row) const {
-  const SchemeColours& s = CurrentSchemeColours();
-  // Odd row numbers (1, 3, 5 ...) white, even ones in the info background.
-  if (striped_) return (row + 1) % 2 == 0 ? &s.evenRow : &s.oddRow;
-  if (background_) return &s.info;
-  return nullptr;
-}
-
-QVariant TQueryModel::headerData(int section, Qt::Orientation orientation, int role) const {
-  if (orientation == Qt::Vertical) {
-    if (role == Qt::DisplayRole) return section == query_->CurrentRow() ? QStringLiteral("\u25B6") : QString();
-    return {};
-  }
-  if (section < 0 || section >= static_cast<int>(columns_.size())) return {};
-  const GridColumn& col = columns_[section];
-  if (role == Qt::DisplayRole)
-    return col.title.isEmpty() ? QString::fromStdString(col.field) : col.title;
-  if (role == Qt::TextAlignmentRole) return QVariant::fromValue(Qt::AlignHCenter | Qt::AlignVCenter);
-  if (role == Qt::FontRole) return font_;
-  return {};
-}
-
-// ---------------------------------------------------------------------------
 
 namespace {
 // Without the focus the current cell shows the column's normal background; a
@@ -163,18 +55,32 @@ TDBGrid::TDBGrid(Query* query, std::vector<GridColumn> columns, QWidget* parent)
   horizontalHeader()->setHighlightSections(false);
   horizontalHeader()->setDefaultAlignment(Qt::AlignCenter);
   applySchemeColours();
-  // The indicator column marks the current row; clicking it moves nothing,
-  // and a double click there acts on the current cell as one on a cell does.
-  disconnect(verticalHeader(), SIGNAL(sectionPressed(int)), this, SLOT(selectRow(int)));
-  disconnect(verticalHeader(), SIGNAL(sectionEntered(int)), this, SLOT(_q_selectRow(int)));
-  connect(verticalHeader(), &QHeaderView::sectionDoubleClicked, this, [this] { emit gridDoubleClicked(); });
   connect(model_, &TQueryModel::cursorMoved, this, &TDBGrid::followCursor);
-  connect(model_, &QAbstractItemModel::modelReset, this, [this] { fitColumns(); });
-  connect(model_, &TQueryModel::rowsReplaced, this, &TDBGrid::ForgetSort);
-  // Title clicks are taken here, before the header would select the column
-  // (and move the current row to the top of the view).
+  // A reset gives every column the header's default width; the widths held
+  // before it come back, and a new result fits the columns the user left alone.
+  connect(model_, &QAbstractItemModel::modelAboutToBeReset, this, [this] {
+    fitting_ = true;
+    widthsBeforeReset_.clear();
+    for (int c = 0; c < model_->columnCount(); ++c) widthsBeforeReset_.push_back(columnWidth(c));
+  });
+  connect(model_, &TQueryModel::rowsReplaced, this, &TDBGrid::rowsReplaced);
+  connect(horizontalHeader(), &QHeaderView::sectionResized, this, [this](int column, int, int width) {
+    if (!fitting_ && column >= 0 && column < model_->columnCount()) userWidths_[model_->column(column).field] = width;
+  });
+  // Title clicks and clicks on the indicator column are taken here, before the
+  // headers would select a column (and move the current row to the top of the
+  // view) or a row (and move the current cell).
   horizontalHeader()->viewport()->installEventFilter(this);
+  verticalHeader()->viewport()->installEventFilter(this);
   fitColumns();
+}
+
+void TDBGrid::rowsReplaced() {
+  for (int c = 0; c < model_->columnCount() && c < static_cast<int>(widthsBeforeReset_.size()); ++c)
+    setColumnWidth(c, widthsBeforeReset_[static_cast<size_t>(c)]);
+  if (model_->query()->Active()) fitColumns();
+  fitting_ = false;
+  showSortIndicator();
 }
 
 std::string TDBGrid::SelectedField() const {
@@ -183,12 +89,19 @@ std::string TDBGrid::SelectedField() const {
   return model_->column(c).field;
 }
 
+orbisk::CellLink TDBGrid::SelectedLink() const {
+  const int c = currentIndex().isValid() ? currentIndex().column() : selectedColumn_;
+  return c >= 0 && c < model_->columnCount() ? model_->column(c).link : orbisk::CellLink::None;
+}
+
 void TDBGrid::setColumnResizing(bool on) {
   resizing_ = on;
   horizontalHeader()->setSectionResizeMode(on ? QHeaderView::Interactive : QHeaderView::Fixed);
 }
 
 void TDBGrid::fitColumns() {
+  const bool wasFitting = fitting_;
+  fitting_ = true;
   const QFontMetrics fm(font());
   const int charW = fm.horizontalAdvance(QLatin1Char('0'));
   for (int c = 0; c < model_->columnCount(); ++c) {
@@ -207,8 +120,10 @@ void TDBGrid::fitColumns() {
       const QString widest = QString::number(std::max(1, model_->query()->RecordCount()));
       w = std::max(w, QFontMetrics(model_->font()).horizontalAdvance(widest) + 2 * margin + charW + 1);
     }
-    setColumnWidth(c, w);
+    const auto user = userWidths_.find(col.field);
+    setColumnWidth(c, user == userWidths_.end() ? w : user->second);
   }
+  fitting_ = wasFitting;
 }
 
 void TDBGrid::followCursor(int row) {
@@ -304,14 +219,14 @@ std::unique_ptr<QMenu> TDBGrid::ContextMenuAt(QPoint viewportPos) {
   menu->addSeparator();
   if (!detailsCaption_.isEmpty())
     add(detailsCaption_, "Details", onRow && at.isValid(), [this] { emit detailsRequested(); });
-  if (at.isValid() && model_->column(at.column()).link) {
-    const std::string& field = model_->column(at.column()).field;
-    const QString text = model_->data(at, Qt::DisplayRole).toString();
-    if (field == "Email" && !text.isEmpty())
-      add(tr("Send &e-mail"), "SendEmail", true,
-          [this, text] { emit linkRequested(QStringLiteral("mailto:") + text); });
-    else if (field == "Website_URL" && !text.isEmpty())
-      add(tr("Open &web page"), "OpenWebPage", true, [this, text] { emit linkRequested(text); });
+  if (at.isValid()) {
+    const orbisk::CellLink link = model_->column(at.column()).link;
+    const QString target = QString::fromStdString(
+        orbisk::ShellTargetForCell(link, model_->data(at, Qt::DisplayRole).toString().toStdString()));
+    if (!target.isEmpty() && link == orbisk::CellLink::Mail)
+      add(tr("Send &e-mail"), "SendEmail", true, [this, target] { emit linkRequested(target); });
+    else if (!target.isEmpty())
+      add(tr("Open &web page"), "OpenWebPage", true, [this, target] { emit linkRequested(target); });
   }
   if (exportOffered_) {
     menu->addSeparator();
@@ -327,81 +242,104 @@ void TDBGrid::contextMenuEvent(QContextMenuEvent* e) {
 }
 
 void TDBGrid::ForgetSort() {
-  sortColumn_ = -1;
-  descending_ = false;
-  searchRank_.clear();
+  model_->forgetSort();
   showSortIndicator();
 }
 
 bool TDBGrid::eventFilter(QObject* watched, QEvent* event) {
-  QHeaderView* h = horizontalHeader();
-  if (watched != h->viewport()) return QTableView::eventFilter(watched, event);
   const auto type = event->type();
-  if (type != QEvent::MouseButtonPress && type != QEvent::MouseButtonRelease && type != QEvent::MouseButtonDblClick)
-    return QTableView::eventFilter(watched, event);
-  auto* e = static_cast<QMouseEvent*>(event);
+  if (type == QEvent::MouseButtonPress || type == QEvent::MouseButtonRelease || type == QEvent::MouseButtonDblClick ||
+      type == QEvent::MouseMove) {
+    auto* e = static_cast<QMouseEvent*>(event);
+    if (watched == horizontalHeader()->viewport() && type != QEvent::MouseMove && titleMouse(e)) return true;
+    if (watched == verticalHeader()->viewport() && indicatorMouse(e)) return true;
+  }
+  return QTableView::eventFilter(watched, event);
+}
+
+bool TDBGrid::titleMouse(QMouseEvent* e) {
+  QHeaderView* h = horizontalHeader();
   const int x = e->position().toPoint().x();
   const int column = h->logicalIndexAt(x);
-  if (type == QEvent::MouseButtonPress) {
+  if (e->type() == QEvent::MouseButtonPress) {
     // Near a section's edge the press resizes the column, as the header does it.
     const int grip = h->style()->pixelMetric(QStyle::PM_HeaderGripMargin, nullptr, h);
     const int left = h->sectionViewportPosition(column), right = left + h->sectionSize(column);
     const bool onEdge = column < 0 || x - left < grip || right - x <= grip;
     if (e->button() != Qt::LeftButton || (onEdge && columnResizing())) {
       pressedTitle_ = -1;
-      return QTableView::eventFilter(watched, event);
+      return false;
     }
     pressedTitle_ = column;
     return true;
   }
-  if (type == QEvent::MouseButtonDblClick) {
+  if (e->type() == QEvent::MouseButtonDblClick) {
     // The second press of a double click: its first click already sorted.
     pressedTitle_ = -1;
-    return e->button() == Qt::LeftButton || QTableView::eventFilter(watched, event);
+    return e->button() == Qt::LeftButton;
   }
   // Release: a click when it ends on the title it started on.
-  if (pressedTitle_ < 0) return QTableView::eventFilter(watched, event);
+  if (pressedTitle_ < 0) return false;
   const bool click = e->button() == Qt::LeftButton && column == pressedTitle_;
   pressedTitle_ = -1;
-  if (click) titleClicked(column);
+  if (click) SortByColumn(column);
   return true;
 }
 
-void TDBGrid::titleClicked(int column) { SortByColumn(column); }
+bool TDBGrid::indicatorMouse(QMouseEvent* e) {
+  // A click on the indicator column selects that whole row (with Ctrl one more
+  // row, with Shift every row from the last one clicked, dragging a run of
+  // rows); the current cell stays where it is, so a double click there acts
+  // on it as one on a cell does.
+  // No press reaches the header itself, which would move the current cell.
+  // Where a row is the selection (the category lists) a click selects nothing.
+  const bool rowIsSelection = selectionBehavior() == QAbstractItemView::SelectRows;
+  const int row = verticalHeader()->logicalIndexAt(e->position().toPoint().y());
+  auto selectRows = [this](int from, int to, QItemSelectionModel::SelectionFlags how) {
+    const int last = model_->columnCount() - 1;
+    if (last < 0) return;
+    const QItemSelection rows(model_->index(std::min(from, to), 0), model_->index(std::max(from, to), last));
+    selectionModel()->select(rows, how | QItemSelectionModel::Rows);
+  };
+  switch (e->type()) {
+    case QEvent::MouseButtonPress:
+      if (e->button() != Qt::LeftButton || row < 0 || rowIsSelection) return true;
+      if (e->modifiers() & Qt::ControlModifier) {
+        selectRows(row, row, QItemSelectionModel::Toggle);
+        rowAnchor_ = row;
+      } else if ((e->modifiers() & Qt::ShiftModifier) && rowAnchor_ >= 0 && rowAnchor_ < model_->rowCount()) {
+        selectRows(rowAnchor_, row, QItemSelectionModel::ClearAndSelect);
+      } else {
+        selectRows(row, row, QItemSelectionModel::ClearAndSelect);
+        rowAnchor_ = row;
+      }
+      dragging_ = true;
+      return true;
+    case QEvent::MouseMove:
+      if (!dragging_ || !(e->buttons() & Qt::LeftButton) || row < 0 || rowAnchor_ < 0) return false;
+      if (!(e->modifiers() & Qt::ControlModifier)) selectRows(rowAnchor_, row, QItemSelectionModel::ClearAndSelect);
+      return true;
+    case QEvent::MouseButtonRelease:
+      dragging_ = false;
+      return true;
+    case QEvent::MouseButtonDblClick:
+      if (e->button() == Qt::LeftButton) emit gridDoubleClicked();
+      return true;
+    default: return false;
+  }
+}
 
 void TDBGrid::showSortIndicator() {
-  horizontalHeader()->setSortIndicatorShown(sortColumn_ >= 0);
-  if (sortColumn_ >= 0)
-    horizontalHeader()->setSortIndicator(sortColumn_, descending_ ? Qt::DescendingOrder : Qt::AscendingOrder);
+  const int column = model_->sortColumn();
+  horizontalHeader()->setSortIndicatorShown(column >= 0);
+  if (column >= 0) horizontalHeader()->setSortIndicator(column, model_->sortOrder());
 }
 
 void TDBGrid::SortByColumn(int column) {
-  Query* q = model_->query();
-  if (!q->Active() || column < 0 || column >= model_->columnCount()) return;
-  const int n = q->RecordCount();
-  if (static_cast<int>(searchRank_.size()) != n) {
-    searchRank_.resize(static_cast<size_t>(n));
-    std::iota(searchRank_.begin(), searchRank_.end(), 0);
-  }
-  const orbisk::Field* field = q->FindField(model_->column(column).field);
-  std::vector<int> order;
-  if (model_->column(column).field == "RecNo" || !field) {
-    // Back to the search's own order: the row ranked i goes to place i.
-    order.assign(static_cast<size_t>(n), 0);
-    for (int r = 0; r < n; ++r) order[static_cast<size_t>(searchRank_[r])] = r;
-    sortColumn_ = -1;
-    descending_ = false;
-  } else {
-    descending_ = column == sortColumn_ ? !descending_ : false;
-    sortColumn_ = column;
-    order = orbisk::SortedRowOrder(*q, *field, descending_, searchRank_);
-  }
-  std::vector<int> rank(static_cast<size_t>(n));
-  for (int i = 0; i < n; ++i) rank[static_cast<size_t>(i)] = searchRank_[static_cast<size_t>(order[i])];
-  q->ReorderRows(order);  // the current record stays current
-  searchRank_ = std::move(rank);
+  if (!model_->query()->Active() || column < 0 || column >= model_->columnCount()) return;
+  const bool again = column == model_->sortColumn() && model_->sortOrder() == Qt::AscendingOrder;
+  model_->sort(column, again ? Qt::DescendingOrder : Qt::AscendingOrder);
   showSortIndicator();
-  if (currentIndex().isValid()) scrollTo(currentIndex());
 }
 
 void TDBGrid::keyPressEvent(QKeyEvent* e) {

@@ -3,64 +3,13 @@
 // lists show their rows: a model that reads the fetched rows in place (no copy),
 // a current cell that follows the query's cursor both ways, alternating row
 // colours and link-looking columns.
-#include <QAbstractTableModel>
-#include <QColor>
 #include <QTableView>
+#include <map>
 #include <memory>
 #include <string>
 #include <vector>
 
-#include "ui/uiSchemeColours.h"
-#include "data/Query.h"
-
-struct GridColumn {
-  std::string field;        // the query field shown
-  QString title;            // empty: the field name
-  Qt::Alignment alignment = Qt::AlignLeft;
-  bool link = false;        // underlined, in linkColor
-  QColor linkColor = QColor(51, 51, 255);
-  int widthChars = 0;       // 0: from the field's display width, capped
-  bool fullTextTip = false; // every non-empty cell's tool tip is its whole text (else long texts only)
-};
-
-class TQueryModel : public QAbstractTableModel {
-  Q_OBJECT
- public:
-  TQueryModel(orbisk::Query* query, std::vector<GridColumn> columns, QObject* parent = nullptr);
-  ~TQueryModel() override;
-
-  int rowCount(const QModelIndex& parent = {}) const override;
-  int columnCount(const QModelIndex& parent = {}) const override;
-  QVariant data(const QModelIndex& index, int role) const override;
-  QVariant headerData(int section, Qt::Orientation orientation, int role) const override;
-
-  orbisk::Query* query() const { return query_; }
-  const GridColumn& column(int i) const { return columns_[i]; }
-  const std::vector<GridColumn>& columns() const { return columns_; }
-  // Striped rows: odd row numbers white, even ones in the tooltip colour.
-  void setStriped(bool on) { striped_ = on; }
-  // Rows in the info background (the detail lists).
-  void setInfoBackground(bool on) { background_ = on; }
-  void setFont(const QFont& f);
-  const QFont& font() const { return font_; }
-
- signals:
-  void cursorMoved(int row);  // the query's current row changed (0-based)
-  void rowsReplaced();        // the query opened afresh or closed
-
- private:
-  void bindFields();
-  orbisk::Query* query_;
-  std::vector<GridColumn> columns_;
-  std::vector<const orbisk::Field*> fields_;
-  int observer_ = 0;
-  bool striped_ = false;
-  bool background_ = false;
-  // The colours of a row: striped, info or (nullptr) the grid's own.
-  const TextColours* RowColours(int row) const;
-  QFont font_;
-  QFont linkFont_;
-};
+#include "ui/uiQueryModel.h"
 
 class QMenu;
 
@@ -73,9 +22,12 @@ class TDBGrid : public QTableView {
   orbisk::Query* query() const { return model_->query(); }
   // The field of the selected (current) column; empty when there is none.
   std::string SelectedField() const;
+  // The link kind of the selected column (None when there is none).
+  orbisk::CellLink SelectedLink() const;
   // Column resizing by the user (the result grids switch it off while a search runs).
   void setColumnResizing(bool on);
   bool columnResizing() const { return resizing_; }
+  // Fits the columns to the result, except those the user has widened or narrowed.
   void fitColumns();
 
   // The selected cells as tab-separated text: the rows and columns that hold a
@@ -91,12 +43,12 @@ class TDBGrid : public QTableView {
   // The context menu for a point of the viewport, as a right click there shows it.
   std::unique_ptr<QMenu> ContextMenuAt(QPoint viewportPos);
 
-  // Sorting by a click on a column title: the query's rows are reordered in
-  // place. The first click on a column sorts ascending, the next descending;
+  // Sorting by a click on a column title: the model reorders the query's rows
+  // in place. The first click on a column sorts ascending, the next descending;
   // the RecNo column (or a new search) gives back the search's own order.
   void SortByColumn(int column);
-  int SortColumn() const { return sortColumn_; }  // -1: the search's own order
-  bool SortDescending() const { return descending_; }
+  int SortColumn() const { return model_->sortColumn(); }  // -1: the search's own order
+  bool SortDescending() const { return model_->sortOrder() == Qt::DescendingOrder; }
   // The rows come anew (a search reopens the query): back to no sort.
   void ForgetSort();
 
@@ -121,16 +73,20 @@ class TDBGrid : public QTableView {
  private:
   void followCursor(int row);
   void applySchemeColours();
+  void rowsReplaced();
+  bool titleMouse(QMouseEvent* e);
+  bool indicatorMouse(QMouseEvent* e);
+  void showSortIndicator();
   TQueryModel* model_;
   bool syncing_ = false;
   int selectedColumn_ = 0;  // the column of the current cell, kept while the model resets
   bool resizing_ = true;
   QString detailsCaption_;
   bool exportOffered_ = true;
-  void titleClicked(int column);
-  void showSortIndicator();
-  int sortColumn_ = -1;
-  bool descending_ = false;
-  std::vector<int> searchRank_;  // per current row: its place in the search's own order
   int pressedTitle_ = -1;  // the title a left press started on
+  int rowAnchor_ = -1;     // the row a press on the indicator column started on
+  bool dragging_ = false;
+  bool fitting_ = false;
+  std::vector<int> widthsBeforeReset_;
+  std::map<std::string, int> userWidths_;  // widths the user gave, by field
 };

@@ -10,6 +10,7 @@
 #include <locale.h>
 
 #include "about/HelpTools.h"
+#include "browse/ResultColumns.h"
 #include "browse/ShellTarget.h"
 #include "TestDirectory.h"
 
@@ -253,4 +254,20 @@ TEST(ShellTargets, WrittenFileKeepsItsNameAsTyped) {
   std::ofstream(program) << "#!/bin/sh";
   chmod(program.c_str(), 0755);
   EXPECT_EQ(WrittenFileTarget("export.sh", dir.Path()).kind, K::None);
+}
+
+TEST(ShellTargets, LinkCellsMailOrOpenAsStoredOthersNothing) {
+  EXPECT_EQ(ShellTargetForCell(CellLink::Mail, "info@prairie.ca"), "mailto:info@prairie.ca");
+  EXPECT_EQ(ShellTargetForCell(CellLink::Web, "www.prairie.ca"), "www.prairie.ca");  // no scheme added here
+  EXPECT_EQ(ShellTargetForCell(CellLink::Mail, ""), "");
+  EXPECT_EQ(ShellTargetForCell(CellLink::Web, ""), "");
+  EXPECT_EQ(ShellTargetForCell(CellLink::None, "info@prairie.ca"), "");
+  // The column tables make links of the mail and web fields alone, names compared exactly.
+  for (const auto* table : {&CompanyResultColumns(), &ContactResultColumns()})
+    for (const ResultColumn& c : *table) {
+      const CellLink want =
+          c.field == "Email" ? CellLink::Mail : (c.field == "Website_URL" ? CellLink::Web : CellLink::None);
+      EXPECT_EQ(c.link, want) << c.field;
+      EXPECT_GT(c.widthChars, 0) << c.field;
+    }
 }

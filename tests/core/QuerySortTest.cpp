@@ -66,3 +66,52 @@ TEST_F(QuerySortTest, EmptyResult) {
   e.Open();
   EXPECT_TRUE(SortedRowOrder(e, e.FieldByName("name"), true).empty());
 }
+
+TEST(QuerySortKeys, ManyRowsSortAsTheComparisonSaysStableAndReversible) {
+  // Texts mixing plain ASCII (sorted by keys) with accented, decomposed and
+  // invalid ones (sorted by the full comparison), sharing long prefixes, with
+  // duplicates in every letter case, nulls, empty texts and numbers.
+  Connection c;
+  c.OpenMemory();
+  Exec(c.Handle(), "create table t (id integer, v)");
+  const char* stems[] = {"Abbott Industries", "abbott industrieS", "Abbott Industries Ltd", "Abbott-Industries",
+                         "Abbott Indus\xC3\xA9tries", "\xC3\x89toile Inc", "Etoile Inc", "E\xCC\x81toile Inc",
+                         "etoile inc", "Zebra", "\xFFZebra", "O''Brien", "OBrien", "o brien", "1st Choice", " ",
+                         "Abbott Industries\x01"};
+  std::string insert = "insert into t values ";
+  int id = 0;
+  for (int round = 0; round < 6; ++round)
+    for (const char* s : stems) {
+      std::string v = std::string("'") + s + "'";
+      if (round == 1 && id % 5 == 0) v = "null";
+      if (round == 2 && id % 7 == 0) v = "''";
+      if (round == 3 && id % 4 == 0) v = std::to_string(id % 3);
+      insert += (id ? "," : "") + std::string("(") + std::to_string(id) + "," + v + ")";
+      ++id;
+    }
+  Exec(c.Handle(), insert.c_str());
+  Query q("T_Q", &c);
+  // Column a: the same values where they are plain ASCII, so every text there
+  // has the quick key.
+  q.SetSQL("select id, v, case when cast(v as blob) glob '*[^ -~]*' then 'Plain' else v end as a from t order by id");
+  q.Open();
+  const int n = q.RecordCount();
+  for (const char* column : {"v", "a"}) {
+  const Field& v = q.FieldByName(column);
+  std::vector<int> rank(static_cast<size_t>(n));
+  for (int r = 0; r < n; ++r) rank[static_cast<size_t>(r)] = (r * 37) % n;  // a permutation: 37 and n share no factor
+  ASSERT_EQ(n % 37 == 0, false);
+  for (bool descending : {false, true})
+    for (bool ranked : {false, true}) {
+      std::vector<int> want(static_cast<size_t>(n));
+      for (int r = 0; r < n; ++r) want[static_cast<size_t>(r)] = r;
+      std::stable_sort(want.begin(), want.end(), [&](int x, int y) {
+        const int cmp = CompareForSort(v.ViewAt(x), v.ViewAt(y));
+        if (cmp != 0) return descending ? cmp > 0 : cmp < 0;
+        return ranked ? rank[static_cast<size_t>(x)] < rank[static_cast<size_t>(y)] : x < y;
+      });
+      EXPECT_EQ(SortedRowOrder(q, v, descending, ranked ? rank : std::vector<int>{}), want)
+          << column << (descending ? " descending" : " ascending") << (ranked ? ", ranked" : "");
+    }
+  }
+}

@@ -271,7 +271,8 @@ TEST_F(ResultRows, ReorderedRowsKeepTheirRecordsAndRenumber) {
   EXPECT_EQ(q.RecNo(), 2);
   EXPECT_EQ(q.FieldByName("RecNo").AsInteger(), 2);  // numbered by the new position
   EXPECT_EQ(q.FieldByName("RecNo").ValueAt(0).AsInteger(), 1);
-  EXPECT_EQ(heard, std::vector<QueryEvent>{QueryEvent::Changed});
+  EXPECT_EQ(heard, (std::vector<QueryEvent>{QueryEvent::Reordering, QueryEvent::Reordered}));
+  EXPECT_EQ(q.LastOrder(), (std::vector<int>{1, 2, 0}));
   EXPECT_EQ(scrolls, 1);
   EXPECT_THROW(q.ReorderRows({0, 0, 1}), std::invalid_argument);
   EXPECT_EQ(q.FieldByName("name").TextAt(0), "a");

@@ -130,3 +130,48 @@ TEST(TextCollation, AsciiShortcutAgreesWithTheFullComparison) {
   EXPECT_LT(CompareText("a\x01" "b", "ab"), 0);
   EXPECT_LT(CompareText("co-op", "coop"), 0);
 }
+
+TEST(TextCollation, AsciiSortKeysOrderAsTheComparison) {
+  // Pairs over letters of both cases, digits, blanks, punctuation and the
+  // ignored control character: the keys' byte order is CompareText's.
+  const std::string alphabet = std::string("aAbZ09 -'.&_") + '\x01' + '\x7f';
+  std::vector<std::string> strings;
+  for (char x : alphabet)
+    for (char y : alphabet) {
+      strings.push_back(std::string(1, x) + y);
+      for (char z : std::string("a-B\x01")) strings.push_back(std::string(1, x) + y + z);
+    }
+  for (const std::string& a : strings)
+    for (const std::string& b : strings) {
+      std::string ka, kb;
+      ASSERT_TRUE(AppendAsciiSortKey(a, ka) && AppendAsciiSortKey(b, kb));
+      ASSERT_EQ(Sign(ka.compare(kb)), Sign(CompareText(a, b))) << "'" << a << "' / '" << b << "'";
+    }
+  // The collator's keys order every well-formed text so, accents included;
+  // only texts differing in letter case alone may tie.
+  std::vector<std::string> wide = strings;
+  for (const char* s : {"\xC3\xA9", "\xC3\x89", "e\xCC\x81", "E", "\xC5\x93", "oe", "\xF0\x9F\x98\x80", "\xC3\x9F", "ss"})
+    for (const char* t : {"", "a", "\xC3\xA9"}) wide.push_back(std::string(s) + t);
+  for (size_t i = 0; i < wide.size(); i += 3)
+    for (const std::string& b : wide) {
+      std::string ka, kb;
+      ASSERT_TRUE(AppendSortKey(wide[i], ka) && AppendSortKey(b, kb));
+      // Keys may tie where only letter case differs; they never contradict the comparison.
+      const int byKey = Sign(ka.compare(kb)), byText = Sign(CompareText(wide[i], b));
+      ASSERT_TRUE(byKey == byText || (byKey == 0 && byText != 0)) << "'" << wide[i] << "' / '" << b << "'";
+      if (byText == 0) {
+        ASSERT_EQ(byKey, 0) << "'" << wide[i] << "' / '" << b << "'";
+      }
+    }
+  std::string none;
+  EXPECT_FALSE(AppendSortKey("a\xFF", none));  // ill-formed
+  std::string upper, lower;
+  ASSERT_TRUE(AppendSortKey("\xC3\x89toile", upper) && AppendSortKey("\xC3\xA9toile", lower));
+  EXPECT_EQ(upper, lower);
+  EXPECT_TRUE(none.empty());
+  // Anything beyond ASCII gets no quick key and leaves the key as it was.
+  std::string key = "x";
+  EXPECT_FALSE(AppendAsciiSortKey("Z\xC3\xA8" "bre", key));
+  EXPECT_FALSE(AppendAsciiSortKey("\xFF", key));
+  EXPECT_EQ(key, "x");
+}
