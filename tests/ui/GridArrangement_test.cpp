@@ -263,7 +263,7 @@ void GridArrangementTest::modelKeepsQtsRulesAcrossSearchSortExportClose() {
   QAbstractItemModelTester tester(grid->model(), QAbstractItemModelTester::FailureReportingMode::Fatal);
   QSignalSpy resets(grid->model(), &QAbstractItemModel::modelReset);
   QSignalSpy layouts(grid->model(), &QAbstractItemModel::layoutChanged);
-  w.Top_Cbo->setCurrentText(QStringLiteral("All"));
+  w.QueryCondition_Grp->Top_Cbo->setCurrentText(QStringLiteral("All"));
   w.QueryCompany_A->trigger();
   QCOMPARE(resets.size(), 1);  // one search, one reset: the close within it is not told apart
   QCOMPARE(grid->model()->rowCount(), f.dm.Company_Q.RecordCount());
